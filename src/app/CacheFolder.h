@@ -1,0 +1,28 @@
+#pragma once
+
+// Where the downloader keeps its lyrics: its install folder from the
+// registry, the "lyrics" folder in it by default, or the folder named by the
+// "[CachePath]" line of its settings.txt.
+
+#include <QString>
+
+#include <optional>
+
+struct AppState;
+class Platform;
+
+// Folder followed by name, with one '/' between them.
+QString joinPath(const QString &folder, const QString &name);
+
+// Sets InstallPath from the registry and, when there is one, the default
+// CachePath "<install>/lyrics/". Leaves CachePath alone otherwise.
+void ReadInstallPath(AppState &state, Platform &platform);
+
+// Applies the first "[CachePath]" line of settings.txt in the install folder,
+// if there is one. Nothing else in the file matters.
+void ReadCachePathSetting(AppState &state, Platform &platform);
+
+// The value of the first line that starts with "[CachePath]" exactly: the
+// line after the tag and the one separator character that follows it. No
+// value when no line matches or the first matching line is the bare tag.
+std::optional<QString> cachePathLineValue(const QString &settingsText);

@@ -1,0 +1,15 @@
+#include "app/SongSelection.h"
+
+#include "app/AppState.h"
+#include "library/LibraryTree.h"
+#include "library/SongNames.h"
+
+void SelectSong(AppState &state, const LibraryNode &song)
+{
+    state.SelectedPath = state.CachePath + song.Key;
+    state.SelectedSong = song.Text;
+    state.SelectedArtist = song.Parent ? song.Parent->Text : QString();
+    state.SelectedNodeIndex = song.Index;
+    state.SelectedArtistIndex = song.Parent ? song.Parent->Index : 0;
+    state.HasTimestamps = KasFileExists(state.SelectedPath);
+}

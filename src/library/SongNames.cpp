@@ -1,0 +1,61 @@
+#include "library/SongNames.h"
+
+#include <QFileInfo>
+
+using namespace Qt::StringLiterals;
+
+QString trimSpaces(QStringView text)
+{
+    qsizetype start = 0;
+    qsizetype end = text.size();
+    while (start < end && text[start] == u' ')
+        ++start;
+    while (end > start && text[end - 1] == u' ')
+        --end;
+    return text.mid(start, end - start).toString();
+}
+
+QString ExtractArtist(QStringView fileName)
+{
+    const qsizetype dash = fileName.indexOf(u'-');
+    if (dash < 0)
+        return {};
+    return trimSpaces(fileName.left(dash));
+}
+
+QString ExtractSong(QStringView nameWithoutExtension)
+{
+    const qsizetype dash = nameWithoutExtension.lastIndexOf(u'-');
+    return trimSpaces(dash < 0 ? nameWithoutExtension : nameWithoutExtension.mid(dash + 1));
+}
+
+QString noArtistText()
+{
+    return u"(no artist)"_s;
+}
+
+QString noArtistKey()
+{
+    return u"/no artist"_s;
+}
+
+QString artistKey(const QString &artist)
+{
+    return artist.isEmpty() ? noArtistKey() : artist.toLower();
+}
+
+QString kasPathFor(const QString &lyricsPath)
+{
+    if (lyricsPath.size() < 3)
+        return {};
+    return lyricsPath.chopped(3) + u"kas"_s;
+}
+
+bool KasFileExists(const QString &lyricsPath)
+{
+    const QString kas = kasPathFor(lyricsPath);
+    if (kas.isEmpty())
+        return false;
+    const QFileInfo info(kas);
+    return info.isFile() && !info.fileName().startsWith(u'.');
+}

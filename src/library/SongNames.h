@@ -1,0 +1,30 @@
+#pragma once
+
+// How the downloader's file names "Artist - Song.txt" split into artist and
+// song, and where a song's timestamp file lies.
+
+#include <QString>
+#include <QStringView>
+
+// Text before the first '-', without leading or trailing spaces; empty when
+// the name has no '-'.
+QString ExtractArtist(QStringView fileName);
+// Text after the last '-' of a name given without its extension, without
+// leading or trailing spaces; the whole name when it has no '-'.
+QString ExtractSong(QStringView nameWithoutExtension);
+
+// The name a song without an artist is filed under in the tree, and the key
+// of that node. No artist from a file name can have this key: it holds a '/'.
+QString noArtistText();
+QString noArtistKey();
+// The key of the artist node a file's artist belongs to.
+QString artistKey(const QString &artist);
+
+// "Band - Song.txt" -> "Band - Song.kas": the path without its last three
+// characters, then "kas".
+QString kasPathFor(const QString &lyricsPath);
+// True when the timestamp file of the lyrics file exists as a visible file.
+bool KasFileExists(const QString &lyricsPath);
+
+// Leading and trailing space characters removed (spaces only, not tabs).
+QString trimSpaces(QStringView text);

@@ -1,0 +1,61 @@
+#include "mainwindow/MainLayout.h"
+
+namespace {
+
+// A size the window is too small for is skipped: the control keeps the one it had.
+void setSize(double &size, double value)
+{
+    if (value >= 0)
+        size = value;
+}
+
+} // namespace
+
+void MainLayout::ArrangeHeights()
+{
+    setSize(frmKaraoke.Height, ClientHeight - frmKaraoke.Top - 100);
+    setSize(picContainerKasEditModeOne.Height,
+            frmKaraoke.Height - picContainerKasEditModeOne.Top - 100);
+    setSize(VScroll1.Height, picContainerKasEditModeOne.Height);
+    setSize(lyrics.Height, ClientHeight - lyrics.Top - 100);
+    setSize(lista.Height, ClientHeight - lista.Top - 100);
+    setSize(picSplit.Height, ClientHeight);
+}
+
+void MainLayout::ArrangeColumns()
+{
+    const double w = picSplit.Left - lista.Left;
+    setSize(lista.Width, w);
+    setSize(lblCount.Width, w);
+    setSize(txtSearch.Width, w - lblSearch.Width - 50);
+    const double r = picSplit.right();
+    LblSong.Left = r;
+    picInfo.Left = r;
+    picHolder.Left = r;
+    frmKaraoke.Left = r;
+    lyrics.Left = KaraokeVisible ? r + frmKaraoke.Width + 100 : r;
+}
+
+void MainLayout::ArrangeRightWidths()
+{
+    const double rw = ClientWidth - picSplit.right() - 100;
+    setSize(LblSong.Width, rw);
+    setSize(picInfo.Width, rw);
+    setSize(picHolder.Width, rw);
+    setSize(tlbMain.Width, rw);
+    setSize(lyrics.Width, KaraokeVisible ? rw - frmKaraoke.Width - 100 : rw);
+}
+
+bool MainLayout::DoSplit(double x)
+{
+    // The limits are single-precision products, as the stored positions are.
+    const float position = float(x);
+    const float low = float(0.1 * ClientWidth);
+    const float high = float(0.9 * ClientWidth);
+    if (position < low || position > high)
+        return false;
+    picSplit.Left = position;
+    ArrangeColumns();
+    ArrangeRightWidths();
+    return true;
+}

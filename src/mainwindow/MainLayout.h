@@ -1,0 +1,51 @@
+#pragma once
+
+// Where the main window's controls stand, in twips, and the rules that keep
+// them there when the window is resized, the splitter is dragged or the
+// karaoke editor comes and goes. Plain arithmetic: the window applies it.
+
+struct TwipsRect
+{
+    double Left = 0;
+    double Top = 0;
+    double Width = 0;
+    double Height = 0;
+
+    double right() const { return Left + Width; }
+};
+
+struct MainLayout
+{
+    // The designed client area.
+    double ClientWidth = 12360;
+    double ClientHeight = 8025;
+
+    // Left column.
+    TwipsRect lblCount{120, 120, 3135, 855};
+    TwipsRect lblSearch{135, 1140, 570, 210};
+    TwipsRect txtSearch{720, 1080, 2535, 315};
+    TwipsRect lblSearchResults{720, 1440, 2520, 240};
+    TwipsRect lista{120, 1455, 3135, 6465};
+    TwipsRect picSplit{3240, 0, 135, 8415};
+    // Right column.
+    TwipsRect LblSong{3360, 120, 8895, 375};
+    TwipsRect picInfo{3360, 600, 8895, 1455};
+    TwipsRect picHolder{3360, 2160, 8895, 615};
+    TwipsRect tlbMain{0, 0, 8895, 540}; // inside picHolder
+    TwipsRect frmKaraoke{3360, 2760, 2055, 5175};
+    TwipsRect picContainerKasEditModeOne{120, 720, 1815, 4335}; // inside frmKaraoke
+    TwipsRect VScroll1{1560, 0, 255, 4335};                     // inside the container
+    TwipsRect lyrics{5520, 2760, 6735, 5175};
+
+    bool KaraokeVisible = false;
+
+    // Heights that follow the client height.
+    void ArrangeHeights();
+    // Left column widths and right column left edges, from the splitter.
+    void ArrangeColumns();
+    // Right column widths, from the client width and the splitter.
+    void ArrangeRightWidths();
+    // Moves the splitter to x when it lies within 10 %..90 % of the client
+    // width (both inclusive) and lays out both columns; false otherwise.
+    bool DoSplit(double x);
+};

@@ -1,0 +1,343 @@
+#include "mainwindow/frmMain.h"
+
+#include "app/AppState.h"
+#include "app/ImageList.h"
+#include "app/Twips.h"
+#include "library/LibraryScan.h"
+#include "library/LibraryTree.h"
+#include "library/LibraryTreeModel.h"
+#include "mainwindow/LibraryTreeView.h"
+#include "platform/Platform.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QToolBar>
+#include <QToolButton>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+QFont arial(double points, bool bold = false)
+{
+    QFont font(u"Arial"_s);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+struct ButtonDesign
+{
+    const char16_t *key;
+    const char16_t *caption;
+    const char16_t *tooltip;
+    int image;
+    bool checkable;
+    bool enabled;
+};
+
+constexpr ButtonDesign kButtons[] = {
+    {u"Edit", u"Edit", u"Edit this lyrics", 1, true, false},
+    {u"Delete", u"Delete", u"Delete this Lyrics", 2, false, false},
+    {u"MarkRedownload", u"+ Redown", u"Mark this lyrics as needed for Redownload", 3, true, false},
+    {u"Lists", u"Lists", u"View lyrics deleted and marked for redownload", 4, false, true},
+    {u"OpenInBrowser", u"Browser", u"View this lyrics in its original webpage", 5, false, false},
+    {u"VisitSite", u"Visit Site", u"Visit the site where this lyrics where downloaded", 6, false, false},
+    {u"SearchKaraoke", u"Search Kar", u"Search for timestamps for this song", 7, false, false},
+    {u"JoinLyrics", u"Join Lyrics", u"Click here for joining lyrics into a single file", 12, true, true},
+    {u"Help", u"Help", u"Learn how to use Stanzabox features", 13, false, true},
+};
+
+void place(QWidget *widget, const TwipsRect &r)
+{
+    widget->setGeometry(Twips::toPixels(r.Left, r.Top, r.Width, r.Height));
+}
+
+} // namespace
+
+frmMain::frmMain(AppState &state, Platform &platform, ListsModel &lists, QWidget *parent)
+    : QWidget(parent), state(state), platform(platform), lists(lists)
+{
+    setObjectName(u"frmMain"_s);
+    setWindowTitle(u"Wordhive Stanzabox"_s);
+    setWindowIcon(ImageList::applicationIcon());
+    setFont(arial(8.25));
+
+    tree = new LibraryTree(this);
+    model = new LibraryTreeModel(*tree, this);
+    createControls();
+
+    // Load: the designed splitter position, checked against the designed width.
+    LastSearchLength = 0;
+    resize(Twips::toPixels(layout.ClientWidth), Twips::toPixels(layout.ClientHeight));
+    layout.ClientWidth = Twips::fromPixels(width());
+    layout.ClientHeight = Twips::fromPixels(height());
+    DoSplit(layout.picSplit.Left);
+    applyLayout();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::createControls()
+{
+    const QFont heading = arial(18);
+
+    lblCount = new QLabel(this);
+    lblCount->setObjectName(u"lblCount"_s);
+    lblCount->setFont(heading);
+    lblCount->setAutoFillBackground(true);
+    lblCount->setForegroundRole(QPalette::HighlightedText);
+    lblCount->setBackgroundRole(QPalette::Dark);
+    lblCount->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    lblSearch = new QLabel(u"Search:"_s, this);
+    lblSearch->setObjectName(u"lblSearch"_s);
+
+    txtSearch = new QLineEdit(this);
+    txtSearch->setObjectName(u"txtSearch"_s);
+    lblSearch->setBuddy(txtSearch);
+
+    lblSearchResults = new QLabel(u"{10 artists} {30 songs}"_s, this);
+    lblSearchResults->setObjectName(u"lblSearchResults"_s);
+    QFont georgia(u"Georgia"_s);
+    georgia.setPointSizeF(9.75);
+    lblSearchResults->setFont(georgia);
+    lblSearchResults->setForegroundRole(QPalette::Highlight);
+    lblSearchResults->hide();
+
+    lista = new LibraryTreeView(this);
+    lista->setObjectName(u"lista"_s);
+    lista->setModel(model);
+    connect(lista, &LibraryTreeView::nodeClicked, this,
+            [this](const QModelIndex &index) { lista_NodeClick(model->nodeAt(index)); });
+    connect(lista, &QTreeView::expanded, this,
+            [this](const QModelIndex &index) { lista_Expand(model->nodeAt(index)); });
+    connect(lista, &LibraryTreeView::keyReleased, this, [this](int key) { lista_KeyUp(key); });
+    connect(model, &LibraryTreeModel::nodeCheckChanged, this,
+            [this](LibraryNode *node) { lista_NodeCheck(node); });
+
+    picSplit = new QWidget(this);
+    picSplit->setObjectName(u"picSplit"_s);
+    picSplit->setCursor(Qt::SplitHCursor);
+
+    LblSong = new QLabel(this);
+    LblSong->setObjectName(u"LblSong"_s);
+    LblSong->setFont(heading);
+    LblSong->setAutoFillBackground(true);
+    LblSong->setForegroundRole(QPalette::HighlightedText);
+    LblSong->setBackgroundRole(QPalette::Mid);
+    LblSong->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    picInfo = new QWidget(this);
+    picInfo->setObjectName(u"picInfo"_s);
+    const QFont info = arial(9.75);
+    lblInfoTitles = new QLabel(picInfo);
+    lblInfoTitles->setObjectName(u"lblInfoTitles"_s);
+    lblInfoTitles->setFont(info);
+    lblInfoTitles->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    place(lblInfoTitles, {120, 0, 2175, 1455});
+
+    struct ValueLabel
+    {
+        QLabel **label;
+        const char16_t *name;
+        double left;
+        double top;
+    };
+    const ValueLabel values[] = {
+        {&lblArtist, u"lblArtist", 720, 0},    {&lblSong2, u"lblSong2", 720, 240},
+        {&lblKaraoke, u"lblKaraoke", 960, 480}, {&lblWebsite, u"lblWebsite", 960, 720},
+        {&lblBrowser, u"lblBrowser", 1710, 960}, {&lblFilter, u"lblFilter", 720, 1200},
+    };
+    for (const ValueLabel &v : values) {
+        auto *label = new QLabel(picInfo);
+        label->setObjectName(QString::fromUtf16(v.name));
+        label->setFont(info);
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        label->move(Twips::toPixels(v.left), Twips::toPixels(v.top));
+        label->setFixedHeight(Twips::toPixels(240));
+        *v.label = label;
+    }
+
+    picHolder = new QWidget(this);
+    picHolder->setObjectName(u"picHolder"_s);
+    createToolbar();
+
+    frmKaraoke = new QGroupBox(u"Karaoke Editor"_s, this);
+    frmKaraoke->setObjectName(u"frmKaraoke"_s);
+    frmKaraoke->hide();
+
+    lyrics = new QPlainTextEdit(this);
+    lyrics->setObjectName(u"lyrics"_s);
+    lyrics->setFont(info);
+    lyrics->setReadOnly(true);
+    lyrics->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+}
+
+void frmMain::createToolbar()
+{
+    tlbMain = new QToolBar(picHolder);
+    tlbMain->setObjectName(u"tlbMain"_s);
+    tlbMain->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    tlbMain->setIconSize(QSize(16, 16));
+    tlbMain->setFloatable(false);
+    tlbMain->setMovable(false);
+
+    for (const ButtonDesign &b : kButtons) {
+        const QString key = QString::fromUtf16(b.key);
+        auto *action = new QAction(ImageList::icon(b.image), QString::fromUtf16(b.caption), tlbMain);
+        action->setObjectName(key);
+        action->setToolTip(QString::fromUtf16(b.tooltip));
+        action->setCheckable(b.checkable);
+        action->setEnabled(b.enabled);
+        if (key == u"Lists") {
+            auto *menu = new QMenu(tlbMain);
+            menu->setObjectName(u"ListsMenu"_s);
+            menu->addAction(u"Marked for Redownload"_s)->setObjectName(u"MR"_s);
+            menu->addAction(u"Deleted Items"_s)->setObjectName(u"DI"_s);
+            action->setMenu(menu);
+        }
+        tlbMain->addAction(action);
+        if (auto *button = qobject_cast<QToolButton *>(tlbMain->widgetForAction(action))) {
+            button->setObjectName(key);
+            if (action->menu())
+                button->setPopupMode(QToolButton::MenuButtonPopup);
+        }
+        buttons.append(action);
+    }
+}
+
+QAction *frmMain::toolbarButton(int position) const
+{
+    return position >= 1 && position <= buttons.size() ? buttons[position - 1] : nullptr;
+}
+
+void frmMain::applyLayout()
+{
+    const MainLayout &l = layout;
+    place(lblCount, l.lblCount);
+    lblSearch->move(Twips::toPixels(l.lblSearch.Left), Twips::toPixels(l.lblSearch.Top));
+    lblSearch->adjustSize();
+    place(txtSearch, l.txtSearch);
+    lblSearchResults->move(Twips::toPixels(l.lblSearchResults.Left),
+                           Twips::toPixels(l.lblSearchResults.Top));
+    lblSearchResults->adjustSize();
+    place(lista, l.lista);
+    place(picSplit, l.picSplit);
+    place(LblSong, l.LblSong);
+    place(picInfo, l.picInfo);
+    place(picHolder, l.picHolder);
+    place(tlbMain, l.tlbMain);
+    place(frmKaraoke, l.frmKaraoke);
+    place(lyrics, l.lyrics);
+}
+
+void frmMain::ArrangeHeights()
+{
+    layout.ArrangeHeights();
+    applyLayout();
+}
+
+void frmMain::ArrangeColumns()
+{
+    layout.ArrangeColumns();
+    applyLayout();
+}
+
+void frmMain::ArrangeRightWidths()
+{
+    layout.ArrangeRightWidths();
+    applyLayout();
+}
+
+void frmMain::DoSplit(double x)
+{
+    if (layout.DoSplit(x))
+        applyLayout();
+}
+
+void frmMain::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    layout.ClientWidth = Twips::fromPixels(width());
+    layout.ClientHeight = Twips::fromPixels(height());
+    layout.ArrangeHeights();
+    UpdateKaraokeScroll();
+    layout.ArrangeRightWidths();
+    applyLayout();
+}
+
+void frmMain::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    ArrangeColumns();
+}
+
+void frmMain::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        ArrangeColumns();
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    Q_EMIT unloading();
+    event->accept();
+}
+
+void frmMain::applySettings(const WindowSettings &s)
+{
+    layout.picSplit.Left = s.SplitPos < s.FrmWidth ? s.SplitPos : s.FrmWidth / 3;
+    if (s.FrmMaximized) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    } else {
+        move(Twips::toPixels(s.FrmLeft), Twips::toPixels(s.FrmTop));
+        resize(Twips::toPixels(s.FrmWidth), Twips::toPixels(s.FrmHeight));
+    }
+    applyLayout();
+}
+
+WindowSettings frmMain::currentSettings() const
+{
+    WindowSettings s;
+    s.FrmTop = float(Twips::fromPixels(y()));
+    s.FrmLeft = float(Twips::fromPixels(x()));
+    s.FrmWidth = float(Twips::fromPixels(width()));
+    s.FrmHeight = float(Twips::fromPixels(height()));
+    s.SplitPos = float(layout.picSplit.Left);
+    s.FrmMaximized = isMaximized();
+    return s;
+}
+
+void frmMain::ScanLibrary()
+{
+    state.LyricsCount = 0;
+    state.TimestampsCount = 0;
+    const ScanCounts counts = scanCacheFolder(state.CachePath, *tree);
+    if (!counts.FolderFound)
+        return;
+    state.LyricsCount = counts.Lyrics;
+    state.TimestampsCount = counts.Timestamps;
+    if (state.LyricsCount == 0) {
+        toolbarButton(JoinLyrics)->setEnabled(false);
+        txtSearch->setEnabled(false);
+    }
+    lblCount->setText(countsCaption(state.LyricsCount, state.TimestampsCount));
+    platform.processPendingEvents();
+    if (state.LyricsCount > 0)
+        state.TreeSnapshot = TakeTreeSnapshot(*tree);
+}
+
+void frmMain::ShowKaraokeEditionFrame(bool)
+{
+    // The karaoke editor comes with its own panel; until then songs with
+    // timestamps show their lyrics across the whole right column.
+}
+
+void frmMain::UpdateKaraokeScroll() {}

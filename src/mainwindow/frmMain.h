@@ -1,0 +1,120 @@
+#pragma once
+
+// The main window: counts, search box and library tree on the left of the
+// splitter; heading, information panel, toolbar, karaoke editor and lyrics
+// on the right.
+
+#include "app/WindowSettings.h"
+#include "mainwindow/MainLayout.h"
+
+#include <QWidget>
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QToolBar;
+
+struct AppState;
+struct LibraryNode;
+class LibraryTree;
+class LibraryTreeModel;
+class LibraryTreeView;
+class ListsModel;
+class Platform;
+
+class frmMain : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Toolbar buttons by position.
+    enum Button {
+        Edit = 1, Delete, MarkRedownload, Lists, OpenInBrowser, VisitSite, SearchKaraoke,
+        JoinLyrics, Help
+    };
+
+    frmMain(AppState &state, Platform &platform, ListsModel &lists, QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    LibraryTree &libraryTree() { return *tree; }
+    LibraryTreeModel &libraryModel() { return *model; }
+    QAction *toolbarButton(int position) const;
+    const MainLayout &layoutTwips() const { return layout; }
+
+    // Fills the (empty) tree from CachePath, shows the counts and takes the
+    // snapshot the search filter restores from.
+    void ScanLibrary();
+    // Shows the selected song's file and what it says about itself.
+    void ShowLyrics();
+    void ShowKaraokeEditionFrame(bool show);
+    void UpdateKaraokeScroll();
+
+    void DoSplit(double x);
+    void ArrangeHeights();
+    void ArrangeColumns();
+    void ArrangeRightWidths();
+
+    // Places the still hidden window as the stored settings say.
+    void applySettings(const WindowSettings &settings);
+    // The window's place, size and splitter now, for storing.
+    WindowSettings currentSettings() const;
+
+    // The tree events, also run directly by commands that pick a node.
+    void lista_NodeClick(LibraryNode *node);
+    void lista_Expand(LibraryNode *node);
+    void lista_NodeCheck(LibraryNode *node);
+    void lista_KeyUp(int key);
+
+Q_SIGNALS:
+    // The window is closing; the program ends after this.
+    void unloading();
+    // The selected song stands in the redownload list at this position.
+    void redownloadEntryMatched(int position);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void createControls();
+    void createToolbar();
+    void applyLayout();
+    void clearValueLabels();
+    void setValueLabel(QLabel *label, const QString &text);
+    void onArtistClick(LibraryNode *node);
+    void onSongClick(LibraryNode *node);
+
+    AppState &state;
+    Platform &platform;
+    ListsModel &lists;
+
+    LibraryTree *tree = nullptr;
+    LibraryTreeModel *model = nullptr;
+    MainLayout layout;
+    int LastSearchLength = 0;
+
+    QLabel *lblCount = nullptr;
+    QLabel *lblSearch = nullptr;
+    QLineEdit *txtSearch = nullptr;
+    QLabel *lblSearchResults = nullptr;
+    LibraryTreeView *lista = nullptr;
+    QWidget *picSplit = nullptr;
+    QLabel *LblSong = nullptr;
+    QWidget *picInfo = nullptr;
+    QLabel *lblInfoTitles = nullptr;
+    QLabel *lblArtist = nullptr;
+    QLabel *lblSong2 = nullptr;
+    QLabel *lblKaraoke = nullptr;
+    QLabel *lblWebsite = nullptr;
+    QLabel *lblBrowser = nullptr;
+    QLabel *lblFilter = nullptr;
+    QWidget *picHolder = nullptr;
+    QToolBar *tlbMain = nullptr;
+    QGroupBox *frmKaraoke = nullptr;
+    QPlainTextEdit *lyrics = nullptr;
+    QList<QAction *> buttons; // by position - 1
+};

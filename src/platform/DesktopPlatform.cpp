@@ -1,0 +1,98 @@
+#include "platform/DesktopPlatform.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QSettings>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+// The key the downloader's installer writes under the machine hive.
+const QString kDownloaderKey = u"Software\\Quorvane\\Wordhive"_s;
+} // namespace
+
+DesktopPlatform::DesktopPlatform(WinePrefix prefix) : prefix(std::move(prefix)) {}
+
+QString DesktopPlatform::downloaderInstallFolder()
+{
+    const std::optional<QString> value = prefix.machineValue(kDownloaderKey);
+    return value ? prefix.toNativePath(*value) : QString();
+}
+
+QString DesktopPlatform::nativePath(const QString &downloaderPath)
+{
+    return prefix.toNativePath(downloaderPath);
+}
+
+QString DesktopPlatform::readSetting(const QString &application, const QString &section,
+                                     const QString &key, const QString &defaultValue)
+{
+    QSettings store(QSettings::IniFormat, QSettings::UserScope, application, application);
+    return store.value(section + u'/' + key, defaultValue).toString();
+}
+
+void DesktopPlatform::writeSetting(const QString &application, const QString &section,
+                                   const QString &key, const QString &value)
+{
+    QSettings store(QSettings::IniFormat, QSettings::UserScope, application, application);
+    store.setValue(section + u'/' + key, value);
+}
+
+bool DesktopPlatform::openUrl(const QUrl &url)
+{
+    return QDesktopServices::openUrl(url);
+}
+
+MessageAnswer DesktopPlatform::showMessage(const QString &text, const QString &title,
+                                           MessageIcon icon, MessageButtons buttons)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(title);
+    box.setText(text);
+    switch (icon) {
+    case MessageIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case MessageIcon::Stop: box.setIcon(QMessageBox::Critical); break;
+    case MessageIcon::Question: box.setIcon(QMessageBox::Question); break;
+    case MessageIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+    }
+    if (buttons == MessageButtons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        return box.exec() == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return MessageAnswer::Ok;
+}
+
+void DesktopPlatform::beep()
+{
+    QApplication::beep();
+}
+
+QString DesktopPlatform::programFolder()
+{
+    return QCoreApplication::applicationDirPath();
+}
+
+QString DesktopPlatform::programName()
+{
+    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+}
+
+std::optional<quint16> DesktopPlatform::windowsVersionWord()
+{
+    return std::nullopt;
+}
+
+bool DesktopPlatform::initCommonControls()
+{
+    // Qt's widgets need no preparation beyond the application object.
+    return true;
+}
+
+void DesktopPlatform::processPendingEvents()
+{
+    QCoreApplication::processEvents();
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+// The Platform of a Linux desktop: the downloader's registry is the Wine
+// prefix's, settings live in an INI file, addresses go to the desktop's
+// default handlers.
+
+#include "platform/Platform.h"
+#include "platform/WinePrefix.h"
+
+class DesktopPlatform : public Platform
+{
+public:
+    explicit DesktopPlatform(WinePrefix prefix = WinePrefix(WinePrefix::defaultFolder()));
+
+    QString downloaderInstallFolder() override;
+    QString nativePath(const QString &downloaderPath) override;
+    QString readSetting(const QString &application, const QString &section, const QString &key,
+                        const QString &defaultValue) override;
+    void writeSetting(const QString &application, const QString &section, const QString &key,
+                      const QString &value) override;
+    bool openUrl(const QUrl &url) override;
+    MessageAnswer showMessage(const QString &text, const QString &title, MessageIcon icon,
+                              MessageButtons buttons) override;
+    void beep() override;
+    QString programFolder() override;
+    QString programName() override;
+    std::optional<quint16> windowsVersionWord() override;
+    bool initCommonControls() override;
+    void processPendingEvents() override;
+
+private:
+    WinePrefix prefix;
+};

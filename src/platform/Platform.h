@@ -1,0 +1,56 @@
+#pragma once
+
+// Everything Stanzabox asks of the desktop, behind one interface, so that the
+// start-up, the library and the windows can be driven by a fake in tests.
+
+#include <QString>
+#include <QUrl>
+
+#include <optional>
+
+enum class MessageIcon { Information, Stop, Question, Exclamation };
+enum class MessageButtons { Ok, YesNo };
+enum class MessageAnswer { Ok, Yes, No };
+
+class Platform
+{
+public:
+    virtual ~Platform() = default;
+
+    // The downloader's install folder: the first value of its registry key,
+    // already turned into a native path with '/' separators. Empty when the
+    // key, its value or the registry itself is missing.
+    virtual QString downloaderInstallFolder() = 0;
+    // A path written by the downloader (drive letter, backslashes) as a native
+    // path. A trailing separator is kept.
+    virtual QString nativePath(const QString &downloaderPath) = 0;
+
+    // Per-user settings store: text values by application, section and key.
+    virtual QString readSetting(const QString &application, const QString &section,
+                                const QString &key, const QString &defaultValue) = 0;
+    virtual void writeSetting(const QString &application, const QString &section,
+                              const QString &key, const QString &value) = 0;
+
+    // The desktop's "open" action; true when it accepted the address.
+    virtual bool openUrl(const QUrl &url) = 0;
+
+    // A modal message box; returns the button the user pressed.
+    virtual MessageAnswer showMessage(const QString &text, const QString &title,
+                                      MessageIcon icon,
+                                      MessageButtons buttons = MessageButtons::Ok) = 0;
+    virtual void beep() = 0;
+
+    // Folder of the program file (no trailing separator unless it is the root)
+    // and the program file's name without extension.
+    virtual QString programFolder() = 0;
+    virtual QString programName() = 0;
+
+    // The Windows version word (low byte major, next byte minor); none on a
+    // system that is not Windows.
+    virtual std::optional<quint16> windowsVersionWord() = 0;
+    // Prepares the platform's standard controls; false when that failed.
+    virtual bool initCommonControls() = 0;
+
+    // Lets queued window events run once.
+    virtual void processPendingEvents() = 0;
+};

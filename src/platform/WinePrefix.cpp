@@ -1,0 +1,557 @@
+#include "platform/WinePrefix.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+
+#include <utility>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A machine hive is a few megabytes; anything far larger is not one, and
+// reading it whole would only cost memory.
+constexpr qint64 kMaxRegistryFileSize = qint64(256) * 1024 * 1024;
+
+constexpr QByteArrayView kRegistryHeader = "WINE REGISTRY Version 2";
+
+// REG_SZ, REG_EXPAND_SZ and REG_MULTI_SZ: the types that hold text.
+bool isStringType(quint32 type)
+{
+    return type == 1 || type == 2 || type == 7;
+}
+
+int hexDigitValue(char16_t c)
+{
+    if (c >= u'0' && c <= u'9')
+        return c - u'0';
+    if (c >= u'a' && c <= u'f')
+        return c - u'a' + 10;
+    if (c >= u'A' && c <= u'F')
+        return c - u'A' + 10;
+    return -1;
+}
+
+// CR counts as blank so that files that went through a Windows editor
+// (CR LF line ends) read the same.
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+QByteArrayView trimmedStart(QByteArrayView text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && isBlank(text[i]))
+        ++i;
+    return text.sliced(i);
+}
+
+QByteArrayView trimmedEnd(QByteArrayView text)
+{
+    qsizetype n = text.size();
+    while (n > 0 && isBlank(text[n - 1]))
+        --n;
+    return text.first(n);
+}
+
+class LineReader
+{
+public:
+    explicit LineReader(QByteArrayView content)
+        : content(content)
+    {
+    }
+
+    bool next(QByteArrayView &line)
+    {
+        if (pos >= content.size())
+            return false;
+        qsizetype end = content.indexOf('\n', pos);
+        if (end < 0)
+            end = content.size();
+        line = content.sliced(pos, end - pos);
+        pos = end + 1;
+        return true;
+    }
+
+private:
+    QByteArrayView content;
+    qsizetype pos = 0;
+};
+
+// Index of the first unescaped `close` at or after `from`, or -1. Only the
+// character after a backslash matters here, so octal and hex escapes need no
+// special care.
+qsizetype findClosing(QByteArrayView text, qsizetype from, char close)
+{
+    for (qsizetype i = from; i < text.size(); ++i) {
+        if (text[i] == '\\')
+            ++i;
+        else if (text[i] == close)
+            return i;
+    }
+    return -1;
+}
+
+// The data part of a value line ("name"=data or @=data), or none when the
+// line is not a well-formed value line.
+std::optional<QByteArrayView> valueData(QByteArrayView line)
+{
+    qsizetype i = 0;
+    if (line.startsWith('@')) {
+        i = 1;
+    } else if (line.startsWith('"')) {
+        const qsizetype close = findClosing(line, 1, '"');
+        if (close < 0)
+            return std::nullopt;
+        i = close + 1;
+    } else {
+        return std::nullopt;
+    }
+    while (i < line.size() && isBlank(line[i]))
+        ++i;
+    if (i >= line.size() || line[i] != '=')
+        return std::nullopt;
+    return trimmedStart(line.sliced(i + 1));
+}
+
+// Text up to the first NUL. A Windows program reads its strings as C
+// strings, and a NUL must never reach a file name.
+QString beforeNul(QString text)
+{
+    const qsizetype nul = text.indexOf(QChar(0));
+    if (nul >= 0)
+        text.truncate(nul);
+    return text;
+}
+
+std::optional<QString> nonEmpty(QString text)
+{
+    if (text.isEmpty())
+        return std::nullopt;
+    return text;
+}
+
+// body starts just after the opening quote.
+std::optional<QString> quotedText(QByteArrayView body)
+{
+    const qsizetype close = findClosing(body, 0, '"');
+    if (close < 0)
+        return std::nullopt;
+    return nonEmpty(beforeNul(WineRegistry::unescape(QString::fromLatin1(body.first(close)))));
+}
+
+// Parses the hex type number of "str(N)" / "hex(N)"; text starts after the
+// '('. On success `used` is the length up to and including the ')'.
+std::optional<quint32> typeNumber(QByteArrayView text, qsizetype &used)
+{
+    quint32 type = 0;
+    qsizetype i = 0;
+    // Eight digits fill the 32 bits of a registry type; more is not a type.
+    while (i < text.size() && i < 8) {
+        const int digit = hexDigitValue(char16_t(static_cast<unsigned char>(text[i])));
+        if (digit < 0)
+            break;
+        type = type * 16 + quint32(digit);
+        ++i;
+    }
+    if (i == 0 || i >= text.size() || text[i] != ')')
+        return std::nullopt;
+    used = i + 1;
+    return type;
+}
+
+// Comma-separated hex bytes, following ",\" continuation lines the way Wine
+// wraps long values. None when the data is malformed or ends mid-value.
+std::optional<QByteArray> hexBytes(QByteArrayView data, LineReader &reader)
+{
+    QByteArray bytes;
+    QByteArrayView rest = data;
+    qsizetype i = 0;
+    for (;;) {
+        while (i < rest.size() && isBlank(rest[i]))
+            ++i;
+        if (i >= rest.size())
+            return bytes;
+        if (rest[i] == '\\') {
+            if (!trimmedEnd(rest.sliced(i + 1)).isEmpty() || !reader.next(rest))
+                return std::nullopt;
+            i = 0;
+            continue;
+        }
+        int value = 0;
+        int digits = 0;
+        while (digits < 2 && i < rest.size()) {
+            const int digit = hexDigitValue(char16_t(static_cast<unsigned char>(rest[i])));
+            if (digit < 0)
+                break;
+            value = value * 16 + digit;
+            ++digits;
+            ++i;
+        }
+        if (digits == 0)
+            return std::nullopt;
+        bytes.append(char(value));
+        while (i < rest.size() && isBlank(rest[i]))
+            ++i;
+        if (i < rest.size()) {
+            if (rest[i] == ',')
+                ++i;
+            else if (rest[i] != '\\')
+                return std::nullopt;
+        }
+    }
+}
+
+QString utf16LeText(const QByteArray &bytes)
+{
+    QString text;
+    text.reserve(bytes.size() / 2);
+    for (qsizetype i = 0; i + 1 < bytes.size(); i += 2) {
+        const char16_t unit = char16_t(static_cast<unsigned char>(bytes[i])
+                                       | (static_cast<unsigned char>(bytes[i + 1]) << 8));
+        if (unit == 0)
+            break;
+        text.append(QChar(unit));
+    }
+    return text;
+}
+
+// The text of a value line, consuming its continuation lines when it wraps.
+std::optional<QString> valueText(QByteArrayView line, LineReader &reader)
+{
+    const std::optional<QByteArrayView> found = valueData(line);
+    if (!found)
+        return std::nullopt;
+    const QByteArrayView data = *found;
+
+    if (data.startsWith('"'))
+        return quotedText(data.sliced(1));
+    if (data.startsWith("str:\""))
+        return quotedText(data.sliced(5));
+
+    const bool isStr = data.startsWith("str(");
+    if (isStr || data.startsWith("hex(")) {
+        qsizetype used = 0;
+        const std::optional<quint32> type = typeNumber(data.sliced(4), used);
+        if (!type || !isStringType(*type))
+            return std::nullopt;
+        const QByteArrayView rest = data.sliced(4 + used);
+        if (isStr)
+            return rest.startsWith(":\"") ? quotedText(rest.sliced(2)) : std::nullopt;
+        if (!rest.startsWith(':'))
+            return std::nullopt;
+        const std::optional<QByteArray> bytes = hexBytes(rest.sliced(1), reader);
+        if (!bytes)
+            return std::nullopt;
+        return nonEmpty(utf16LeText(*bytes));
+    }
+    // dword:, hex: and anything unknown: not text.
+    return std::nullopt;
+}
+
+// True when a value line's hex data goes on in the next line.
+bool wrapsToNextLine(QByteArrayView line)
+{
+    const std::optional<QByteArrayView> data = valueData(line);
+    return data && data->startsWith("hex") && trimmedEnd(*data).endsWith('\\');
+}
+
+// Whether a "[path] time" line names keyPath. A line whose path does not
+// close names no key at all.
+bool keyLineNames(QByteArrayView line, QStringView keyPath)
+{
+    const qsizetype close = findClosing(line, 1, ']');
+    if (close < 0)
+        return false;
+    const QString path = WineRegistry::unescape(QString::fromLatin1(line.sliced(1, close - 1)));
+    return path.compare(keyPath, Qt::CaseInsensitive) == 0;
+}
+
+// "Software\X" as a 32-bit program on a 64-bit prefix stores it:
+// "Software\Wow6432Node\X". Empty when the key lies outside Software.
+QString wow64Path(const QString &keyPath)
+{
+    const QString software = u"Software\\"_s;
+    if (!keyPath.startsWith(software, Qt::CaseInsensitive) || keyPath.size() == software.size())
+        return {};
+    const QString rest = keyPath.sliced(software.size());
+    if (rest.startsWith(u"Wow6432Node\\"_s, Qt::CaseInsensitive))
+        return {};
+    return software + u"Wow6432Node\\"_s + rest;
+}
+
+QString joinPath(const QString &folder, const QString &name)
+{
+    QString base = folder;
+    while (base.endsWith(u'/'))
+        base.chop(1);
+    if (base.isEmpty() && !folder.isEmpty())
+        return u'/' + name; // the folder was the root
+    return base.isEmpty() ? name : base + u'/' + name;
+}
+
+bool isAsciiLetter(QChar c)
+{
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
+
+bool isSeparator(QChar c)
+{
+    return c == u'\\' || c == u'/';
+}
+
+// Splits a Windows path into its components the way Windows does before it
+// looks at the disk: empty components and "." vanish, ".." drops the one
+// before it but never climbs above the first `keep` (the root).
+QStringList normalizedComponents(QStringView path, qsizetype keep)
+{
+    QStringList components;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= path.size(); ++i) {
+        if (i < path.size() && !isSeparator(path[i]))
+            continue;
+        const QStringView component = path.sliced(start, i - start);
+        start = i + 1;
+        if (component.isEmpty() || component == u".")
+            continue;
+        if (component == u"..") {
+            if (components.size() > keep)
+                components.removeLast();
+            continue;
+        }
+        components.append(component.toString());
+    }
+    return components;
+}
+
+// The entry of folder that Wine would open for name: name itself when it
+// exists, else the first (in sorted order) entry equal to it ignoring case.
+std::optional<QString> matchEntry(const QString &folder, const QString &name)
+{
+    const QFileInfo exact(folder + u'/' + name);
+    // A drive link whose target is gone is still an entry; accepting it here
+    // saves listing the folder.
+    if (exact.exists() || exact.isSymLink())
+        return name;
+    const QStringList entries = QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::NoSort);
+    std::optional<QString> best;
+    for (const QString &entry : entries) {
+        if (entry.compare(name, Qt::CaseInsensitive) == 0 && (!best || entry < *best))
+            best = entry;
+    }
+    return best;
+}
+
+// Appends components to base, each in the letter case found on disk, until
+// one is not found; from there on they stay as written.
+QString resolveComponents(QString base, const QStringList &components)
+{
+    bool resolving = true;
+    for (const QString &component : components) {
+        QString name = component;
+        if (resolving) {
+            if (std::optional<QString> found = matchEntry(base, component))
+                name = std::move(*found);
+            else
+                resolving = false;
+        }
+        base += u'/' + name;
+    }
+    return base;
+}
+
+} // namespace
+
+WinePrefix::WinePrefix(QString folder)
+    : folderPath(std::move(folder))
+{
+}
+
+QString WinePrefix::defaultFolder()
+{
+    const QString fromEnvironment = qEnvironmentVariable("WINEPREFIX");
+    if (!fromEnvironment.isEmpty())
+        return fromEnvironment;
+    return QDir::homePath() + u"/.wine"_s;
+}
+
+QString WinePrefix::folder() const
+{
+    return folderPath;
+}
+
+std::optional<QString> WinePrefix::machineValue(const QString &keyPath) const
+{
+    // An empty folder would otherwise read system.reg from the current folder.
+    if (folderPath.isEmpty())
+        return std::nullopt;
+    // isFile() keeps a folder or a FIFO named system.reg from being read.
+    const QFileInfo info(joinPath(folderPath, u"system.reg"_s));
+    if (!info.isFile() || info.size() > kMaxRegistryFileSize)
+        return std::nullopt;
+    QFile file(info.filePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray content = file.read(kMaxRegistryFileSize + 1);
+    if (content.size() > kMaxRegistryFileSize)
+        return std::nullopt;
+
+    const QString wow64Key = wow64Path(keyPath);
+    if (!wow64Key.isEmpty()) {
+        if (std::optional<QString> value = WineRegistry::firstValue(content, wow64Key))
+            return value;
+    }
+    return WineRegistry::firstValue(content, keyPath);
+}
+
+QString WinePrefix::toNativePath(const QString &windowsPath) const
+{
+    QStringView path(windowsPath);
+    // The downloader's paths are C strings; nothing after a NUL is part of them.
+    const qsizetype nul = path.indexOf(QChar(0));
+    if (nul >= 0)
+        path = path.first(nul);
+    if (path.isEmpty())
+        return {};
+
+    const QString devices = joinPath(folderPath, u"dosdevices"_s);
+    const bool trailing = isSeparator(path.back());
+
+    bool unc = false;
+    // "\\?\" and "\\.\" only switch off Win32 path parsing; an ordinary path follows.
+    if (path.startsWith(u"\\\\?\\") || path.startsWith(u"\\\\.\\")) {
+        path = path.sliced(4);
+        if (path.startsWith(u"UNC\\", Qt::CaseInsensitive)) {
+            path = path.sliced(4);
+            unc = true;
+        }
+    } else if (path.startsWith(u"\\\\")) {
+        path = path.sliced(2);
+        unc = true;
+    }
+
+    QString native;
+    if (unc) {
+        // Server and share form the root that ".." cannot leave.
+        QStringList components = normalizedComponents(path, 2);
+        components.prepend(u"unc"_s);
+        native = resolveComponents(devices, components);
+    } else if (path.size() >= 2 && isAsciiLetter(path[0]) && path[1] == u':') {
+        QStringList components = normalizedComponents(path.sliced(2), 0);
+        components.prepend(path.first(2).toString().toLower());
+        native = resolveComponents(devices, components);
+    } else {
+        // No drive: already native, or relative to a folder we do not know.
+        native = path.toString();
+        native.replace(u'\\', u'/');
+        return native;
+    }
+    if (trailing && !native.endsWith(u'/'))
+        native += u'/';
+    return native;
+}
+
+namespace WineRegistry {
+
+std::optional<QString> firstValue(QByteArrayView fileContent, QStringView keyPath)
+{
+    LineReader reader(fileContent);
+    QByteArrayView line;
+    if (!reader.next(line) || trimmedEnd(line) != kRegistryHeader)
+        return std::nullopt;
+
+    bool inKey = false;
+    bool continuation = false;
+    while (reader.next(line)) {
+        // Wrapped hex data: its lines carry no meaning of their own.
+        if (continuation) {
+            continuation = trimmedEnd(line).endsWith('\\');
+            continue;
+        }
+        line = trimmedStart(line);
+        if (line.isEmpty())
+            continue;
+        switch (line.front()) {
+        case '[':
+            inKey = keyLineNames(line, keyPath);
+            break;
+        case '@':
+        case '"':
+            // Only the key's first value counts, usable or not.
+            if (inKey)
+                return valueText(line, reader);
+            continuation = wrapsToNextLine(line);
+            break;
+        default:
+            // "#time=", "#class=", "#link", comments and unknown lines.
+            break;
+        }
+    }
+    return std::nullopt;
+}
+
+QString unescape(QStringView escaped)
+{
+    QString text;
+    text.reserve(escaped.size());
+    const qsizetype n = escaped.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = escaped[i];
+        if (c != u'\\') {
+            text.append(c);
+            continue;
+        }
+        if (i + 1 == n) {
+            // A lone backslash at the end has nothing to escape.
+            text.append(c);
+            break;
+        }
+        const char16_t e = escaped[++i].unicode();
+        switch (e) {
+        case u'a': text.append(QChar(0x07)); break;
+        case u'b': text.append(QChar(0x08)); break;
+        case u'e': text.append(QChar(0x1b)); break;
+        case u'f': text.append(QChar(0x0c)); break;
+        case u'n': text.append(QChar(0x0a)); break;
+        case u'r': text.append(QChar(0x0d)); break;
+        case u't': text.append(QChar(0x09)); break;
+        case u'v': text.append(QChar(0x0b)); break;
+        case u'x': {
+            char16_t value = 0;
+            int digits = 0;
+            while (digits < 4 && i + 1 < n) {
+                const int digit = hexDigitValue(escaped[i + 1].unicode());
+                if (digit < 0)
+                    break;
+                value = char16_t(value * 16 + digit);
+                ++digits;
+                ++i;
+            }
+            text.append(digits > 0 ? QChar(value) : QChar(u'x'));
+            break;
+        }
+        default:
+            if (e >= u'0' && e <= u'7') {
+                char16_t value = e - u'0';
+                int digits = 1;
+                while (digits < 3 && i + 1 < n && escaped[i + 1] >= u'0' && escaped[i + 1] <= u'7') {
+                    value = char16_t(value * 8 + (escaped[i + 1].unicode() - u'0'));
+                    ++digits;
+                    ++i;
+                }
+                text.append(QChar(value));
+            } else {
+                text.append(QChar(e));
+            }
+            break;
+        }
+    }
+    return text;
+}
+
+} // namespace WineRegistry

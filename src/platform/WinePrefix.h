@@ -1,0 +1,51 @@
+#pragma once
+
+// The Wine prefix the downloader runs in: its machine registry file, where the
+// downloader records its install folder, and the drive links that turn the
+// downloader's Windows paths into native ones.
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+#include <optional>
+
+class WinePrefix
+{
+public:
+    // The prefix folder, e.g. /home/u/.wine.
+    explicit WinePrefix(QString folder);
+
+    // $WINEPREFIX when set and not empty, else ~/.wine, as Wine itself picks it.
+    static QString defaultFolder();
+
+    QString folder() const;
+
+    // First value (in file order) of keyPath under HKEY_LOCAL_MACHINE, given
+    // like u"Software\\Quorvane\\Wordhive". The 32-bit view
+    // (Software\Wow6432Node\...) is asked first because the downloader is a
+    // 32-bit program; the key itself serves 32-bit prefixes. None when the
+    // prefix, the file, the key or a text value is missing, or the file is
+    // not a Wine registry.
+    std::optional<QString> machineValue(const QString &keyPath) const;
+
+    // A path as the downloader writes it (drive letter, backslashes) as a
+    // native path with '/' separators, resolving letter case the way Wine
+    // does. A trailing separator is kept.
+    QString toNativePath(const QString &windowsPath) const;
+
+private:
+    QString folderPath;
+};
+
+namespace WineRegistry {
+
+// The first value of exactly keyPath (compared case-insensitively) in the
+// content of a Wine registry file, when that value is text.
+std::optional<QString> firstValue(QByteArrayView fileContent, QStringView keyPath);
+
+// A registry string body (what stands between the quotes) with its escapes
+// resolved.
+QString unescape(QStringView escaped);
+
+} // namespace WineRegistry

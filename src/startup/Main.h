@@ -1,0 +1,47 @@
+#pragma once
+
+// Start-up and shut-down: the one place that knows both windows, owns the
+// shared state and wires the windows to it and to each other.
+
+#include "app/AppState.h"
+#include "lists/ListsModel.h"
+
+#include <QObject>
+
+#include <memory>
+
+class frmMain;
+class frmlists;
+class Platform;
+
+class Main : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit Main(Platform &platform, QObject *parent = nullptr);
+    ~Main() override;
+
+    // Runs the start-up in its fixed order and shows the main window.
+    void run();
+
+    AppState &state() { return appState; }
+    ListsModel &lists() { return listsModel; }
+    frmMain *mainWindow() const { return mainForm.get(); }
+    frmlists *listsWindow() const { return listsForm.get(); }
+    // Where the two list files are kept.
+    QString listsFolder() const;
+
+Q_SIGNALS:
+    // Shut-down is complete; the program should end now.
+    void finished();
+
+private:
+    void shutDown();
+
+    Platform &platform;
+    AppState appState;
+    ListsModel listsModel;
+    std::unique_ptr<frmMain> mainForm;
+    std::unique_ptr<frmlists> listsForm;
+};

@@ -1,0 +1,75 @@
+#include "text/Cp1252.h"
+
+#include <array>
+
+namespace {
+
+// 0x80..0x9F; the undefined bytes keep their C1 control code point.
+constexpr std::array<char16_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+// Byte for a character, or -1 when the code page has none.
+int byteFor(char16_t c)
+{
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
+        return c;
+    for (int i = 0; i < 32; ++i) {
+        if (kHighControls[i] == c)
+            return 0x80 + i;
+    }
+    return -1;
+}
+
+} // namespace
+
+namespace Cp1252 {
+
+QString decode(QByteArrayView bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(text.data());
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        out[i] = (b >= 0x80 && b < 0xA0) ? kHighControls[b - 0x80] : char16_t(b);
+    }
+    return text;
+}
+
+QByteArray encode(QStringView text, qsizetype *unencodable)
+{
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    qsizetype missing = 0;
+    qsizetype n = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        int b = byteFor(c);
+        if (b < 0) {
+            ++missing;
+            b = '?';
+            // A surrogate pair is one character the user sees: one '?'.
+            if (QChar::isHighSurrogate(c) && i + 1 < text.size()
+                && QChar::isLowSurrogate(text[i + 1].unicode()))
+                ++i;
+        }
+        bytes[n++] = static_cast<char>(b);
+    }
+    bytes.truncate(n);
+    if (unencodable)
+        *unencodable = missing;
+    return bytes;
+}
+
+bool canEncode(QStringView text)
+{
+    for (QChar c : text) {
+        if (byteFor(c.unicode()) < 0)
+            return false;
+    }
+    return true;
+}
+
+} // namespace Cp1252

@@ -1,0 +1,413 @@
+#include "library/FolderListing.h"
+#include "library/LibraryScan.h"
+#include "library/LibraryTree.h"
+#include "library/LibraryTreeModel.h"
+#include "library/LyricsInfo.h"
+#include "library/SongNames.h"
+#include "support/LibraryBuilder.h"
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The tree as text: "Artist(9)[Song(10),Song(7)]" per root, joined by "|".
+QString describe(const LibraryTree &tree)
+{
+    QStringList roots;
+    for (const LibraryNode *root : tree.roots()) {
+        QString s = u"%1(%2)"_s.arg(root->Text).arg(root->Image);
+        QStringList songs;
+        for (const LibraryNode *song : root->Children)
+            songs << u"%1(%2)"_s.arg(song->Text).arg(song->Image);
+        if (!songs.isEmpty())
+            s += u'[' + songs.join(u',') + u']';
+        roots << s;
+    }
+    return roots.join(u'|');
+}
+
+// Positions, parents and rows agree with each other.
+void verifyConsistent(const LibraryTree &tree)
+{
+    for (int i = 1; i <= tree.count(); ++i) {
+        const LibraryNode *n = tree.node(i);
+        QCOMPARE(n->Index, i);
+        QCOMPARE(tree.find(n->Key), n);
+        const auto &siblings = n->Parent ? n->Parent->Children : tree.roots();
+        QCOMPARE(siblings.at(size_t(n->Row)), n);
+    }
+}
+
+} // namespace
+
+class TestLibrary : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { qRegisterMetaType<LibraryNode *>(); }
+
+    void fileNames_data()
+    {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QString>("artist");
+        QTest::addColumn<QString>("song");
+        QTest::newRow("plain") << u"Kestrel Road - Night Bus.txt"_s << u"Kestrel Road"_s << u"Night Bus"_s;
+        QTest::newRow("dash in artist") << u"Twin-Engine - Blue.txt"_s << u"Twin"_s << u"Blue"_s;
+        QTest::newRow("several dashes") << u"Kestrel Road - Night Bus - Live.txt"_s << u"Kestrel Road"_s << u"Live"_s;
+        QTest::newRow("no dash") << u"Instrumental.txt"_s << QString() << u"Instrumental"_s;
+        QTest::newRow("spaces kept inside") << u"  A  B  -  C  D  .txt"_s << u"A  B"_s << u"C  D"_s;
+        QTest::newRow("tabs are not spaces") << u"\tA - B\t.txt"_s << u"\tA"_s << u"B\t"_s;
+        QTest::newRow("dash only") << u"-.txt"_s << QString() << QString();
+    }
+
+    void fileNames()
+    {
+        QFETCH(QString, fileName);
+        QFETCH(QString, artist);
+        QFETCH(QString, song);
+        QCOMPARE(ExtractArtist(fileName), artist);
+        QCOMPARE(ExtractSong(QStringView(fileName).chopped(4)), song);
+    }
+
+    void kasPaths()
+    {
+        QCOMPARE(kasPathFor(u"/c/B/Band - Song.txt"_s), u"/c/B/Band - Song.kas"_s);
+        QCOMPARE(kasPathFor(u"ab"_s), QString());
+        QTemporaryDir dir;
+        LibraryBuilder lib(dir.path());
+        lib.song(u"B"_s, u"Band - Song.txt"_s, "x", true)
+            .song(u"B"_s, u"Band - Other.txt"_s)
+            .folder(u"B/Band - Dir.kas"_s)
+            .song(u"B"_s, u"Band - Dir.txt"_s);
+        QVERIFY(KasFileExists(lib.cachePath() + u"B/Band - Song.txt"_s));
+        QVERIFY(!KasFileExists(lib.cachePath() + u"B/Band - Other.txt"_s));
+        QVERIFY(!KasFileExists(lib.cachePath() + u"B/Band - Dir.txt"_s));
+        QVERIFY(!KasFileExists(QString()));
+    }
+
+    void lyricsInfo_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("hasSource");
+        QTest::addColumn<QString>("pageUrl");
+        QTest::addColumn<QString>("siteName");
+        QTest::addColumn<bool>("filtered");
+        QTest::newRow("source line")
+            << u"la\r\n* Downloaded from: http://www.site.example/a/b.html\r\n"_s << true
+            << u"http://www.site.example/a/b.html"_s << u"www.site.example"_s << false;
+        QTest::newRow("last line without line end keeps trailing spaces")
+            << u"la\r\n* Downloaded from: http://h.example/p  "_s << true
+            << u"http://h.example/p  "_s << u"h.example"_s << false;
+        QTest::newRow("line end trims spaces")
+            << u"* Downloaded from:   http://h.example/p  \r\nmore"_s << true << u"http://h.example/p"_s
+            << u"h.example"_s << false;
+        QTest::newRow("last of two source lines")
+            << u"* Downloaded from: http://one.example/x\r\n* Downloaded from: http://two.example/y\r\n"_s
+            << true << u"http://two.example/y"_s << u"two.example"_s << false;
+        QTest::newRow("no http: cut from the seventh character")
+            << u"* Downloaded from: https://secure.example/x\r\n"_s << true
+            << u"https://secure.example/x"_s << QString() << false;
+        QTest::newRow("no http, longer scheme")
+            << u"* Downloaded from: ftp://files.example/x\r\n"_s << true
+            << u"ftp://files.example/x"_s << u"files.example"_s << false;
+        QTest::newRow("no slash after host: the rest")
+            << u"* Downloaded from: http://bare.example\r\n"_s << true << u"http://bare.example"_s
+            << u"bare.example"_s << false;
+        QTest::newRow("empty address") << u"* Downloaded from:"_s << true << QString() << QString() << false;
+        QTest::newRow("tag case matters") << u"* downloaded from: http://x.example/\r\n"_s << false
+                                          << QString() << QString() << false;
+        QTest::newRow("filter mark") << u"[Wordhive ] filter used\r\nla\r\n"_s << false << QString()
+                                     << QString() << true;
+        QTest::newRow("filter mark case matters") << u"] Filter used"_s << false << QString() << QString() << false;
+        QTest::newRow("empty file") << QString() << false << QString() << QString() << false;
+    }
+
+    void lyricsInfo()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, hasSource);
+        QFETCH(QString, pageUrl);
+        QFETCH(QString, siteName);
+        QFETCH(bool, filtered);
+        const LyricsInfo info = parseLyrics(text);
+        QCOMPARE(info.HasSource, hasSource);
+        QCOMPARE(info.PageUrl, pageUrl);
+        QCOMPARE(info.SiteName, siteName);
+        QCOMPARE(info.FilterUsed, filtered);
+    }
+
+    void scanBuildsArtistsAndSongs()
+    {
+        QTemporaryDir dir;
+        LibraryBuilder lib(dir.path() + u"/lyrics"_s);
+        lib.song(u"B"_s, u"Blue Harbour - Tides.txt"_s, "x", true)
+            .song(u"B"_s, u"Blue Harbour - Anchor.txt"_s)
+            .song(u"B"_s, u"Brass Owl - Hoot.txt"_s)
+            .song(u"K"_s, u"Kestrel Road - Night Bus - Live.txt"_s)
+            .file(u"K/Kestrel Road - Orphan.kas"_s, "FaV1;\r\n")
+            .file(u"K/notes.doc"_s, "x")
+            .file(u"K/.hidden - Song.txt"_s, "x")
+            .folder(u"K/Folder - Song.txt"_s)
+            .song(u"1"_s, u"Digits - Never.txt"_s)
+            .song(u"AB"_s, u"Long - Never.txt"_s);
+        LibraryTree tree;
+        const ScanCounts counts = scanCacheFolder(lib.cachePath(), tree);
+        QVERIFY(counts.FolderFound);
+        QCOMPARE(counts.Lyrics, 4);
+        QCOMPARE(counts.Timestamps, 1);
+        QCOMPARE(describe(tree), u"Blue Harbour(9)[Anchor(10),Tides(7)]|Brass Owl(9)[Hoot(10)]|"
+                                 u"Kestrel Road(9)[Live(10)]"_s);
+        QCOMPARE(tree.node(2)->Key, u"B/Blue Harbour - Anchor.txt"_s);
+        QCOMPARE(tree.node(1)->Key, u"blue harbour"_s);
+        verifyConsistent(tree);
+    }
+
+    void scanMergesArtistsAcrossFoldersAndCase()
+    {
+        QTemporaryDir dir;
+        LibraryBuilder lib(dir.path());
+        lib.song(u"L"_s, u"The Lanterns - Wick.txt"_s)
+            .song(u"M"_s, u"Moth - Flame.txt"_s)
+            .song(u"T"_s, u"THE LANTERNS - Glow.txt"_s)
+            .song(u"T"_s, u"The lanterns - Ash.txt"_s)
+            .song(u"V"_s, u"Velvet Tram - X.txt"_s)
+            .song(u"V"_s, u"VELVET TRAM - Y.txt"_s);
+        LibraryTree tree;
+        const ScanCounts counts = scanCacheFolder(lib.cachePath(), tree);
+        QCOMPARE(counts.Lyrics, 6);
+        // Songs found later hang under the artist node made first, spelled as first met.
+        QCOMPARE(describe(tree), u"The Lanterns(9)[Wick(10),Ash(10),Glow(10)]|Moth(9)[Flame(10)]|"
+                                 u"Velvet Tram(9)[X(10),Y(10)]"_s);
+        // The later songs stand after Moth in the collection but belong to The Lanterns.
+        QCOMPARE(tree.node(5)->Text, u"Ash"_s);
+        QCOMPARE(tree.node(5)->Parent, tree.node(1));
+        verifyConsistent(tree);
+    }
+
+    void scanFilesWithoutArtist()
+    {
+        QTemporaryDir dir;
+        LibraryBuilder lib(dir.path());
+        lib.song(u"P"_s, u"Paper Notes.txt"_s)
+            .song(u"P"_s, u"Pine - Cone.txt"_s)
+            .song(u"Q"_s, u" - Quiet.txt"_s);
+        LibraryTree tree;
+        const ScanCounts counts = scanCacheFolder(lib.cachePath(), tree);
+        QCOMPARE(counts.Lyrics, 3);
+        QCOMPARE(describe(tree), noArtistText() + u"(9)[Paper Notes(10),Quiet(10)]|Pine(9)[Cone(10)]"_s);
+        QVERIFY(!tree.find(QString()));
+        QCOMPARE(tree.node(1)->Key, noArtistKey());
+    }
+
+    void scanPrefersUpperCaseLetterFolder()
+    {
+        QTemporaryDir dir;
+        LibraryBuilder lib(dir.path());
+        lib.song(u"b"_s, u"Bee - Lower.txt"_s).song(u"c"_s, u"Cat - Lower.txt"_s).song(u"C"_s, u"Cat - Upper.txt"_s);
+        LibraryTree tree;
+        QCOMPARE(scanCacheFolder(lib.cachePath(), tree).Lyrics, 2);
+        QVERIFY(tree.find(u"b/Bee - Lower.txt"_s));
+        QVERIFY(tree.find(u"C/Cat - Upper.txt"_s));
+        QVERIFY(!tree.find(u"c/Cat - Lower.txt"_s));
+    }
+
+    void scanWithoutLibrary_data()
+    {
+        QTest::addColumn<QString>("cache");
+        QTest::addColumn<bool>("found");
+        QTest::addColumn<int>("lyrics");
+        QTest::newRow("empty cache path") << QString() << false << 0;
+        QTest::newRow("missing folder") << u"@/missing/"_s << false << 0;
+        QTest::newRow("a file") << u"@/plain"_s << false << 0;
+        QTest::newRow("no letter folders") << u"@/empty/"_s << true << 0;
+        QTest::newRow("letter folders") << u"@/songs/"_s << true << 1;
+        // Letters are appended to the path as it stands: "songsA" does not exist.
+        QTest::newRow("no trailing separator") << u"@/songs"_s << true << 0;
+    }
+
+    void scanWithoutLibrary()
+    {
+        QFETCH(QString, cache);
+        QFETCH(bool, found);
+        QFETCH(int, lyrics);
+        QTemporaryDir dir;
+        LibraryBuilder lib(dir.path());
+        lib.file(u"plain"_s, "x").folder(u"empty"_s).song(u"songs/A"_s, u"Only - Here.txt"_s);
+        LibraryTree tree;
+        const ScanCounts counts = scanCacheFolder(cache.replace(u"@"_s, dir.path()), tree);
+        QCOMPARE(counts.FolderFound, found);
+        QCOMPARE(counts.Lyrics, lyrics);
+        QCOMPARE(tree.count(), lyrics * 2);
+    }
+
+    void scanSkipsUnreadableLetterFolder()
+    {
+        QTemporaryDir dir;
+        LibraryBuilder lib(dir.path());
+        lib.song(u"A"_s, u"Able - One.txt"_s).file(u"B"_s, "a file where a folder should be");
+        LibraryTree tree;
+        QCOMPARE(scanCacheFolder(lib.cachePath(), tree).Lyrics, 1);
+        QVERIFY(!listLetterFolder(lib.cachePath() + u"B"_s).Readable);
+    }
+
+    void scanFollowsLinksToFilesButNotLoops()
+    {
+        QTemporaryDir dir;
+        LibraryBuilder lib(dir.path());
+        lib.song(u"A"_s, u"Able - One.txt"_s);
+        QVERIFY(QFile::link(lib.cachePath() + u"A/Able - One.txt"_s, lib.cachePath() + u"A/Able - Linked.txt"_s));
+        QVERIFY(QFile::link(lib.cachePath(), lib.cachePath() + u"A/Able - Loop.txt"_s));
+        QVERIFY(QFile::link(lib.cachePath() + u"A/missing"_s, lib.cachePath() + u"A/Able - Dangling.txt"_s));
+        LibraryTree tree;
+        QCOMPARE(scanCacheFolder(lib.cachePath(), tree).Lyrics, 2);
+        QCOMPARE(describe(tree), u"Able(9)[Linked(10),One(10)]"_s);
+    }
+
+    void listingSortsIgnoringCaseFirst()
+    {
+        QTemporaryDir dir;
+        LibraryBuilder lib(dir.path());
+        for (const QString &name : {u"b - 2.txt"_s, u"A - 1.txt"_s, u"B - 1.txt"_s, u"a - 0.TXT"_s})
+            lib.file(u"X/"_s + name, "x");
+        const FolderListing listing = listLetterFolder(lib.cachePath() + u"X"_s);
+        QCOMPARE(listing.Songs, QStringList({u"a - 0.TXT"_s, u"A - 1.txt"_s, u"B - 1.txt"_s, u"b - 2.txt"_s}));
+    }
+
+    void removeKeepsCollectionConsistent()
+    {
+        LibraryTree tree;
+        LibraryNode *a = tree.addRoot(u"a"_s, u"A"_s, 9);
+        LibraryNode *b = tree.addRoot(u"b"_s, u"B"_s, 9);
+        tree.addChild(a, u"A/a1"_s, u"a1"_s, 10);
+        tree.addChild(b, u"B/b1"_s, u"b1"_s, 10);
+        tree.addChild(a, u"A/a2"_s, u"a2"_s, 10);
+        QCOMPARE(tree.addRoot(u"a"_s, u"Other"_s, 9), a);
+        QVERIFY(!tree.addChild(a, u"A/a1"_s, u"again"_s, 10));
+
+        tree.remove(tree.find(u"A/a1"_s));
+        QCOMPARE(describe(tree), u"A(9)[a2(10)]|B(9)[b1(10)]"_s);
+        verifyConsistent(tree);
+        tree.remove(a);
+        QCOMPARE(describe(tree), u"B(9)[b1(10)]"_s);
+        QVERIFY(!tree.find(u"A/a2"_s));
+        QCOMPARE(tree.count(), 2);
+        verifyConsistent(tree);
+    }
+
+    void compactDropsChildrenOfDroppedParents()
+    {
+        LibraryTree tree;
+        LibraryNode *a = tree.addRoot(u"a"_s, u"A"_s, 9);
+        LibraryNode *b = tree.addRoot(u"b"_s, u"B"_s, 9);
+        tree.addChild(a, u"A/a1"_s, u"a1"_s, 10);
+        tree.addChild(b, u"B/b1"_s, u"b1"_s, 10);
+        tree.addChild(a, u"A/a2"_s, u"a2"_s, 10);
+        QSignalSpy resets(&tree, &LibraryTree::resetDone);
+        tree.compact({true, false, false, true, true});
+        QCOMPARE(resets.size(), 1);
+        QCOMPARE(describe(tree), u"A(9)[a2(10)]"_s);
+        verifyConsistent(tree);
+    }
+
+    void snapshotRestoresTheScannedTree()
+    {
+        QTemporaryDir dir;
+        LibraryBuilder lib(dir.path());
+        lib.song(u"L"_s, u"Lanterns - Wick.txt"_s, "x", true)
+            .song(u"M"_s, u"Moth - Flame.txt"_s)
+            .song(u"T"_s, u"LANTERNS - Glow.txt"_s)
+            .song(u"N"_s, u"No Artist Here.txt"_s);
+        LibraryTree tree;
+        scanCacheFolder(lib.cachePath(), tree);
+        const QString before = describe(tree);
+        const TreeNodeRecords snapshot = TakeTreeSnapshot(tree);
+        QCOMPARE(int(snapshot.size()), tree.count());
+        QCOMPARE(snapshot[0].IsLeaf, false);
+        QCOMPARE(snapshot[1].ParentKey, u"lanterns"_s);
+        QCOMPARE(snapshot[1].Image, quint8(7));
+
+        tree.setBold(tree.node(1), true);
+        tree.remove(tree.find(u"M/Moth - Flame.txt"_s));
+        RestoreTree(tree, snapshot);
+        QCOMPARE(describe(tree), before);
+        QVERIFY(!tree.node(1)->Bold);
+        verifyConsistent(tree);
+    }
+
+    void modelFollowsTheTree()
+    {
+        LibraryTree tree;
+        LibraryTreeModel model(tree);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QTreeView view;
+        view.setModel(&model);
+
+        QTemporaryDir dir;
+        LibraryBuilder lib(dir.path());
+        for (int i = 0; i < 20; ++i)
+            lib.song(QString(QChar(u'A' + i % 5)), u"Artist%1 - Song%2.txt"_s.arg(i % 7).arg(i), "x", i % 3 == 0);
+        scanCacheFolder(lib.cachePath(), tree);
+        view.expandAll();
+        QCOMPARE(model.rowCount(), int(tree.roots().size()));
+
+        LibraryNode *first = tree.roots().front();
+        const QModelIndex firstIndex = model.indexOf(first);
+        QCOMPARE(model.nodeAt(firstIndex), first);
+        QCOMPARE(model.data(firstIndex).toString(), first->Text);
+        QCOMPARE(model.rowCount(firstIndex), int(first->Children.size()));
+        QCOMPARE(model.parent(model.index(0, 0, firstIndex)), firstIndex);
+        QVERIFY(!model.data(firstIndex, Qt::CheckStateRole).isValid());
+
+        tree.remove(first->Children.back());
+        tree.remove(tree.roots().back());
+        tree.setBold(tree.roots().front(), true);
+        QVERIFY(model.data(model.index(0, 0), Qt::FontRole).value<QFont>().bold());
+
+        model.setCheckBoxesVisible(true);
+        QSignalSpy checks(&model, &LibraryTreeModel::nodeCheckChanged);
+        QVERIFY(model.setData(model.index(0, 0), Qt::Checked, Qt::CheckStateRole));
+        QCOMPARE(checks.size(), 1);
+        QVERIFY(tree.roots().front()->Checked);
+        QCOMPARE(model.data(model.index(0, 0), Qt::CheckStateRole).toInt(), int(Qt::Checked));
+        QVERIFY(!(model.flags(model.index(0, 0)) & Qt::ItemIsEditable));
+
+        const TreeNodeRecords snapshot = TakeTreeSnapshot(tree);
+        tree.clear();
+        QCOMPARE(model.rowCount(), 0);
+        RestoreTree(tree, snapshot);
+        view.expandAll();
+        QCOMPARE(model.rowCount(), int(tree.roots().size()));
+    }
+
+    void everyPictureLoads()
+    {
+        for (int i = 1; i <= 13; ++i) {
+            const QModelIndex none;
+            LibraryTree tree;
+            tree.addRoot(u"k"_s, u"t"_s, quint8(i));
+            LibraryTreeModel model(tree);
+            const QIcon icon = model.data(model.index(0, 0), Qt::DecorationRole).value<QIcon>();
+            QVERIFY2(!icon.isNull(), qPrintable(QString::number(i)));
+            const QImage image = icon.pixmap(16, 16).toImage();
+            QCOMPARE(image.size(), QSize(16, 16));
+            bool painted = false;
+            for (int y = 0; y < 16 && !painted; ++y)
+                for (int x = 0; x < 16 && !painted; ++x)
+                    painted = qAlpha(image.pixel(x, y)) > 0;
+            QVERIFY2(painted, qPrintable(QString::number(i)));
+        }
+    }
+};
+
+QTEST_MAIN(TestLibrary)
+#include "tst_library.moc"

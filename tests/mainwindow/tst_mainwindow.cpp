@@ -1,0 +1,351 @@
+#include "app/AppState.h"
+#include "library/LibraryScan.h"
+#include "library/LibraryTree.h"
+#include "library/LibraryTreeModel.h"
+#include "lists/ListsModel.h"
+#include "mainwindow/LibraryTreeView.h"
+#include "mainwindow/frmMain.h"
+#include "support/FakePlatform.h"
+#include "support/LibraryBuilder.h"
+#include "text/Cp1252.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A main window over a fixture library, scanned.
+struct Window
+{
+    QTemporaryDir dir;
+    LibraryBuilder lib{dir.path() + u"/lyrics"_s};
+    FakePlatform platform;
+    AppState state;
+    ListsModel lists;
+    std::unique_ptr<frmMain> form;
+
+    void open()
+    {
+        state.CachePath = lib.cachePath();
+        form = std::make_unique<frmMain>(state, platform, lists);
+        form->ScanLibrary();
+    }
+    template<typename T> T *child(const QString &name) const
+    {
+        T *w = form->findChild<T *>(name);
+        if (!w)
+            qFatal("no control %s", qPrintable(name));
+        return w;
+    }
+    QString label(const QString &name) const { return child<QLabel>(name)->text(); }
+    LibraryNode *node(const QString &key) const { return form->libraryTree().find(key); }
+    bool enabled(int position) const { return form->toolbarButton(position)->isEnabled(); }
+};
+
+const QByteArray kWithSource = LibraryBuilder::crlf({u"Line one"_s, u""_s,
+                                                     u"* Downloaded from: http://www.verses.example/k/night.html"_s});
+const QByteArray kFiltered = LibraryBuilder::crlf({u"[Wordhive ] filter used"_s, u"Caf\u00e9 line"_s});
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void controlsAreFoundByTheirNames()
+    {
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s);
+        w.open();
+        for (const QString &name : {u"lista"_s, u"lblCount"_s, u"txtSearch"_s, u"lyrics"_s, u"tlbMain"_s,
+                                    u"LblSong"_s, u"picInfo"_s, u"lblInfoTitles"_s, u"lblArtist"_s,
+                                    u"lblSong2"_s, u"lblKaraoke"_s, u"lblWebsite"_s, u"lblBrowser"_s,
+                                    u"lblFilter"_s, u"picSplit"_s, u"frmKaraoke"_s, u"lblSearchResults"_s})
+            QVERIFY2(w.form->findChild<QWidget *>(name), qPrintable(name));
+        const QStringList keys = {u"Edit"_s, u"Delete"_s, u"MarkRedownload"_s, u"Lists"_s, u"OpenInBrowser"_s,
+                                  u"VisitSite"_s, u"SearchKaraoke"_s, u"JoinLyrics"_s, u"Help"_s};
+        for (int i = 0; i < keys.size(); ++i) {
+            QCOMPARE(w.form->toolbarButton(i + 1)->objectName(), keys[i]);
+            QVERIFY2(w.form->findChild<QToolButton *>(keys[i]), qPrintable(keys[i]));
+        }
+        QCOMPARE(w.form->windowTitle(), u"Wordhive Stanzabox"_s);
+        // Enabled at start: Lists, JoinLyrics and Help only.
+        for (int b = 1; b <= 9; ++b)
+            QCOMPARE(w.enabled(b), b == 4 || b == 8 || b == 9);
+    }
+
+    void scanShowsCounts()
+    {
+        Window w;
+        w.lib.song(u"B"_s, u"Band - One.txt"_s, "x", true)
+            .song(u"B"_s, u"Band - Two.txt"_s)
+            .song(u"C"_s, u"Choir - Three.txt"_s, "x", true);
+        w.open();
+        QCOMPARE(w.label(u"lblCount"_s), u"3 lyrics\n2 timestamps"_s);
+        QCOMPARE(w.state.LyricsCount, 3);
+        QCOMPARE(w.state.TimestampsCount, 2);
+        QCOMPARE(int(w.state.TreeSnapshot.size()), 5);
+        QVERIFY(w.child<QLineEdit>(u"txtSearch"_s)->isEnabled());
+        QVERIFY(w.enabled(frmMain::JoinLyrics));
+        // Queued events run once, before the snapshot.
+        QCOMPARE(w.platform.pendingEventRuns, 1);
+    }
+
+    void emptyLibraryDisablesSearchAndJoin()
+    {
+        Window w;
+        w.lib.folder(u"A"_s);
+        w.open();
+        QCOMPARE(w.label(u"lblCount"_s), u"0 lyrics\n0 timestamps"_s);
+        QVERIFY(!w.child<QLineEdit>(u"txtSearch"_s)->isEnabled());
+        QVERIFY(!w.enabled(frmMain::JoinLyrics));
+        QVERIFY(w.state.TreeSnapshot.empty());
+    }
+
+    void missingLibraryChangesNothing()
+    {
+        Window w;
+        w.state.CachePath = w.dir.path() + u"/nowhere/"_s;
+        w.form = std::make_unique<frmMain>(w.state, w.platform, w.lists);
+        w.form->ScanLibrary();
+        QCOMPARE(w.label(u"lblCount"_s), QString());
+        QVERIFY(w.child<QLineEdit>(u"txtSearch"_s)->isEnabled());
+        QVERIFY(w.enabled(frmMain::JoinLyrics));
+        QCOMPARE(w.platform.pendingEventRuns, 0);
+    }
+
+    void songClickShowsTheSong_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("kas");
+        QTest::addColumn<QString>("karaoke");
+        QTest::addColumn<QString>("website");
+        QTest::addColumn<QString>("browser");
+        QTest::addColumn<QString>("filter");
+        QTest::newRow("source line")
+            << kWithSource << false << u"No timestamps found. Download or create them yourself"_s
+            << u"www.verses.example"_s << u"http://www.verses.example/k/night.html"_s << u"Not Used"_s;
+        QTest::newRow("filtered, with timestamps")
+            << kFiltered << true << u"Timestamps found"_s << u"No page information found"_s
+            << u"No page information found"_s << u"Used"_s;
+        QTest::newRow("empty file") << QByteArray() << false
+                                    << u"No timestamps found. Download or create them yourself"_s
+                                    << u"No page information found"_s << u"No page information found"_s
+                                    << u"Not Used"_s;
+    }
+
+    void songClickShowsTheSong()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, kas);
+        QFETCH(QString, karaoke);
+        QFETCH(QString, website);
+        QFETCH(QString, browser);
+        QFETCH(QString, filter);
+        Window w;
+        w.lib.song(u"K"_s, u"Kestrel Road - Night Bus.txt"_s, content, kas);
+        w.open();
+        w.form->lista_NodeClick(w.node(u"K/Kestrel Road - Night Bus.txt"_s));
+
+        QCOMPARE(w.label(u"LblSong"_s), u" Kestrel Road - Night Bus"_s);
+        QCOMPARE(w.label(u"lblInfoTitles"_s),
+                 u"Artist:\nSong:\nKaraoke:\nWebsite:\nDownloaded from:\nFilter:"_s);
+        QCOMPARE(w.label(u"lblArtist"_s), u"Kestrel Road"_s);
+        QCOMPARE(w.label(u"lblSong2"_s), u"Night Bus"_s);
+        QCOMPARE(w.label(u"lblKaraoke"_s), karaoke);
+        QCOMPARE(w.label(u"lblWebsite"_s), website);
+        QCOMPARE(w.label(u"lblBrowser"_s), browser);
+        QCOMPARE(w.label(u"lblFilter"_s), filter);
+        QString shown = Cp1252::decode(content);
+        QCOMPARE(w.child<QPlainTextEdit>(u"lyrics"_s)->toPlainText(), shown.replace(u"\r\n"_s, u"\n"_s));
+        QVERIFY(w.child<QPlainTextEdit>(u"lyrics"_s)->isReadOnly());
+        const bool hasSource = browser.startsWith(u"http"_s);
+        QCOMPARE(w.enabled(frmMain::OpenInBrowser), hasSource);
+        QCOMPARE(w.enabled(frmMain::VisitSite), hasSource);
+        for (int b : {frmMain::Edit, frmMain::Delete, frmMain::MarkRedownload, frmMain::SearchKaraoke})
+            QVERIFY(w.enabled(b));
+        QVERIFY(w.platform.messages.isEmpty());
+    }
+
+    void songWithoutSourceKeepsThePreviousPage()
+    {
+        Window w;
+        w.lib.song(u"A"_s, u"Able - Sourced.txt"_s, kWithSource).song(u"A"_s, u"Able - Plain.txt"_s, "la\r\n");
+        w.open();
+        w.form->lista_NodeClick(w.node(u"A/Able - Sourced.txt"_s));
+        w.form->lista_NodeClick(w.node(u"A/Able - Plain.txt"_s));
+        QCOMPARE(w.state.PageUrl, u"http://www.verses.example/k/night.html"_s);
+        QCOMPARE(w.state.SiteName, u"www.verses.example"_s);
+        QVERIFY(!w.enabled(frmMain::OpenInBrowser));
+        QVERIFY(!w.enabled(frmMain::VisitSite));
+    }
+
+    void vanishedFileIsReported()
+    {
+        Window w;
+        w.lib.song(u"A"_s, u"Able - Gone.txt"_s, kWithSource);
+        w.open();
+        QVERIFY(QFile::remove(w.lib.cachePath() + u"A/Able - Gone.txt"_s));
+        w.form->lista_NodeClick(w.node(u"A/Able - Gone.txt"_s));
+        QCOMPARE(w.platform.messages.size(), 1);
+        QCOMPARE(w.platform.messages[0].text, u"File wasn't found"_s);
+        QCOMPARE(w.platform.messages[0].title, u"Wordhive Stanzabox"_s);
+        QCOMPARE(w.platform.messages[0].icon, MessageIcon::Stop);
+        QCOMPARE(w.child<QPlainTextEdit>(u"lyrics"_s)->toPlainText(), QString());
+        QCOMPARE(w.label(u"lblArtist"_s), u"Able"_s);
+        QCOMPARE(w.label(u"lblWebsite"_s), u"No page information found"_s);
+        QCOMPARE(w.label(u"lblFilter"_s), u"Not Used"_s);
+        QVERIFY(!w.enabled(frmMain::OpenInBrowser));
+    }
+
+    void artistClickClearsTheSong()
+    {
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s, kWithSource).song(u"A"_s, u"Able - Two.txt"_s);
+        w.open();
+        w.form->lista_NodeClick(w.node(u"A/Able - One.txt"_s));
+        w.form->lista_NodeClick(w.node(u"able"_s));
+        QCOMPARE(w.label(u"LblSong"_s), u" Able"_s);
+        QCOMPARE(w.label(u"lblInfoTitles"_s), u" 2 lyrics avaliable"_s);
+        for (const QString &name : {u"lblArtist"_s, u"lblSong2"_s, u"lblKaraoke"_s, u"lblWebsite"_s,
+                                    u"lblBrowser"_s, u"lblFilter"_s})
+            QCOMPARE(w.label(name), QString());
+        QVERIFY(w.state.SelectedPath.isEmpty());
+        QCOMPARE(w.state.SelectedSong, u"One"_s);
+        QCOMPARE(w.child<QPlainTextEdit>(u"lyrics"_s)->toPlainText(), QString());
+        for (int b : {frmMain::Edit, frmMain::Delete, frmMain::MarkRedownload, frmMain::OpenInBrowser,
+                      frmMain::VisitSite, frmMain::SearchKaraoke})
+            QVERIFY(!w.enabled(b));
+        QVERIFY(w.enabled(frmMain::Lists));
+    }
+
+    void redownloadEntryPressesTheButton()
+    {
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s);
+        w.lists.setEntries(ListsModel::Which::Redownload,
+                           {u"Able - One"_s, u"able - one"_s, u"Able - One"_s, u"Other - Song"_s});
+        w.open();
+        QSignalSpy matched(w.form.get(), &frmMain::redownloadEntryMatched);
+        w.form->lista_NodeClick(w.node(u"A/Able - One.txt"_s));
+        QVERIFY(w.form->toolbarButton(frmMain::MarkRedownload)->isChecked());
+        QCOMPARE(matched.size(), 1);
+        QCOMPARE(matched[0][0].toInt(), 2); // the last equal entry
+
+        w.lists.setEntries(ListsModel::Which::Redownload, {u"ABLE - ONE"_s});
+        w.form->lista_NodeClick(w.node(u"A/Able - One.txt"_s));
+        QVERIFY(!w.form->toolbarButton(frmMain::MarkRedownload)->isChecked());
+    }
+
+    void expansionMarksUnfilteredSongsOnce()
+    {
+        Window w;
+        w.lib.song(u"A"_s, u"Able - Filtered.txt"_s, kFiltered)
+            .song(u"A"_s, u"Able - Plain.txt"_s, "la\r\n")
+            .song(u"A"_s, u"Able - Timed.txt"_s, "la\r\n", true)
+            .song(u"B"_s, u"Bee - Other.txt"_s, "la\r\n")
+            .song(u"T"_s, u"ABLE - Late.txt"_s, "la\r\n");
+        w.open();
+        LibraryNode *able = w.node(u"able"_s);
+        QFile::remove(w.lib.cachePath() + u"A/Able - Filtered.txt"_s);
+        w.lib.song(u"A"_s, u"Able - Filtered.txt"_s, kFiltered);
+        w.form->lista_Expand(able);
+        QCOMPARE(w.node(u"A/Able - Filtered.txt"_s)->Image, NodeImage::Song);
+        QCOMPARE(w.node(u"A/Able - Plain.txt"_s)->Image, NodeImage::UnfilteredSong);
+        QCOMPARE(w.node(u"A/Able - Timed.txt"_s)->Image, NodeImage::SongWithTimestamps);
+        // A song of the artist that stands after another artist is still its song.
+        QCOMPARE(w.node(u"T/ABLE - Late.txt"_s)->Image, NodeImage::UnfilteredSong);
+        QCOMPARE(w.node(u"B/Bee - Other.txt"_s)->Image, NodeImage::Song);
+
+        // The second expansion reads nothing: a new unfiltered text is not seen.
+        w.form->libraryTree().setImage(w.node(u"A/Able - Plain.txt"_s), NodeImage::Song);
+        w.form->lista_Expand(able);
+        QCOMPARE(w.node(u"A/Able - Plain.txt"_s)->Image, NodeImage::Song);
+    }
+
+    void unreadableSongKeepsItsPictureOnExpansion()
+    {
+        Window w;
+        w.lib.song(u"A"_s, u"Able - Gone.txt"_s, "la\r\n").song(u"A"_s, u"Able - Plain.txt"_s, "la\r\n");
+        w.open();
+        QFile::remove(w.lib.cachePath() + u"A/Able - Gone.txt"_s);
+        w.form->lista_Expand(w.node(u"able"_s));
+        QCOMPARE(w.node(u"A/Able - Gone.txt"_s)->Image, NodeImage::Song);
+        QCOMPARE(w.node(u"A/Able - Plain.txt"_s)->Image, NodeImage::UnfilteredSong);
+    }
+
+    void checkingAnArtistChecksItsSongs()
+    {
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s).song(u"B"_s, u"Bee - X.txt"_s).song(u"T"_s, u"Able - Two.txt"_s);
+        w.open();
+        LibraryTreeModel &model = w.form->libraryModel();
+        model.setCheckBoxesVisible(true);
+        LibraryNode *able = w.node(u"able"_s);
+        QVERIFY(model.setData(model.indexOf(able), Qt::Checked, Qt::CheckStateRole));
+        QVERIFY(w.node(u"A/Able - One.txt"_s)->Checked);
+        QVERIFY(w.node(u"T/Able - Two.txt"_s)->Checked);
+        QVERIFY(!w.node(u"B/Bee - X.txt"_s)->Checked);
+        // Checking a song leaves its artist as it is.
+        QVERIFY(model.setData(model.indexOf(able), Qt::Unchecked, Qt::CheckStateRole));
+        QVERIFY(model.setData(model.indexOf(w.node(u"A/Able - One.txt"_s)), Qt::Checked, Qt::CheckStateRole));
+        QVERIFY(!able->Checked);
+    }
+
+    void f5Rescans()
+    {
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s);
+        w.open();
+        w.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+        w.lib.song(u"Z"_s, u"Zed - New.txt"_s, "x", true);
+        auto *tree = w.child<LibraryTreeView>(u"lista"_s);
+        tree->setFocus();
+        QTest::keyClick(tree, Qt::Key_F5);
+        QCOMPARE(w.form->libraryTree().count(), 4);
+        QCOMPARE(w.label(u"lblCount"_s), u"2 lyrics\n1 timestamps"_s);
+        QCOMPARE(int(w.state.TreeSnapshot.size()), 4);
+        QTest::keyClick(tree, Qt::Key_F4);
+        QCOMPARE(w.form->libraryTree().count(), 4);
+    }
+
+    void mouseClickTogglesAnArtistKeyboardDoesNot()
+    {
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s).song(u"B"_s, u"Bee - Two.txt"_s);
+        w.open();
+        w.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+        auto *tree = w.child<LibraryTreeView>(u"lista"_s);
+        const QModelIndex able = w.form->libraryModel().indexOf(w.node(u"able"_s));
+        const QModelIndex bee = w.form->libraryModel().indexOf(w.node(u"bee"_s));
+
+        const QPoint center = tree->visualRect(able).center();
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, center);
+        QVERIFY(tree->isExpanded(able));
+        QCOMPARE(w.label(u"LblSong"_s), u" Able"_s);
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, center);
+        QVERIFY(!tree->isExpanded(able));
+
+        tree->setFocus();
+        QTest::keyClick(tree, Qt::Key_Down);
+        QCOMPARE(tree->currentIndex(), bee);
+        QCOMPARE(w.label(u"LblSong"_s), u" Bee"_s);
+        QVERIFY(!tree->isExpanded(bee));
+    }
+
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

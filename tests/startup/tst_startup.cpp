@@ -1,0 +1,162 @@
+#include "library/LibraryTree.h"
+#include "lists/ListsModel.h"
+#include "lists/frmlists.h"
+#include "mainwindow/frmMain.h"
+#include "startup/Main.h"
+#include "support/FakePlatform.h"
+#include "support/LibraryBuilder.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A program folder, a downloader install folder with a library, and a fake
+// platform pointing at them.
+struct Machine
+{
+    QTemporaryDir dir;
+    QString programFolder = dir.filePath(u"program"_s);
+    QString install = dir.filePath(u"Wordhive"_s);
+    LibraryBuilder installFolder{install};
+    FakePlatform platform;
+
+    Machine()
+    {
+        LibraryBuilder{programFolder};
+        platform.folder = programFolder;
+        platform.installFolder = install;
+        platform.versionWord = 0x0006;
+        installFolder.song(u"lyrics/A"_s, u"Able - One.txt"_s);
+    }
+    bool programFile(const QString &name) const { return QFile::exists(programFolder + u'/' + name); }
+};
+
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void startUpRunsInOrder()
+    {
+        Machine m;
+        // settings.txt moves the cache elsewhere; the scan must see that folder.
+        const QString moved = m.dir.filePath(u"moved"_s);
+        LibraryBuilder(moved).song(u"M"_s, u"Moved - Song.txt"_s).song(u"M"_s, u"Moved - Other.txt"_s);
+        m.installFolder.file(u"settings.txt"_s, (u"[CachePath]="_s + moved + u"/\r\n"_s).toUtf8());
+        m.platform.settings.insert(FakePlatform::settingKey(u"Vesk"_s, u"Config"_s, u"FrmLeft"_s), u"1500"_s);
+
+        Main program(m.platform);
+        QStringList seen;
+        m.platform.onEvent = [&](const QString &event) {
+            frmMain *form = program.mainWindow();
+            if (event == u"registry"_s) {
+                QVERIFY(!form);
+                QVERIFY(program.state().RedownloadListActive);
+                seen << event;
+            } else if (event == u"read FrmTop"_s) {
+                QVERIFY(form && program.listsWindow());
+                QVERIFY(m.programFile(u"redownload.txt"_s) && m.programFile(u"deleted.txt"_s));
+                // The lists window has been arranged for the redownload list.
+                QVERIFY(!program.listsWindow()->findChild<QListWidget *>(u"lstRedownload"_s)->isHidden());
+                QVERIFY(program.listsWindow()->findChild<QListWidget *>(u"lstDeleted"_s)->isHidden());
+                QCOMPARE(program.state().CachePath, m.install + u"/lyrics/"_s);
+                seen << event;
+            } else if (event == u"events"_s) {
+                // The scan: cache folder final, window placed but not shown.
+                QCOMPARE(program.state().CachePath, moved + u"/"_s);
+                QCOMPARE(form->x(), 100);
+                QVERIFY(!form->isVisible());
+                QCOMPARE(form->libraryTree().count(), 3);
+                seen << event;
+            } else if (event == u"version"_s) {
+                QCOMPARE(int(program.state().TreeSnapshot.size()), 3);
+                QVERIFY(!form->isVisible());
+                QVERIFY(!m.programFile(u"Stanzabox.exe.manifest"_s));
+                seen << event;
+            }
+        };
+        program.run();
+        m.platform.onEvent = nullptr;
+
+        QCOMPARE(seen, QStringList({u"registry"_s, u"read FrmTop"_s, u"events"_s, u"version"_s}));
+        QCOMPARE(m.platform.journal.first(), u"controls"_s);
+        QVERIFY(program.mainWindow()->isVisible());
+        QVERIFY(!program.listsWindow()->isVisible());
+        QVERIFY(m.programFile(u"Stanzabox.exe.manifest"_s));
+        QCOMPARE(program.mainWindow()->findChild<QLabel *>(u"lblCount"_s)->text(), u"2 lyrics\n0 timestamps"_s);
+    }
+
+    void failedControlsSkipTheManifest()
+    {
+        Machine m;
+        m.platform.controlsInitialise = false;
+        Main program(m.platform);
+        program.run();
+        QVERIFY(!m.platform.journal.contains(u"version"_s));
+        QVERIFY(!m.programFile(u"Stanzabox.exe.manifest"_s));
+        QVERIFY(program.mainWindow()->isVisible());
+    }
+
+    void noDownloaderStillShowsTheWindow()
+    {
+        Machine m;
+        m.platform.installFolder.clear();
+        Main program(m.platform);
+        program.run();
+        QVERIFY(program.mainWindow()->isVisible());
+        QCOMPARE(program.mainWindow()->libraryTree().count(), 0);
+        QVERIFY(program.state().CachePath.isEmpty());
+        QCOMPARE(program.mainWindow()->findChild<QLabel *>(u"lblCount"_s)->text(), QString());
+    }
+
+    void listsAreLoadedFromTheProgramFolder()
+    {
+        Machine m;
+        LibraryBuilder(m.programFolder).file(u"redownload.txt"_s, "A - 1\r\nB - 2\r\n").file(u"deleted.txt"_s, "   ");
+        Main program(m.platform);
+        program.run();
+        QCOMPARE(program.lists().entries(ListsModel::Which::Redownload), QStringList({u"A - 1"_s, u"B - 2"_s}));
+        QVERIFY(program.lists().entries(ListsModel::Which::Deleted).isEmpty());
+        QCOMPARE(program.listsWindow()->findChild<QListWidget *>(u"lstRedownload"_s)->count(), 2);
+    }
+
+    void closingSavesListsThenSettings()
+    {
+        Machine m;
+        Main program(m.platform);
+        program.run();
+        program.lists().insertAtTop(ListsModel::Which::Redownload, u"Able - One"_s);
+        QSignalSpy finished(&program, &Main::finished);
+
+        bool listsFirst = false;
+        m.platform.onEvent = [&](const QString &event) {
+            if (event == u"write FrmTop"_s) {
+                QFile file(m.programFolder + u"/redownload.txt"_s);
+                listsFirst = file.open(QIODevice::ReadOnly) && file.readAll() == "Able - One\r\n";
+            }
+        };
+        QVERIFY(program.mainWindow()->close());
+        m.platform.onEvent = nullptr;
+
+        QVERIFY(listsFirst);
+        // The empty deleted list leaves no file behind.
+        QVERIFY(!m.programFile(u"deleted.txt"_s));
+        const QStringList writes = m.platform.journal.filter(u"write "_s);
+        QCOMPARE(writes, QStringList({u"write FrmTop"_s, u"write FrmLeft"_s, u"write FrmWidth"_s,
+                                      u"write FrmHeight"_s, u"write SplitPos"_s, u"write FrmMaximized"_s}));
+        QCOMPARE(finished.size(), 1);
+        QVERIFY(!program.listsWindow());
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"

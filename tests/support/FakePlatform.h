@@ -1,0 +1,63 @@
+#pragma once
+
+// A Platform for tests: answers from fields the test sets, and records what
+// the program asked of it, in order.
+
+#include "platform/Platform.h"
+
+#include <QMap>
+#include <QStringList>
+
+#include <functional>
+
+class FakePlatform : public Platform
+{
+public:
+    struct Message
+    {
+        QString text;
+        QString title;
+        MessageIcon icon;
+        MessageButtons buttons;
+    };
+
+    // What the fake answers.
+    QString installFolder;
+    QString folder;               // programFolder()
+    QString name = QStringLiteral("Stanzabox");
+    std::optional<quint16> versionWord;
+    bool controlsInitialise = true;
+    bool openSucceeds = true;
+    QList<MessageAnswer> answers; // taken in order for questions; Ok/No when used up
+    QMap<QString, QString> settings; // "application/section/key" -> value
+
+    // What the program did.
+    QStringList journal;
+    QList<Message> messages;
+    QList<QUrl> opened;
+    int beeps = 0;
+    int pendingEventRuns = 0;
+    // Called after each journal line, so a test can look at the state then.
+    std::function<void(const QString &)> onEvent;
+
+    QString downloaderInstallFolder() override;
+    QString nativePath(const QString &downloaderPath) override;
+    QString readSetting(const QString &application, const QString &section, const QString &key,
+                        const QString &defaultValue) override;
+    void writeSetting(const QString &application, const QString &section, const QString &key,
+                      const QString &value) override;
+    bool openUrl(const QUrl &url) override;
+    MessageAnswer showMessage(const QString &text, const QString &title, MessageIcon icon,
+                              MessageButtons buttons) override;
+    void beep() override;
+    QString programFolder() override;
+    QString programName() override;
+    std::optional<quint16> windowsVersionWord() override;
+    bool initCommonControls() override;
+    void processPendingEvents() override;
+
+    static QString settingKey(const QString &application, const QString &section, const QString &key);
+
+private:
+    void log(const QString &line);
+};

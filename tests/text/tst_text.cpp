@@ -1,0 +1,149 @@
+#include "text/Cp1252.h"
+#include "text/TextFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+class TestText : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void everyByteRoundTrips()
+    {
+        QByteArray all;
+        for (int b = 0; b < 256; ++b)
+            all.append(char(b));
+        const QString text = Cp1252::decode(all);
+        QCOMPARE(text.size(), 256);
+        qsizetype missing = -1;
+        QCOMPARE(Cp1252::encode(text, &missing), all);
+        QCOMPARE(missing, 0);
+        QVERIFY(Cp1252::canEncode(text));
+        // No two bytes may decode to the same character.
+        QSet<QChar> seen(text.begin(), text.end());
+        QCOMPARE(seen.size(), 256);
+    }
+
+    void knownCharacters_data()
+    {
+        QTest::addColumn<int>("byte");
+        QTest::addColumn<int>("codePoint");
+        QTest::newRow("ascii") << 0x41 << 0x41;
+        QTest::newRow("euro") << 0x80 << 0x20AC;
+        QTest::newRow("right single quote") << 0x92 << 0x2019;
+        QTest::newRow("ellipsis") << 0x85 << 0x2026;
+        QTest::newRow("undefined 0x81") << 0x81 << 0x81;
+        QTest::newRow("undefined 0x9D") << 0x9D << 0x9D;
+        QTest::newRow("Y diaeresis") << 0x9F << 0x178;
+        QTest::newRow("no-break space") << 0xA0 << 0xA0;
+        QTest::newRow("e acute") << 0xE9 << 0xE9;
+        QTest::newRow("y diaeresis") << 0xFF << 0xFF;
+    }
+
+    void knownCharacters()
+    {
+        QFETCH(int, byte);
+        QFETCH(int, codePoint);
+        const QString decoded = Cp1252::decode(QByteArray(1, char(byte)));
+        QCOMPARE(decoded, QString(QChar(codePoint)));
+        QCOMPARE(Cp1252::encode(decoded), QByteArray(1, char(byte)));
+    }
+
+    void unencodableCharacters_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("missing");
+        QTest::newRow("latin extended") << u"a\u0100b"_s << QByteArray("a?b") << 1;
+        QTest::newRow("minus sign") << u"\u2212"_s << QByteArray("?") << 1;
+        QTest::newRow("emoji is one character") << u"x\U0001F600y"_s << QByteArray("x?y") << 1;
+        QTest::newRow("all fine") << u"Caf\u00e9 \u20ac"_s << QByteArray("Caf\xe9 \x80") << 0;
+    }
+
+    void unencodableCharacters()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, missing);
+        qsizetype counted = -1;
+        QCOMPARE(Cp1252::encode(text, &counted), bytes);
+        QCOMPARE(counted, qsizetype(missing));
+        QCOMPARE(Cp1252::canEncode(text), missing == 0);
+    }
+
+    void readsBytesAsTheyAre()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"a.txt"_s);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("line\r\nsecond\rthird\n\xe9\x92");
+        f.close();
+        QCOMPARE(readTextFile(path), std::optional<QString>(u"line\r\nsecond\rthird\n\u00e9\u2019"_s));
+    }
+
+    void unreadablePaths_data()
+    {
+        QTest::addColumn<QString>("relative");
+        QTest::newRow("missing") << u"nothing.txt"_s;
+        QTest::newRow("a folder") << u"folder.txt"_s;
+        QTest::newRow("below a file") << u"plain/child.txt"_s;
+        QTest::newRow("empty path") << QString();
+    }
+
+    void unreadablePaths()
+    {
+        QFETCH(QString, relative);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(u"folder.txt"_s));
+        QFile plain(dir.filePath(u"plain"_s));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        const QString path = relative.isEmpty() ? QString() : dir.filePath(relative);
+        QVERIFY(!readTextFile(path).has_value());
+    }
+
+    void writeReplacesWholeFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"a.txt"_s);
+        QCOMPARE(writeTextFile(path, u"old text that is long\r\n"_s), WriteResult::Written);
+        QCOMPARE(writeTextFile(path, u"new \u00e9\r\n"_s), WriteResult::Written);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("new \xe9\r\n"));
+    }
+
+    void writeRefusesLossyTextAndKeepsOldFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"a.txt"_s);
+        QCOMPARE(writeTextFile(path, u"kept\r\n"_s), WriteResult::Written);
+        QCOMPARE(writeTextFile(path, u"\u0100"_s), WriteResult::Unencodable);
+        QCOMPARE(readTextFile(path), std::optional<QString>(u"kept\r\n"_s));
+        QCOMPARE(writeTextFile(path, u"\u0100"_s, true), WriteResult::Written);
+        QCOMPARE(readTextFile(path), std::optional<QString>(u"?"_s));
+    }
+
+    void writeFailsWhereNoFileCanBe()
+    {
+        QTemporaryDir dir;
+        QFile plain(dir.filePath(u"plain"_s));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        QCOMPARE(writeTextFile(dir.filePath(u"plain/child.txt"_s), u"x"_s), WriteResult::Failed);
+        QVERIFY(QDir(dir.path()).mkdir(u"folder.txt"_s));
+        QCOMPARE(writeTextFile(dir.filePath(u"folder.txt"_s), u"x"_s), WriteResult::Failed);
+        QVERIFY(QFileInfo(dir.filePath(u"folder.txt"_s)).isDir());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestText)
+#include "tst_text.moc"
