@@ -7,9 +7,11 @@
 #include "library/LibraryTree.h"
 #include "library/LibraryTreeModel.h"
 #include "mainwindow/LibraryTreeView.h"
+#include "mainwindow/LinedLabel.h"
 #include "platform/Platform.h"
 
 #include <QAction>
+#include <algorithm>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -136,7 +138,8 @@ void frmMain::createControls()
     picInfo = new QWidget(this);
     picInfo->setObjectName(u"picInfo"_s);
     const QFont info = arial(9.75);
-    lblInfoTitles = new QLabel(picInfo);
+    lblInfoTitles = new LinedLabel(picInfo);
+    lblInfoTitles->setLinePitch(Twips::toPixels(240));
     lblInfoTitles->setObjectName(u"lblInfoTitles"_s);
     lblInfoTitles->setFont(info);
     lblInfoTitles->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -187,6 +190,10 @@ void frmMain::createToolbar()
     tlbMain->setIconSize(QSize(16, 16));
     tlbMain->setFloatable(false);
     tlbMain->setMovable(false);
+    // Pictures with their captions under them fit the holder only without
+    // the style's padding.
+    tlbMain->setStyleSheet(u"QToolBar { border: 0px; padding: 0px; spacing: 1px; }"
+                           u"QToolButton { padding: 0px 3px; margin: 0px; }"_s);
 
     for (const ButtonDesign &b : kButtons) {
         const QString key = QString::fromUtf16(b.key);
@@ -233,6 +240,9 @@ void frmMain::applyLayout()
     place(picInfo, l.picInfo);
     place(picHolder, l.picHolder);
     place(tlbMain, l.tlbMain);
+    // The captions need a little more than the designed height; the holder has it.
+    tlbMain->resize(tlbMain->width(), std::clamp(tlbMain->sizeHint().height(), tlbMain->height(),
+                                                 std::max(tlbMain->height(), picHolder->height())));
     place(frmKaraoke, l.frmKaraoke);
     place(lyrics, l.lyrics);
 }

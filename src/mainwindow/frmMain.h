@@ -21,6 +21,7 @@ struct LibraryNode;
 class LibraryTree;
 class LibraryTreeModel;
 class LibraryTreeView;
+class LinedLabel;
 class ListsModel;
 class Platform;
 
@@ -105,7 +106,7 @@ private:
     QWidget *picSplit = nullptr;
     QLabel *LblSong = nullptr;
     QWidget *picInfo = nullptr;
-    QLabel *lblInfoTitles = nullptr;
+    LinedLabel *lblInfoTitles = nullptr;
     QLabel *lblArtist = nullptr;
     QLabel *lblSong2 = nullptr;
     QLabel *lblKaraoke = nullptr;

@@ -11,6 +11,7 @@
 #include "library/LyricsInfo.h"
 #include "lists/ListsModel.h"
 #include "mainwindow/LibraryTreeView.h"
+#include "mainwindow/LinedLabel.h"
 #include "platform/Platform.h"
 #include "text/TextFile.h"
 
