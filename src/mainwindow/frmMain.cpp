@@ -192,8 +192,8 @@ void frmMain::createToolbar()
     tlbMain->setMovable(false);
     // Pictures with their captions under them fit the holder only without
     // the style's padding.
-    tlbMain->setStyleSheet(u"QToolBar { border: 0px; padding: 0px; spacing: 1px; }"
-                           u"QToolButton { padding: 0px 3px; margin: 0px; }"_s);
+    tlbMain->setStyleSheet(u"QToolBar { border: 0px; padding: 0px; spacing: 0px; }"
+                           u"QToolButton { padding: 0px 1px; margin: 0px; }"_s);
 
     for (const ButtonDesign &b : kButtons) {
         const QString key = QString::fromUtf16(b.key);
