@@ -1,5 +1,6 @@
 #include "app/WindowSettings.h"
 
+#include "app/Twips.h"
 #include "platform/Platform.h"
 
 #include <cmath>
@@ -58,4 +59,45 @@ void writeWindowSettings(Platform &platform, const WindowSettings &s)
     platform.writeSetting(kApplication, kSection, u"SplitPos"_s, formatTwips(s.SplitPos));
     platform.writeSetting(kApplication, kSection, u"FrmMaximized"_s,
                           s.FrmMaximized ? u"True"_s : u"False"_s);
+}
+
+WindowPlacement placeWindow(const WindowSettings &s, const QList<QRect> &screens)
+{
+    const WindowSettings defaults;
+    WindowPlacement placement;
+    placement.Maximized = s.FrmMaximized;
+
+    QSize size(Twips::toPixels(s.FrmWidth), Twips::toPixels(s.FrmHeight));
+    if (size.width() < MinimumWindowSize.width() || size.height() < MinimumWindowSize.height())
+        size = QSize(Twips::toPixels(defaults.FrmWidth), Twips::toPixels(defaults.FrmHeight));
+    QSize largest;
+    for (const QRect &screen : screens)
+        largest = largest.expandedTo(screen.size());
+    if (!screens.isEmpty())
+        size = size.boundedTo(largest);
+    const double width = size.width() == Twips::toPixels(s.FrmWidth) ? double(s.FrmWidth)
+                                                                     : Twips::fromPixels(size.width());
+
+    QRect geometry(QPoint(Twips::toPixels(s.FrmLeft), Twips::toPixels(s.FrmTop)), size);
+    // Enough of the window to grab it and see what it is.
+    const QSize enough(qMin(size.width(), 120), qMin(size.height(), 60));
+    bool visible = screens.isEmpty();
+    for (const QRect &screen : screens) {
+        const QRect shown = screen.intersected(geometry);
+        visible = visible || (shown.width() >= enough.width() && shown.height() >= enough.height());
+    }
+    if (!visible) {
+        const QRect first = screens.first();
+        geometry.moveTopLeft(first.topLeft()
+                             + QPoint(Twips::toPixels(defaults.FrmLeft), Twips::toPixels(defaults.FrmTop)));
+        if (!first.contains(geometry))
+            geometry.moveTopLeft(first.topLeft());
+    }
+    placement.Geometry = geometry;
+
+    // The splitter must lie inside the window; one that does not, or that
+    // would leave no room for the tree, goes to a third of the width.
+    const double split = s.SplitPos;
+    placement.SplitPos = (split < width && split >= 0.1 * width) ? split : width / 3;
+    return placement;
 }

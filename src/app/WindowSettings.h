@@ -3,6 +3,8 @@
 // The main window's place, size, maximized state and splitter position, kept
 // in the per-user settings store (application "Vesk", section "Config").
 
+#include <QList>
+#include <QRect>
 #include <QString>
 
 class Platform;
@@ -26,3 +28,21 @@ void writeWindowSettings(Platform &platform, const WindowSettings &settings);
 QString formatTwips(float value);
 float parseTwips(const QString &text);
 bool parseBoolean(const QString &text);
+
+// Where the window opens, in logical pixels, from the stored values and the
+// screens' available areas. A size below MinimumSize (a value that did not
+// read as a number) gives the designed default size; a window larger than
+// every screen is shrunk to the largest; a window that would show too little
+// of itself on every screen opens at the default place on the first screen.
+struct WindowPlacement
+{
+    QRect Geometry;
+    bool Maximized = false;
+    // The splitter's left edge in twips: SplitPos when it lies inside the
+    // window, else a third of the width.
+    double SplitPos = 0;
+};
+
+inline constexpr QSize MinimumWindowSize{320, 240};
+
+WindowPlacement placeWindow(const WindowSettings &settings, const QList<QRect> &screens);

@@ -18,7 +18,7 @@ void LibraryTreeView::setModel(QAbstractItemModel *model)
     QTreeView::setModel(model);
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &current) {
-                if (current.isValid())
+                if (current.isValid() && !silent)
                     Q_EMIT nodeClicked(current);
             });
 }
@@ -47,4 +47,11 @@ void LibraryTreeView::keyReleaseEvent(QKeyEvent *event)
     QTreeView::keyReleaseEvent(event);
     if (!event->isAutoRepeat())
         Q_EMIT keyReleased(event->key(), event->modifiers());
+}
+
+void LibraryTreeView::setCurrentSilently(const QModelIndex &index)
+{
+    silent = true;
+    setCurrentIndex(index);
+    silent = false;
 }

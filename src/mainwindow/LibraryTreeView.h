@@ -16,6 +16,8 @@ public:
     void setModel(QAbstractItemModel *model) override;
     // True between a mouse press over the tree and the following release.
     bool mouseIsDown() const { return mouseDown; }
+    // Makes index current without raising a node click.
+    void setCurrentSilently(const QModelIndex &index);
 
 Q_SIGNALS:
     void nodeClicked(const QModelIndex &index);
@@ -28,4 +30,5 @@ protected:
 
 private:
     bool mouseDown = false;
+    bool silent = false;
 };

@@ -4,6 +4,8 @@
 // them there when the window is resized, the splitter is dragged or the
 // karaoke editor comes and goes. Plain arithmetic: the window applies it.
 
+#include "app/Twips.h"
+
 struct TwipsRect
 {
     double Left = 0;
@@ -12,6 +14,7 @@ struct TwipsRect
     double Height = 0;
 
     double right() const { return Left + Width; }
+    QRect pixels() const { return Twips::toPixels(Left, Top, Width, Height); }
 };
 
 struct MainLayout

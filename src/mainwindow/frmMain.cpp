@@ -11,8 +11,6 @@
 #include "platform/Platform.h"
 
 #include <QAction>
-#include <algorithm>
-#include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -55,11 +53,6 @@ constexpr ButtonDesign kButtons[] = {
     {u"Help", u"Help", u"Learn how to use Stanzabox features", 13, false, true},
 };
 
-void place(QWidget *widget, const TwipsRect &r)
-{
-    widget->setGeometry(Twips::toPixels(r.Left, r.Top, r.Width, r.Height));
-}
-
 } // namespace
 
 frmMain::frmMain(AppState &state, Platform &platform, ListsModel &lists, QWidget *parent)
@@ -74,11 +67,13 @@ frmMain::frmMain(AppState &state, Platform &platform, ListsModel &lists, QWidget
     model = new LibraryTreeModel(*tree, this);
     createControls();
 
+    // The label sizes itself to its caption; the search box takes the rest.
+    lblSearch->adjustSize();
+    layout.lblSearch.Width = Twips::fromPixels(lblSearch->width());
+
     // Load: the designed splitter position, checked against the designed width.
     LastSearchLength = 0;
     resize(Twips::toPixels(layout.ClientWidth), Twips::toPixels(layout.ClientHeight));
-    layout.ClientWidth = Twips::fromPixels(width());
-    layout.ClientHeight = Twips::fromPixels(height());
     DoSplit(layout.picSplit.Left);
     applyLayout();
 }
@@ -94,7 +89,7 @@ void frmMain::createControls()
     lblCount->setFont(heading);
     lblCount->setAutoFillBackground(true);
     lblCount->setForegroundRole(QPalette::HighlightedText);
-    lblCount->setBackgroundRole(QPalette::Dark);
+    lblCount->setBackgroundRole(QPalette::Shadow);
     lblCount->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     lblSearch = new QLabel(u"Search:"_s, this);
@@ -103,6 +98,7 @@ void frmMain::createControls()
     txtSearch = new QLineEdit(this);
     txtSearch->setObjectName(u"txtSearch"_s);
     lblSearch->setBuddy(txtSearch);
+    connect(txtSearch, &QLineEdit::textChanged, this, [this] { txtSearch_Change(); });
 
     lblSearchResults = new QLabel(u"{10 artists} {30 songs}"_s, this);
     lblSearchResults->setObjectName(u"lblSearchResults"_s);
@@ -120,12 +116,19 @@ void frmMain::createControls()
     connect(lista, &QTreeView::expanded, this,
             [this](const QModelIndex &index) { lista_Expand(model->nodeAt(index)); });
     connect(lista, &LibraryTreeView::keyReleased, this, [this](int key) { lista_KeyUp(key); });
+    connect(lista, &QTreeView::expanded, this, [this](const QModelIndex &index) {
+        expandedKeys.insert(model->nodeAt(index)->Key);
+    });
+    connect(lista, &QTreeView::collapsed, this, [this](const QModelIndex &index) {
+        expandedKeys.remove(model->nodeAt(index)->Key);
+    });
     connect(model, &LibraryTreeModel::nodeCheckChanged, this,
             [this](LibraryNode *node) { lista_NodeCheck(node); });
 
     picSplit = new QWidget(this);
     picSplit->setObjectName(u"picSplit"_s);
     picSplit->setCursor(Qt::SplitHCursor);
+    picSplit->installEventFilter(this);
 
     LblSong = new QLabel(this);
     LblSong->setObjectName(u"LblSong"_s);
@@ -143,7 +146,7 @@ void frmMain::createControls()
     lblInfoTitles->setObjectName(u"lblInfoTitles"_s);
     lblInfoTitles->setFont(info);
     lblInfoTitles->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    place(lblInfoTitles, {120, 0, 2175, 1455});
+    lblInfoTitles->setGeometry(TwipsRect{120, 0, 2175, 1455}.pixels());
 
     struct ValueLabel
     {
@@ -222,107 +225,6 @@ void frmMain::createToolbar()
 QAction *frmMain::toolbarButton(int position) const
 {
     return position >= 1 && position <= buttons.size() ? buttons[position - 1] : nullptr;
-}
-
-void frmMain::applyLayout()
-{
-    const MainLayout &l = layout;
-    place(lblCount, l.lblCount);
-    lblSearch->move(Twips::toPixels(l.lblSearch.Left), Twips::toPixels(l.lblSearch.Top));
-    lblSearch->adjustSize();
-    place(txtSearch, l.txtSearch);
-    lblSearchResults->move(Twips::toPixels(l.lblSearchResults.Left),
-                           Twips::toPixels(l.lblSearchResults.Top));
-    lblSearchResults->adjustSize();
-    place(lista, l.lista);
-    place(picSplit, l.picSplit);
-    place(LblSong, l.LblSong);
-    place(picInfo, l.picInfo);
-    place(picHolder, l.picHolder);
-    place(tlbMain, l.tlbMain);
-    // The captions need a little more than the designed height; the holder has it.
-    tlbMain->resize(tlbMain->width(), std::clamp(tlbMain->sizeHint().height(), tlbMain->height(),
-                                                 std::max(tlbMain->height(), picHolder->height())));
-    place(frmKaraoke, l.frmKaraoke);
-    place(lyrics, l.lyrics);
-}
-
-void frmMain::ArrangeHeights()
-{
-    layout.ArrangeHeights();
-    applyLayout();
-}
-
-void frmMain::ArrangeColumns()
-{
-    layout.ArrangeColumns();
-    applyLayout();
-}
-
-void frmMain::ArrangeRightWidths()
-{
-    layout.ArrangeRightWidths();
-    applyLayout();
-}
-
-void frmMain::DoSplit(double x)
-{
-    if (layout.DoSplit(x))
-        applyLayout();
-}
-
-void frmMain::resizeEvent(QResizeEvent *event)
-{
-    QWidget::resizeEvent(event);
-    layout.ClientWidth = Twips::fromPixels(width());
-    layout.ClientHeight = Twips::fromPixels(height());
-    layout.ArrangeHeights();
-    UpdateKaraokeScroll();
-    layout.ArrangeRightWidths();
-    applyLayout();
-}
-
-void frmMain::showEvent(QShowEvent *event)
-{
-    QWidget::showEvent(event);
-    ArrangeColumns();
-}
-
-void frmMain::changeEvent(QEvent *event)
-{
-    QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        ArrangeColumns();
-}
-
-void frmMain::closeEvent(QCloseEvent *event)
-{
-    Q_EMIT unloading();
-    event->accept();
-}
-
-void frmMain::applySettings(const WindowSettings &s)
-{
-    layout.picSplit.Left = s.SplitPos < s.FrmWidth ? s.SplitPos : s.FrmWidth / 3;
-    if (s.FrmMaximized) {
-        setWindowState(windowState() | Qt::WindowMaximized);
-    } else {
-        move(Twips::toPixels(s.FrmLeft), Twips::toPixels(s.FrmTop));
-        resize(Twips::toPixels(s.FrmWidth), Twips::toPixels(s.FrmHeight));
-    }
-    applyLayout();
-}
-
-WindowSettings frmMain::currentSettings() const
-{
-    WindowSettings s;
-    s.FrmTop = float(Twips::fromPixels(y()));
-    s.FrmLeft = float(Twips::fromPixels(x()));
-    s.FrmWidth = float(Twips::fromPixels(width()));
-    s.FrmHeight = float(Twips::fromPixels(height()));
-    s.SplitPos = float(layout.picSplit.Left);
-    s.FrmMaximized = isMaximized();
-    return s;
 }
 
 void frmMain::ScanLibrary()

@@ -7,7 +7,10 @@
 #include "app/WindowSettings.h"
 #include "mainwindow/MainLayout.h"
 
+#include <QSet>
 #include <QWidget>
+
+#include <functional>
 
 class QAction;
 class QGroupBox;
@@ -57,6 +60,15 @@ public:
     void ArrangeColumns();
     void ArrangeRightWidths();
 
+    // The search box changed: narrow the tree, or rebuild and filter it.
+    void txtSearch_Change();
+    void RestoreTree();
+    void ShowLabel(bool show);
+
+    void picSplit_MouseDown(double x);
+    void picSplit_MouseMove(double x);
+    void picSplit_MouseUp();
+
     // Places the still hidden window as the stored settings say.
     void applySettings(const WindowSettings &settings);
     // The window's place, size and splitter now, for storing.
@@ -79,11 +91,17 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void createControls();
     void createToolbar();
     void applyLayout();
+    void syncClientSize();
+    void applySearch(const QString &text);
+    // Runs a change of the tree's nodes and opens the artists that were open
+    // and selects the node that was current, where they are still there.
+    void keepingViewState(const std::function<void()> &change);
     void clearValueLabels();
     void setValueLabel(QLabel *label, const QString &text);
     void onArtistClick(LibraryNode *node);
@@ -97,6 +115,10 @@ private:
     LibraryTreeModel *model = nullptr;
     MainLayout layout;
     int LastSearchLength = 0;
+    QString LastSearchText;
+    bool SplitDragging = false;
+    float SplitGrabX = 0;
+    QSet<QString> expandedKeys;
 
     QLabel *lblCount = nullptr;
     QLabel *lblSearch = nullptr;

@@ -164,6 +164,11 @@ void frmMain::lista_KeyUp(int key)
 {
     if (key != Qt::Key_F5)
         return;
+    expandedKeys.clear();
     tree->clear();
     ScanLibrary();
+    // A search in effect applies to the new tree too, so that the tree, the
+    // results line and the search box agree.
+    if (!LastSearchText.isEmpty())
+        applySearch(LastSearchText);
 }

@@ -296,6 +296,67 @@ private Q_SLOTS:
         QCOMPARE(back.FrmMaximized, true);
     }
 
+    void windowPlacement_data()
+    {
+        QTest::addColumn<WindowSettings>("stored");
+        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<double>("split");
+        const QList<QRect> screen{QRect(0, 0, 1280, 1024)};
+        WindowSettings first;
+        QTest::newRow("first start") << first << QRect(67, 67, 800, 567) << 3500.0;
+        WindowSettings wide = first;
+        wide.SplitPos = 9000;
+        wide.FrmWidth = 8000;
+        QTest::newRow("splitter beyond the width") << wide << QRect(67, 67, 533, 567) << 8000.0 / 3;
+        WindowSettings inside = wide;
+        inside.SplitPos = 7000;
+        QTest::newRow("splitter inside the width") << inside << QRect(67, 67, 533, 567) << 7000.0;
+        WindowSettings garbage;
+        garbage.FrmWidth = 0;
+        garbage.FrmHeight = 0;
+        garbage.SplitPos = 0;
+        QTest::newRow("sizes that were not numbers") << garbage << QRect(67, 67, 800, 567) << 12000.0 / 3;
+        WindowSettings away = first;
+        away.FrmLeft = -90000;
+        away.FrmTop = 150000;
+        QTest::newRow("off every screen") << away << QRect(67, 67, 800, 567) << 3500.0;
+        WindowSettings edge = first;
+        edge.FrmLeft = 1100 * 15;
+        QTest::newRow("mostly off, still grabbable") << edge << QRect(1100, 67, 800, 567) << 3500.0;
+        WindowSettings sliver = first;
+        sliver.FrmLeft = 1200 * 15;
+        QTest::newRow("only a sliver on the screen") << sliver << QRect(67, 67, 800, 567) << 3500.0;
+        WindowSettings huge = first;
+        huge.FrmWidth = 3000 * 15;
+        huge.FrmHeight = 2000 * 15;
+        huge.FrmLeft = 0;
+        huge.FrmTop = 0;
+        huge.SplitPos = 4000;
+        QTest::newRow("larger than the screen") << huge << QRect(0, 0, 1280, 1024) << 4000.0;
+    }
+
+    void windowPlacement()
+    {
+        QFETCH(WindowSettings, stored);
+        QFETCH(QRect, geometry);
+        QFETCH(double, split);
+        const WindowPlacement p = placeWindow(stored, {QRect(0, 0, 1280, 1024)});
+        QCOMPARE(p.Geometry, geometry);
+        QCOMPARE(float(p.SplitPos), float(split));
+        QCOMPARE(p.Maximized, false);
+    }
+
+    void windowPlacementOnTheSecondScreen()
+    {
+        WindowSettings s;
+        s.FrmLeft = 1400 * 15;
+        s.FrmTop = 100 * 15;
+        const QList<QRect> screens{QRect(0, 0, 1280, 1024), QRect(1280, 0, 1920, 1080)};
+        QCOMPARE(placeWindow(s, screens).Geometry, QRect(1400, 100, 800, 567));
+        s.FrmMaximized = true;
+        QVERIFY(placeWindow(s, screens).Maximized);
+    }
+
     void selectSongRecordsTheSelection()
     {
         QTemporaryDir dir;

@@ -5,11 +5,12 @@
 #include "lists/ListsModel.h"
 #include "mainwindow/LibraryTreeView.h"
 #include "mainwindow/frmMain.h"
-#include "support/FakePlatform.h"
-#include "support/LibraryBuilder.h"
+#include "mainwindow/MainWindowFixture.h"
 #include "text/Cp1252.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QMouseEvent>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,34 +23,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// A main window over a fixture library, scanned.
-struct Window
-{
-    QTemporaryDir dir;
-    LibraryBuilder lib{dir.path() + u"/lyrics"_s};
-    FakePlatform platform;
-    AppState state;
-    ListsModel lists;
-    std::unique_ptr<frmMain> form;
-
-    void open()
-    {
-        state.CachePath = lib.cachePath();
-        form = std::make_unique<frmMain>(state, platform, lists);
-        form->ScanLibrary();
-    }
-    template<typename T> T *child(const QString &name) const
-    {
-        T *w = form->findChild<T *>(name);
-        if (!w)
-            qFatal("no control %s", qPrintable(name));
-        return w;
-    }
-    QString label(const QString &name) const { return child<QLabel>(name)->text(); }
-    LibraryNode *node(const QString &key) const { return form->libraryTree().find(key); }
-    bool enabled(int position) const { return form->toolbarButton(position)->isEnabled(); }
-};
 
 const QByteArray kWithSource = LibraryBuilder::crlf({u"Line one"_s, u""_s,
                                                      u"* Downloaded from: http://www.verses.example/k/night.html"_s});
@@ -320,6 +293,78 @@ private Q_SLOTS:
         QCOMPARE(w.form->libraryTree().count(), 4);
     }
 
+    void geometryFollowsResizeAndDrag()
+    {
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s);
+        w.open();
+        w.form->resize(900, 600);
+        w.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+        auto *split = w.child<QWidget>(u"picSplit"_s);
+        auto *tree = w.child<QWidget>(u"lista"_s);
+        auto *text = w.child<QWidget>(u"lyrics"_s);
+        auto *search = w.child<QWidget>(u"txtSearch"_s);
+        auto *searchLabel = w.child<QWidget>(u"lblSearch"_s);
+        // Designed splitter at 3240 twips = 216 px; tree from 8 px, 97 px down.
+        QCOMPARE(split->geometry(), QRect(216, 0, 9, 600));
+        QCOMPARE(tree->geometry(), QRect(8, 97, 208, 600 - 97 - 7));
+        QCOMPARE(text->geometry(), QRect(225, 184, 900 - 225 - 7, 600 - 184 - 7));
+        QCOMPARE(search->width(), 208 - searchLabel->width() - 3);
+        QCOMPARE(w.child<QWidget>(u"LblSong"_s)->geometry(), QRect(225, 8, 668, 25));
+
+        // Drag the bar 60 px right, in two moves, keeping the grabbed point.
+        auto mouse = [&](QEvent::Type type, QPointF local, Qt::MouseButtons buttons) {
+            QMouseEvent event(type, local, split->mapToGlobal(local), Qt::LeftButton, buttons, {});
+            QApplication::sendEvent(split, &event);
+        };
+        mouse(QEvent::MouseButtonPress, {4, 300}, Qt::LeftButton);
+        mouse(QEvent::MouseMove, {34, 300}, Qt::LeftButton);
+        QCOMPARE(split->x(), 246);
+        mouse(QEvent::MouseMove, {34, 300}, Qt::LeftButton); // split moved under the pointer
+        QCOMPARE(split->x(), 276);
+        mouse(QEvent::MouseButtonRelease, {4, 300}, Qt::NoButton);
+        QCOMPARE(tree->width(), 276 - 8);
+        QCOMPARE(text->geometry(), QRect(285, 184, 900 - 285 - 7, 600 - 184 - 7));
+        // After the release, moves do nothing.
+        mouse(QEvent::MouseMove, {80, 300}, Qt::NoButton);
+        QCOMPARE(split->x(), 276);
+
+        // Past 90 % the bar stays at its last place inside the range.
+        mouse(QEvent::MouseButtonPress, {4, 300}, Qt::LeftButton);
+        mouse(QEvent::MouseMove, {4 + 500, 300}, Qt::LeftButton);
+        QCOMPARE(split->x(), 776);
+        mouse(QEvent::MouseMove, {4 + 100, 300}, Qt::LeftButton); // 876 > 810
+        QCOMPARE(split->x(), 776);
+        mouse(QEvent::MouseButtonRelease, {4, 300}, Qt::NoButton);
+
+        // A narrower window keeps the left column; the right one shrinks.
+        w.form->resize(850, 500);
+        QCOMPARE(split->geometry(), QRect(776, 0, 9, 500));
+        QCOMPARE(tree->geometry(), QRect(8, 97, 768, 500 - 97 - 7));
+        QCOMPARE(text->height(), 500 - 184 - 7);
+    }
+
+    void nodeLabelsCannotBeEdited()
+    {
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s);
+        w.open();
+        w.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+        auto *tree = w.child<LibraryTreeView>(u"lista"_s);
+        const QModelIndex able = w.form->libraryModel().indexOf(w.node(u"able"_s));
+        const QPoint center = tree->visualRect(able).center();
+        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, center);
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, center);
+        QTest::qWait(QApplication::doubleClickInterval() + 50);
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, center);
+        QTest::keyClick(tree, Qt::Key_F2);
+        QVERIFY(!tree->isPersistentEditorOpen(able));
+        QVERIFY(!tree->findChild<QLineEdit *>());
+        QCOMPARE(w.node(u"able"_s)->Text, u"Able"_s);
+    }
+
     void mouseClickTogglesAnArtistKeyboardDoesNot()
     {
         Window w;
@@ -347,5 +392,10 @@ private Q_SLOTS:
 
 };
 
-QTEST_MAIN(TestMainWindow)
+int runMainWindowTests(int argc, char **argv)
+{
+    TestMainWindow tests;
+    return QTest::qExec(&tests, argc, argv);
+}
+
 #include "tst_mainwindow.moc"

@@ -2,6 +2,7 @@
 #include "lists/ListsModel.h"
 #include "lists/frmlists.h"
 #include "mainwindow/frmMain.h"
+#include "platform/DesktopPlatform.h"
 #include "startup/Main.h"
 #include "support/FakePlatform.h"
 #include "support/LibraryBuilder.h"
@@ -44,7 +45,77 @@ class TestStartup : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir configHome;
+
 private Q_SLOTS:
+    void initTestCase()
+    {
+        // Settings of the desktop platform go to a folder of the test's own.
+        QVERIFY(configHome.isValid());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
+    }
+
+    void desktopSettingsLiveInVeskIni()
+    {
+        DesktopPlatform platform(WinePrefix(configHome.filePath(u"no-prefix"_s)));
+        QCOMPARE(platform.readSetting(u"Vesk"_s, u"Config"_s, u"FrmTop"_s, u"1000"_s), u"1000"_s);
+        platform.writeSetting(u"Vesk"_s, u"Config"_s, u"FrmTop"_s, u"1500"_s);
+        platform.writeSetting(u"Vesk"_s, u"Config"_s, u"FrmMaximized"_s, u"True"_s);
+        QCOMPARE(platform.readSetting(u"Vesk"_s, u"Config"_s, u"FrmTop"_s, u"1000"_s), u"1500"_s);
+        QFile ini(configHome.filePath(u"Vesk/Vesk.ini"_s));
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        const QByteArray text = ini.readAll();
+        QVERIFY2(text.contains("[Config]\nFrmTop=1500\n") || text.contains("[Config]\nFrmMaximized=True\nFrmTop=1500\n"),
+                 text.constData());
+        QVERIFY(text.contains("FrmMaximized=True"));
+        // No downloader in a prefix that does not exist.
+        QVERIFY(platform.downloaderInstallFolder().isEmpty());
+    }
+
+    void windowReopensWhereItWasLeft()
+    {
+        Machine m;
+        {
+            Main program(m.platform);
+            program.run();
+            frmMain *form = program.mainWindow();
+            QCOMPARE(form->pos(), QPoint(67, 67)); // first start: the frame there
+            QCOMPARE(form->size(), QSize(800, 567));
+            form->move(20, 30);
+            form->resize(700, 500);
+            form->DoSplit(3000);
+            QVERIFY(form->close());
+        }
+        auto stored = [&](const QString &key) {
+            return m.platform.settings.value(FakePlatform::settingKey(u"Vesk"_s, u"Config"_s, key));
+        };
+        QCOMPARE(stored(u"FrmLeft"_s), u"300"_s);
+        QCOMPARE(stored(u"FrmTop"_s), u"450"_s);
+        QCOMPARE(stored(u"FrmWidth"_s), u"10500"_s);
+        QCOMPARE(stored(u"FrmHeight"_s), u"7500"_s);
+        QCOMPARE(stored(u"SplitPos"_s), u"3000"_s);
+        QCOMPARE(stored(u"FrmMaximized"_s), u"False"_s);
+
+        Main again(m.platform);
+        again.run();
+        QCOMPARE(again.mainWindow()->pos(), QPoint(20, 30));
+        QCOMPARE(again.mainWindow()->size(), QSize(700, 500));
+        QCOMPARE(again.mainWindow()->findChild<QWidget *>(u"picSplit"_s)->x(), 200);
+    }
+
+    void maximizedWindowReopensMaximized()
+    {
+        Machine m;
+        m.platform.settings.insert(FakePlatform::settingKey(u"Vesk"_s, u"Config"_s, u"FrmMaximized"_s), u"True"_s);
+        m.platform.settings.insert(FakePlatform::settingKey(u"Vesk"_s, u"Config"_s, u"FrmLeft"_s), u"4500"_s);
+        Main program(m.platform);
+        program.run();
+        QVERIFY(program.mainWindow()->isMaximized());
+        QVERIFY(program.mainWindow()->close());
+        QCOMPARE(m.platform.settings.value(FakePlatform::settingKey(u"Vesk"_s, u"Config"_s, u"FrmMaximized"_s)),
+                 u"True"_s);
+    }
+
     void startUpRunsInOrder()
     {
         Machine m;

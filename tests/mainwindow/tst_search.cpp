@@ -1,0 +1,272 @@
+// The search box: narrowing, widening, the results line and the tree it leaves.
+
+#include "library/LibraryScan.h"
+#include "library/LibraryTreeModel.h"
+#include "library/SearchFilter.h"
+#include "mainwindow/LibraryTreeView.h"
+#include "mainwindow/MainWindowFixture.h"
+
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Root texts with their songs, "*" marking bold nodes: "Artist*[Song*,Song]".
+QString shown(const LibraryTree &tree)
+{
+    QStringList roots;
+    for (const LibraryNode *root : tree.roots()) {
+        QStringList songs;
+        for (const LibraryNode *song : root->Children)
+            songs << song->Text + (song->Bold ? u"*"_s : QString());
+        roots << root->Text + (root->Bold ? u"*"_s : QString()) + u'[' + songs.join(u',') + u']';
+    }
+    return roots.join(u'|');
+}
+
+// The library every case below searches.
+void addLibrary(LibraryBuilder &lib)
+{
+    lib.song(u"B"_s, u"Beatrix - Help!.txt"_s)
+        .song(u"B"_s, u"Beatrix - Harbour.txt"_s)
+        .song(u"C"_s, u"Crane - Paper Harbour.txt"_s)
+        .song(u"C"_s, u"Crane - Tin.txt"_s)
+        .song(u"H"_s, u"Harbour Lights - Dawn.txt"_s)
+        .song(u"H"_s, u"Harbour Lights - Dusk.txt"_s)
+        .song(u"M"_s, u"Moth - Flame.txt"_s)
+        .song(u"T"_s, u"Beatrix - Tide.txt"_s); // an artist's song after other artists
+}
+
+} // namespace
+
+class TestSearch : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void filterPass_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("tree");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("artist and songs")
+            << u"harbour"_s
+            << u"Beatrix[Harbour*]|Crane[Paper Harbour*]|Harbour Lights*[Dawn,Dusk]"_s
+            << u"{3 artists} {4 songs}"_s;
+        QTest::newRow("case ignored") << u"ELP"_s << u"Beatrix[Help!*]"_s << u"{1 artist} {1 song}"_s;
+        QTest::newRow("one artist, several songs") << u"t"_s
+            << u"Beatrix*[Harbour,Help!,Tide*]|Crane[Tin*]|Harbour Lights*[Dawn,Dusk]|Moth*[Flame]"_s
+            << u"{4 artists} {7 songs}"_s;
+        QTest::newRow("a song of the artist in another folder") << u"tide"_s << u"Beatrix[Tide*]"_s
+                                                                << u"{1 artist} {1 song}"_s;
+        QTest::newRow("artist only") << u"moth"_s << u"Moth*[Flame]"_s << u"{1 artist} {1 song}"_s;
+        QTest::newRow("two songs of one artist, one of another") << u"d"_s
+            << u"Beatrix[Tide*]|Harbour Lights[Dawn*,Dusk*]"_s << u"{2 artists} {3 songs}"_s;
+        QTest::newRow("nothing") << u"zzz"_s << QString() << u"{0 artist} {0 song}"_s;
+    }
+
+    void filterPass()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, tree);
+        QFETCH(QString, caption);
+        QTemporaryDir dir;
+        LibraryBuilder lib(dir.path());
+        addLibrary(lib);
+        LibraryTree library;
+        scanCacheFolder(lib.cachePath(), library);
+        QSignalSpy resets(&library, &LibraryTree::resetDone);
+        const FilterCounts counts = filterTree(library, text);
+        QCOMPARE(shown(library), tree);
+        QCOMPARE(searchResultsCaption(counts), caption);
+        QCOMPARE(resets.size(), 1);
+        // The counts are what is left.
+        QCOMPARE(counts.Artists, int(library.roots().size()));
+        QCOMPARE(counts.Songs, library.count() - counts.Artists);
+    }
+
+    void caption_data()
+    {
+        QTest::addColumn<int>("artists");
+        QTest::addColumn<int>("songs");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("0 0") << 0 << 0 << u"{0 artist} {0 song}"_s;
+        QTest::newRow("1 1") << 1 << 1 << u"{1 artist} {1 song}"_s;
+        QTest::newRow("1 3") << 1 << 3 << u"{1 artist} {3 songs}"_s;
+        QTest::newRow("2 1") << 2 << 1 << u"{2 artists} {1 song}"_s;
+        QTest::newRow("large") << 40000 << 100000 << u"{40000 artists} {100000 songs}"_s;
+    }
+
+    void caption()
+    {
+        QFETCH(int, artists);
+        QFETCH(int, songs);
+        QFETCH(QString, caption);
+        QCOMPARE(searchResultsCaption({artists, songs}), caption);
+    }
+
+    void restoreOnlyWhenTheTextDoesNotGrow_data()
+    {
+        QTest::addColumn<QString>("previous");
+        QTest::addColumn<QString>("current");
+        QTest::addColumn<bool>("restore");
+        QTest::newRow("typing on") << u"har"_s << u"harb"_s << false;
+        QTest::newRow("typing in front") << u"arb"_s << u"harb"_s << false;
+        QTest::newRow("other case") << u"har"_s << u"HARB"_s << false;
+        QTest::newRow("deleting") << u"harb"_s << u"har"_s << true;
+        QTest::newRow("same length, other text") << u"abc"_s << u"xyz"_s << true;
+        QTest::newRow("longer, other text") << u"abc"_s << u"wxyz"_s << true;
+        QTest::newRow("cleared") << u"abc"_s << QString() << true;
+        QTest::newRow("from nothing") << QString() << u"a"_s << false;
+    }
+
+    void restoreOnlyWhenTheTextDoesNotGrow()
+    {
+        QFETCH(QString, previous);
+        QFETCH(QString, current);
+        QFETCH(bool, restore);
+        QCOMPARE(searchNeedsRestore(previous, current), restore);
+    }
+
+    void typingNarrowsAndDeletingWidens()
+    {
+        Window w;
+        addLibrary(w.lib);
+        w.open();
+        auto *box = w.child<QLineEdit>(u"txtSearch"_s);
+        LibraryTree &tree = w.form->libraryTree();
+        // A song gone from the tree but still in the snapshot shows when the
+        // tree is rebuilt, and only then.
+        tree.remove(w.node(u"H/Harbour Lights - Dusk.txt"_s));
+
+        box->setText(u"h"_s);
+        QVERIFY(!w.node(u"H/Harbour Lights - Dusk.txt"_s));
+        box->setText(u"ha"_s);
+        QCOMPARE(shown(tree), u"Beatrix[Harbour*]|Crane[Paper Harbour*]|Harbour Lights*[Dawn]"_s);
+        box->setText(u"h"_s);
+        QVERIFY(w.node(u"H/Harbour Lights - Dusk.txt"_s));
+        QCOMPARE(w.label(u"lblSearchResults"_s), u"{4 artists} {6 songs}"_s);
+    }
+
+    void replacingTheTextSearchesTheWholeLibrary()
+    {
+        Window w;
+        addLibrary(w.lib);
+        w.open();
+        auto *box = w.child<QLineEdit>(u"txtSearch"_s);
+        box->setText(u"tin"_s);
+        QCOMPARE(shown(w.form->libraryTree()), u"Crane[Tin*]"_s);
+        box->setText(u"moth"_s); // pasted over the whole text
+        QCOMPARE(shown(w.form->libraryTree()), u"Moth*[Flame]"_s);
+        box->setText(u"dus"_s); // same length, other text
+        QCOMPARE(shown(w.form->libraryTree()), u"Harbour Lights[Dusk*]"_s);
+    }
+
+    void emptyOrSpacesShowTheWholeTree_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("cleared") << QString();
+        QTest::newRow("spaces only") << u"   "_s;
+    }
+
+    void emptyOrSpacesShowTheWholeTree()
+    {
+        QFETCH(QString, text);
+        Window w;
+        addLibrary(w.lib);
+        w.open();
+        w.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+        const QString full = shown(w.form->libraryTree());
+        auto *box = w.child<QLineEdit>(u"txtSearch"_s);
+        auto *results = w.child<QLabel>(u"lblSearchResults"_s);
+        auto *tree = w.child<QWidget>(u"lista"_s);
+        QVERIFY(results->isHidden());
+        QCOMPARE(tree->y(), 97); // designed top, 1455 twips
+
+        box->setText(u"moth"_s);
+        QVERIFY(results->isVisible());
+        QCOMPARE(tree->y(), 116); // 1740 twips
+        QCOMPARE(tree->y() + tree->height(), w.form->height() - 7);
+
+        box->setText(text);
+        QCOMPARE(shown(w.form->libraryTree()), full);
+        QVERIFY(results->isHidden());
+        QCOMPARE(tree->y(), 100); // 1500 twips
+        QCOMPARE(tree->y() + tree->height(), w.form->height() - 7);
+    }
+
+    void spacesAroundAWordChangeNothing()
+    {
+        Window w;
+        addLibrary(w.lib);
+        w.open();
+        auto *box = w.child<QLineEdit>(u"txtSearch"_s);
+        box->setText(u"  tin "_s);
+        const QString padded = shown(w.form->libraryTree());
+        box->clear();
+        box->setText(u"tin"_s);
+        QCOMPARE(shown(w.form->libraryTree()), padded);
+        QCOMPARE(padded, u"Crane[Tin*]"_s);
+    }
+
+    void rescanAppliesTheSearchInEffect()
+    {
+        Window w;
+        addLibrary(w.lib);
+        w.open();
+        auto *box = w.child<QLineEdit>(u"txtSearch"_s);
+        box->setText(u"harbour"_s);
+        w.lib.song(u"Z"_s, u"Zed - Harbour Song.txt"_s).song(u"Z"_s, u"Zed - Other.txt"_s);
+        w.form->lista_KeyUp(Qt::Key_F5);
+        QCOMPARE(box->text(), u"harbour"_s);
+        QCOMPARE(shown(w.form->libraryTree()),
+                 u"Beatrix[Harbour*]|Crane[Paper Harbour*]|Harbour Lights*[Dawn,Dusk]|Zed[Harbour Song*]"_s);
+        QCOMPARE(w.label(u"lblSearchResults"_s), u"{4 artists} {5 songs}"_s);
+        QCOMPARE(int(w.state.TreeSnapshot.size()), 15);
+        // Clearing the box brings the new library back, not the old one.
+        box->clear();
+        QVERIFY(w.node(u"Z/Zed - Other.txt"_s));
+    }
+
+    void narrowingKeepsOpenArtistsAndTheSelection()
+    {
+        Window w;
+        addLibrary(w.lib);
+        w.open();
+        w.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+        auto *view = w.child<LibraryTreeView>(u"lista"_s);
+        LibraryTreeModel &model = w.form->libraryModel();
+        view->expand(model.indexOf(w.node(u"beatrix"_s)));
+        view->expand(model.indexOf(w.node(u"crane"_s)));
+        w.form->lista_NodeClick(w.node(u"B/Beatrix - Harbour.txt"_s));
+        view->setCurrentSilently(model.indexOf(w.node(u"B/Beatrix - Harbour.txt"_s)));
+
+        auto *box = w.child<QLineEdit>(u"txtSearch"_s);
+        box->setText(u"ha"_s);
+        box->setText(u"har"_s);
+        QVERIFY(view->isExpanded(model.indexOf(w.node(u"beatrix"_s))));
+        QVERIFY(view->isExpanded(model.indexOf(w.node(u"crane"_s))));
+        QVERIFY(!view->isExpanded(model.indexOf(w.node(u"harbour lights"_s))));
+        QCOMPARE(model.nodeAt(view->currentIndex()), w.node(u"B/Beatrix - Harbour.txt"_s));
+
+        // Widening rebuilds the tree: nothing open, nothing selected; the
+        // song on display stays on display.
+        box->setText(u"h"_s);
+        QVERIFY(!view->isExpanded(model.indexOf(w.node(u"beatrix"_s))));
+        QVERIFY(!view->currentIndex().isValid());
+        QCOMPARE(w.label(u"lblSong2"_s), u"Harbour"_s);
+    }
+};
+
+int runSearchTests(int argc, char **argv)
+{
+    TestSearch tests;
+    return QTest::qExec(&tests, argc, argv);
+}
+
+#include "tst_search.moc"
