@@ -63,6 +63,13 @@ frmMain::frmMain(AppState &state, Platform &platform, ListsModel &lists, QWidget
     setWindowIcon(ImageList::applicationIcon());
     setFont(arial(8.25));
 
+    // Ctrl+Q closes the program, as on every desktop.
+    auto *quit = new QAction(this);
+    quit->setShortcut(QKeySequence::Quit);
+    quit->setShortcutContext(Qt::WindowShortcut);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+    addAction(quit);
+
     tree = new LibraryTree(this);
     model = new LibraryTreeModel(*tree, this);
     createControls();
