@@ -388,6 +388,12 @@ private Q_SLOTS:
         QCOMPARE(tree->currentIndex(), bee);
         QCOMPARE(w.label(u"LblSong"_s), u" Bee"_s);
         QVERIFY(!tree->isExpanded(bee));
+
+        // The expand arrow of the current artist opens it once; it is not a click on the node.
+        const QRect row = tree->visualRect(bee);
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                          QPoint(row.left() - tree->indentation() / 2, row.center().y()));
+        QVERIFY(tree->isExpanded(bee));
     }
 
 };
