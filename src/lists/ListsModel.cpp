@@ -4,8 +4,11 @@
 #include "library/SongNames.h"
 #include "text/TextFile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -14,6 +17,11 @@ ListsModel::ListsModel(QObject *parent) : QObject(parent) {}
 QString ListsModel::fileName(Which list)
 {
     return list == Which::Redownload ? u"redownload.txt"_s : u"deleted.txt"_s;
+}
+
+QString ListsModel::filePath(Which list) const
+{
+    return joinPath(listFolder, fileName(list));
 }
 
 const QStringList &ListsModel::entries(Which list) const
@@ -26,31 +34,55 @@ QStringList &ListsModel::ref(Which list)
     return list == Which::Redownload ? redownload : deleted;
 }
 
+void ListsModel::setFolder(const QString &folder)
+{
+    listFolder = folder;
+}
+
+void ListsModel::changedTo(Which list)
+{
+    save(list);
+    Q_EMIT changed(list);
+}
+
 void ListsModel::setEntries(Which list, const QStringList &entries)
 {
     ref(list) = entries;
-    Q_EMIT changed(list);
+    changedTo(list);
 }
 
 void ListsModel::insertAtTop(Which list, const QString &entry)
 {
     ref(list).prepend(entry);
-    Q_EMIT changed(list);
+    changedTo(list);
 }
 
-void ListsModel::removeAt(Which list, int position)
+void ListsModel::removePositions(Which list, QList<int> positions)
 {
     QStringList &l = ref(list);
-    if (position < 0 || position >= l.size())
-        return;
-    l.removeAt(position);
-    Q_EMIT changed(list);
+    std::sort(positions.begin(), positions.end(), std::greater<int>());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    bool removed = false;
+    for (int position : positions) {
+        if (position >= 0 && position < l.size()) {
+            l.removeAt(position);
+            removed = true;
+        }
+    }
+    if (removed)
+        changedTo(list);
+}
+
+void ListsModel::removeAll(Which list, const QString &entry)
+{
+    if (ref(list).removeAll(entry) > 0)
+        changedTo(list);
 }
 
 void ListsModel::clear(Which list)
 {
     ref(list).clear();
-    Q_EMIT changed(list);
+    changedTo(list);
 }
 
 QStringList parseListText(const QString &text)
@@ -67,28 +99,49 @@ QString listText(const QStringList &entries)
     return entries.isEmpty() ? QString() : entries.join(u"\r\n"_s) + u"\r\n"_s;
 }
 
-void ListsModel::LoadLists(const QString &folder)
+void ListsModel::LoadLists()
 {
+    if (listFolder.isEmpty())
+        return;
     for (Which list : {Which::Redownload, Which::Deleted}) {
-        const QString path = joinPath(folder, fileName(list));
+        const QString path = filePath(list);
         if (!QFileInfo::exists(path)) {
             QFile created(path);
             created.open(QIODevice::WriteOnly | QIODevice::NewOnly);
             continue;
         }
-        if (const std::optional<QString> text = readTextFile(path))
-            setEntries(list, parseListText(*text));
+        if (const std::optional<QString> text = readTextFile(path)) {
+            ref(list) = parseListText(*text);
+            Q_EMIT changed(list);
+        }
     }
 }
 
-void ListsModel::SaveLists(const QString &folder) const
+bool ListsModel::save(Which list) const
 {
-    for (Which list : {Which::Redownload, Which::Deleted}) {
-        const QString path = joinPath(folder, fileName(list));
-        const QStringList &l = entries(list);
-        if (l.isEmpty())
-            QFile::remove(path);
-        else
-            writeTextFile(path, listText(l), true);
-    }
+    if (listFolder.isEmpty())
+        return true;
+    const QString path = filePath(list);
+    const QStringList &l = entries(list);
+    if (l.isEmpty())
+        return !QFileInfo::exists(path) || QFile::remove(path);
+    // The downloader reads these files in its 8-bit code page; a character
+    // it has no byte for is written as '?', as it would write it itself.
+    return writeTextFile(path, listText(l), true) == WriteResult::Written;
+}
+
+void ListsModel::SaveLists() const
+{
+    save(Which::Redownload);
+    save(Which::Deleted);
+}
+
+QString chooseListsFolder(const QString &programFolder, const QString &userDataFolder)
+{
+    const QFileInfo program(programFolder);
+    if (!programFolder.isEmpty() && program.isDir() && program.isWritable())
+        return programFolder;
+    if (!userDataFolder.isEmpty())
+        QDir().mkpath(userDataFolder);
+    return userDataFolder;
 }

@@ -2,8 +2,10 @@
 
 // The deleted list and the redownload list: entries "Artist - Song", newest
 // first, duplicates allowed. Both windows read and change them through this
-// one object.
+// one object, and every change is written to the list's file at once, so a
+// program that is killed loses nothing.
 
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -20,29 +22,47 @@ public:
     const QStringList &entries(Which list) const;
     void setEntries(Which list, const QStringList &entries);
     void insertAtTop(Which list, const QString &entry);
-    void removeAt(Which list, int position);
+    // Removes the entries at the given positions, in one change.
+    void removePositions(Which list, QList<int> positions);
+    // Removes every entry equal to entry (exact, whole text).
+    void removeAll(Which list, const QString &entry);
     void clear(Which list);
 
-    // Reads redownload.txt, then deleted.txt, from folder; a missing file is
-    // created empty. Nothing is reported: a list whose file cannot be read
-    // stays empty.
-    void LoadLists(const QString &folder);
+    // Where the list files live; changes are written there from now on.
+    // Nothing is written while the folder is empty.
+    void setFolder(const QString &folder);
+    QString folder() const { return listFolder; }
+
+    // Reads redownload.txt, then deleted.txt, from the folder; a missing
+    // file is created empty. Nothing is reported: a list whose file cannot
+    // be read stays empty.
+    void LoadLists();
     // Writes both lists to their files; the file of an empty list is removed.
-    void SaveLists(const QString &folder) const;
+    void SaveLists() const;
 
     static QString fileName(Which list);
+    QString filePath(Which list) const;
 
 Q_SIGNALS:
     void changed(ListsModel::Which list);
 
 private:
     QStringList &ref(Which list);
+    void changedTo(Which list);
+    // The list's file as SaveLists leaves it; false when that failed.
+    bool save(Which list) const;
 
     QStringList redownload;
     QStringList deleted;
+    QString listFolder;
 };
 
 // A list file's text as entries: split at every CR LF, the piece after the
 // last CR LF dropped; text of spaces only is an empty list.
 QStringList parseListText(const QString &text);
+// Entries joined by CR LF, with one CR LF after the last.
 QString listText(const QStringList &entries);
+
+// The program's folder when the program may write there, otherwise the
+// user's data folder (created if needed).
+QString chooseListsFolder(const QString &programFolder, const QString &userDataFolder);

@@ -1,7 +1,8 @@
 #pragma once
 
 // The small always-on-top window that shows the redownload list or the
-// deleted list. Closing it only hides it.
+// deleted list, prunes and clears them, and turns them into text to hand to
+// the downloader. Closing it only hides it.
 
 #include <QWidget>
 
@@ -25,12 +26,28 @@ public:
     // Makes the entry at position the selected one of the redownload list.
     void selectRedownloadEntry(int position);
 
+    void cmdRedown_Click();
+    void cmdDelet_Click();
+    void cmdDelete_Click();
+    void cmdClear_Click();
+    void cmdCreateFullList_Click();
+    void cmdCreateSelectedText_Click();
+
+Q_SIGNALS:
+    // The selected song's entry left the redownload list.
+    void markRedownloadReleased();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
     void refill(QListWidget *box, const QStringList &entries);
     QListWidget *currentList() const;
+    QString selectedSongEntry() const;
+    // After a text list is made: only the two view buttons lead on.
+    void showTextList(const QString &text);
 
     AppState &state;
     ListsModel &lists;
@@ -46,3 +63,7 @@ private:
     QPushButton *cmdCreateFullList = nullptr;
     QPushButton *cmdCreateSelectedText = nullptr;
 };
+
+// The entries of a list visited in list order, joined by CR LF, with no line
+// end after the last.
+QString textListOf(const QStringList &entries);

@@ -215,10 +215,16 @@ void frmMain::createToolbar()
         if (key == u"Lists") {
             auto *menu = new QMenu(tlbMain);
             menu->setObjectName(u"ListsMenu"_s);
-            menu->addAction(u"Marked for Redownload"_s)->setObjectName(u"MR"_s);
-            menu->addAction(u"Deleted Items"_s)->setObjectName(u"DI"_s);
+            for (const auto &[itemKey, caption] : {std::pair{u"MR"_s, u"Marked for Redownload"_s},
+                                                   std::pair{u"DI"_s, u"Deleted Items"_s}}) {
+                QAction *item = menu->addAction(caption);
+                item->setObjectName(itemKey);
+                connect(item, &QAction::triggered, this,
+                        [this, itemKey] { tlbMain_ButtonMenuClick(itemKey); });
+            }
             action->setMenu(menu);
         }
+        connect(action, &QAction::triggered, this, [this, key] { tlbMain_ButtonClick(key); });
         tlbMain->addAction(action);
         if (auto *button = qobject_cast<QToolButton *>(tlbMain->widgetForAction(action))) {
             button->setObjectName(key);

@@ -80,7 +80,19 @@ public:
     void lista_NodeCheck(LibraryNode *node);
     void lista_KeyUp(int key);
 
+    // The toolbar: a button by its key, a menu item of Lists by its key.
+    void tlbMain_ButtonClick(const QString &key);
+    void tlbMain_ButtonMenuClick(const QString &key);
+    void Edit_Click();
+    void Delete_Click();
+    void MarkRedownload_Click();
+    void JoinLyrics_Click();
+    // The lists window took the selected song's entry out of the redownload list.
+    void releaseMarkRedownload();
+
 Q_SIGNALS:
+    // The lists window is to be arranged and shown.
+    void listsWindowRequested();
     // The window is closing; the program ends after this.
     void unloading();
     // The selected song stands in the redownload list at this position.
@@ -99,6 +111,11 @@ private:
     void applyLayout();
     void syncClientSize();
     void applySearch(const QString &text);
+    // The lyrics box's text with the file's CR LF line ends.
+    QString lyricsBoxText() const;
+    // Takes a deleted song, and its artist when it was the last, out of
+    // the snapshot the search restores from.
+    void dropFromSnapshot(const QString &songKey);
     // Runs a change of the tree's nodes and opens the artists that were open
     // and selects the node that was current, where they are still there.
     void keepingViewState(const std::function<void()> &change);

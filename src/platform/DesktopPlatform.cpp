@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QSettings>
+#include <QStandardPaths>
 
 using namespace Qt::StringLiterals;
 
@@ -79,6 +80,16 @@ QString DesktopPlatform::programFolder()
 QString DesktopPlatform::programName()
 {
     return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+}
+
+QString DesktopPlatform::userDataFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+}
+
+QDateTime DesktopPlatform::currentDateTime()
+{
+    return QDateTime::currentDateTime();
 }
 
 std::optional<quint16> DesktopPlatform::windowsVersionWord()

@@ -24,6 +24,8 @@ public:
     void beep() override;
     QString programFolder() override;
     QString programName() override;
+    QString userDataFolder() override;
+    QDateTime currentDateTime() override;
     std::optional<quint16> windowsVersionWord() override;
     bool initCommonControls() override;
     void processPendingEvents() override;

@@ -3,6 +3,7 @@
 // Everything Stanzabox asks of the desktop, behind one interface, so that the
 // start-up, the library and the windows can be driven by a fake in tests.
 
+#include <QDateTime>
 #include <QString>
 #include <QUrl>
 
@@ -44,6 +45,11 @@ public:
     // and the program file's name without extension.
     virtual QString programFolder() = 0;
     virtual QString programName() = 0;
+    // A folder of the user's own for the program's data, for when the
+    // program's folder cannot be written to.
+    virtual QString userDataFolder() = 0;
+    // The local date and time.
+    virtual QDateTime currentDateTime() = 0;
 
     // The Windows version word (low byte major, next byte minor); none on a
     // system that is not Windows.

@@ -13,7 +13,7 @@ Main::~Main() = default;
 
 QString Main::listsFolder() const
 {
-    return platform.programFolder();
+    return listsModel.folder();
 }
 
 void Main::run()
@@ -27,8 +27,13 @@ void Main::run()
     connect(mainForm.get(), &frmMain::unloading, this, &Main::shutDown);
     connect(mainForm.get(), &frmMain::redownloadEntryMatched, listsForm.get(),
             &frmlists::selectRedownloadEntry);
+    connect(mainForm.get(), &frmMain::listsWindowRequested, this, &Main::showListsWindow);
+    connect(listsForm.get(), &frmlists::markRedownloadReleased, mainForm.get(),
+            &frmMain::releaseMarkRedownload);
 
-    listsModel.LoadLists(listsFolder());
+    // Chosen once: the program's folder, or the user's own where that is not writable.
+    listsModel.setFolder(chooseListsFolder(platform.programFolder(), platform.userDataFolder()));
+    listsModel.LoadLists();
     listsForm->ShowCorrectList();
 
     // The stored window values are read before settings.txt and applied after it.
@@ -42,9 +47,22 @@ void Main::run()
     mainForm->show();
 }
 
+void Main::showListsWindow()
+{
+    listsForm->ShowCorrectList();
+    if (!listsShown) {
+        // First time: inside the main window's right edge, below its heading.
+        const QRect main = mainForm->frameGeometry();
+        listsForm->move(main.right() - listsForm->width() - 40, main.top() + 120);
+        listsShown = true;
+    }
+    listsForm->show();
+    listsForm->raise();
+}
+
 void Main::shutDown()
 {
-    listsModel.SaveLists(listsFolder());
+    listsModel.SaveLists();
     writeWindowSettings(platform, mainForm->currentSettings());
     listsForm.reset();
     Q_EMIT finished();

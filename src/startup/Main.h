@@ -37,6 +37,7 @@ Q_SIGNALS:
     void finished();
 
 private:
+    void showListsWindow();
     void shutDown();
 
     Platform &platform;
@@ -44,4 +45,5 @@ private:
     ListsModel listsModel;
     std::unique_ptr<frmMain> mainForm;
     std::unique_ptr<frmlists> listsForm;
+    bool listsShown = false;
 };

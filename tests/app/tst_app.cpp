@@ -2,7 +2,9 @@
 #include "app/CacheFolder.h"
 #include "app/Manifest.h"
 #include "app/SongSelection.h"
+#include "app/WebPage.h"
 #include "app/WindowSettings.h"
+#include "mainwindow/JoinText.h"
 #include "library/LibraryTree.h"
 #include "support/FakePlatform.h"
 #include "support/LibraryBuilder.h"
@@ -11,6 +13,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrlQuery>
 
 using namespace Qt::StringLiterals;
 
@@ -355,6 +358,121 @@ private Q_SLOTS:
         QCOMPARE(placeWindow(s, screens).Geometry, QRect(1400, 100, 800, 567));
         s.FrmMaximized = true;
         QVERIFY(placeWindow(s, screens).Maximized);
+    }
+
+    void webAddresses_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("opened");
+        QTest::newRow("http") << u"http://www.site.example/a/b.html"_s << true;
+        QTest::newRow("https") << u"https://secure.example/x?y=1"_s << true;
+        QTest::newRow("upper-case scheme") << u"HTTP://Site.example/"_s << true;
+        QTest::newRow("spaces around") << u"  http://site.example/a b  "_s << true;
+        QTest::newRow("local file") << u"file:///etc/passwd"_s << false;
+        QTest::newRow("script") << u"javascript:alert(1)"_s << false;
+        QTest::newRow("program") << u"/usr/bin/xterm"_s << false;
+        QTest::newRow("bare host") << u"site.example"_s << false;
+        QTest::newRow("no host") << u"http://"_s << false;
+        QTest::newRow("empty") << QString() << false;
+        QTest::newRow("other scheme") << u"ftp://files.example/x"_s << false;
+    }
+
+    void webAddresses()
+    {
+        QFETCH(QString, address);
+        QFETCH(bool, opened);
+        FakePlatform platform;
+        OpenWebPage(platform, address);
+        QCOMPARE(platform.opened.size(), opened ? 1 : 0);
+        QCOMPARE(platform.messages.size(), opened ? 0 : 1);
+        if (!opened) {
+            QCOMPARE(platform.messages[0].text, u"Error opening in browser"_s);
+            QCOMPARE(platform.messages[0].title, u"Error"_s);
+            QCOMPARE(platform.messages[0].icon, MessageIcon::Stop);
+        } else {
+            QCOMPARE(platform.opened[0].scheme().left(4), u"http"_s);
+        }
+    }
+
+    void refusedAddressIsReportedOnce()
+    {
+        FakePlatform platform;
+        platform.openSucceeds = false;
+        OpenWebPage(platform, u"http://site.example/"_s);
+        QCOMPARE(platform.opened.size(), 1);
+        QCOMPARE(platform.messages.size(), 1);
+        QCOMPARE(platform.messages[0].title, u"Error"_s);
+        OpenLocalFile(platform, u"/tmp/x y.txt"_s);
+        QCOMPARE(platform.opened[1], QUrl(u"file:///tmp/x y.txt"_s));
+        QCOMPARE(platform.messages.size(), 2);
+    }
+
+    void karaokeSearch_data()
+    {
+        QTest::addColumn<QString>("artist");
+        QTest::addColumn<QString>("song");
+        QTest::addColumn<QString>("query");
+        QTest::newRow("spaces") << u"The Red Band"_s << u"Blue Sky"_s
+                                << u"/wordhive/getkaraoke.php?artist=The%20Red%20Band&song=Blue%20Sky"_s;
+        QTest::newRow("query characters") << u"Salt & Pepper"_s << u"#1+100%"_s
+                                          << u"/wordhive/getkaraoke.php?artist=Salt%20%26%20Pepper&song=%231%2B100%25"_s;
+        QTest::newRow("other letters unchanged") << u"Café"_s << u"Niña?"_s
+                                                 << u"/wordhive/getkaraoke.php?artist=Café&song=Niña?"_s;
+    }
+
+    void karaokeSearch()
+    {
+        QFETCH(QString, artist);
+        QFETCH(QString, song);
+        QFETCH(QString, query);
+        QCOMPARE(karaokeSearchAddress(u"http://www.wordhive.example"_s, artist, song),
+                 u"http://www.wordhive.example"_s + query);
+        // It reaches the browser as one well-formed address.
+        FakePlatform platform;
+        OpenWebPage(platform, karaokeSearchAddress(u"http://v.example"_s, artist, song));
+        QCOMPARE(platform.opened.size(), 1);
+        QCOMPARE(QUrlQuery(platform.opened[0]).queryItemValue(u"artist"_s, QUrl::FullyDecoded), artist);
+        QCOMPARE(QUrlQuery(platform.opened[0]).queryItemValue(u"song"_s, QUrl::FullyDecoded), song);
+    }
+
+    void vendorSiteIsASetting()
+    {
+        FakePlatform platform;
+        QCOMPARE(vendorSite(platform), u"http://www.wordhive.example"_s);
+        QCOMPARE(helpAddress(vendorSite(platform)),
+                 u"http://www.wordhive.example/wordhive/faq/faq.php?lang=en&list=category&catnr=8&prog=1&onlynewfaq=0"_s);
+        platform.settings.insert(FakePlatform::settingKey(u"Vesk"_s, u"Config"_s, u"VendorSite"_s),
+                                 u" https://mirror.example/ "_s);
+        QCOMPARE(vendorSite(platform), u"https://mirror.example"_s);
+    }
+
+    void joinedFileNames_data()
+    {
+        QTest::addColumn<int>("songs");
+        QTest::addColumn<QDateTime>("when");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("example") << 3 << QDateTime(QDate(2005, 4, 7), QTime(9, 5))
+                                 << u"3 Lyrics Joined at 04-07-2005 9-5.txt"_s;
+        QTest::newRow("two-digit fields") << 12 << QDateTime(QDate(2026, 12, 31), QTime(23, 59))
+                                          << u"12 Lyrics Joined at 12-31-2026 23-59.txt"_s;
+        QTest::newRow("midnight") << 1 << QDateTime(QDate(2026, 1, 2), QTime(0, 0))
+                                  << u"1 Lyrics Joined at 01-02-2026 0-0.txt"_s;
+        QTest::newRow("short year") << 1 << QDateTime(QDate(999, 1, 2), QTime(1, 2))
+                                    << u"1 Lyrics Joined at 01-02-0999 1-2.txt"_s;
+    }
+
+    void joinedFileNames()
+    {
+        QFETCH(int, songs);
+        QFETCH(QDateTime, when);
+        QFETCH(QString, name);
+        QCOMPARE(joinedFileName(songs, when), name);
+    }
+
+    void joinedBlock()
+    {
+        QCOMPARE(joinedHeading(u"Band"_s, u"Song"_s) + u"La"_s + joinedClosing(),
+                 u":: Band - Song\r\n---------------\r\nLa\r\n=========================\r\n\r\n"_s);
     }
 
     void selectSongRecordsTheSelection()

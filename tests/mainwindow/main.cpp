@@ -1,16 +1,23 @@
-// The main window's tests: the layout arithmetic, the window itself, the search.
+// The main window's tests: the layout arithmetic, the window itself, the search, the toolbar.
 
 #include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
 
 int runLayoutTests(int argc, char **argv);
 int runMainWindowTests(int argc, char **argv);
 int runSearchTests(int argc, char **argv);
+int runToolbarTests(int argc, char **argv);
 
 int main(int argc, char **argv)
 {
+    // Deleted songs go to the desktop's trash: a trash of the tests' own.
+    QTemporaryDir dataHome;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(dataHome.path()));
     QApplication app(argc, argv);
     int failed = runLayoutTests(argc, argv);
     failed += runMainWindowTests(argc, argv);
     failed += runSearchTests(argc, argv);
+    failed += runToolbarTests(argc, argv);
     return failed;
 }

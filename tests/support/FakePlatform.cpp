@@ -76,6 +76,17 @@ QString FakePlatform::programName()
     return name;
 }
 
+QString FakePlatform::userDataFolder()
+{
+    return dataFolder;
+}
+
+QDateTime FakePlatform::currentDateTime()
+{
+    log(u"clock"_s);
+    return now;
+}
+
 std::optional<quint16> FakePlatform::windowsVersionWord()
 {
     log(u"version"_s);

@@ -25,6 +25,8 @@ public:
     QString installFolder;
     QString folder;               // programFolder()
     QString name = QStringLiteral("Stanzabox");
+    QString dataFolder;           // userDataFolder()
+    QDateTime now{QDate(2005, 4, 7), QTime(9, 5)};
     std::optional<quint16> versionWord;
     bool controlsInitialise = true;
     bool openSucceeds = true;
@@ -52,6 +54,8 @@ public:
     void beep() override;
     QString programFolder() override;
     QString programName() override;
+    QString userDataFolder() override;
+    QDateTime currentDateTime() override;
     std::optional<quint16> windowsVersionWord() override;
     bool initCommonControls() override;
     void processPendingEvents() override;

@@ -1,0 +1,397 @@
+// The toolbar's commands and joining lyrics.
+
+#include "library/LibraryTreeModel.h"
+#include "mainwindow/LibraryTreeView.h"
+#include "app/ImageList.h"
+#include "mainwindow/MainWindowFixture.h"
+#include "text/Cp1252.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <QRegularExpression>
+#include <QUrlQuery>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+using Which = ListsModel::Which;
+
+QByteArray fileBytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+const QByteArray kSong = "First line\r\n\r\n* Downloaded from: http://www.verses.example/a.html\r\n";
+
+// Presses a toolbar button as a click would: check-style buttons toggle first.
+void press(Window &w, int position)
+{
+    w.form->toolbarButton(position)->trigger();
+}
+
+} // namespace
+
+class TestToolbar : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void editWritesTheTextBack()
+    {
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s, kSong);
+        w.open();
+        const QString path = w.lib.cachePath() + u"A/Able - One.txt"_s;
+        w.form->lista_NodeClick(w.node(u"A/Able - One.txt"_s));
+        auto *box = w.child<QPlainTextEdit>(u"lyrics"_s);
+        QVERIFY(box->isReadOnly());
+
+        press(w, frmMain::Edit);
+        QVERIFY(!box->isReadOnly());
+        QCOMPARE(w.form->toolbarButton(frmMain::Edit)->icon().cacheKey(),
+                 ImageList::icon(8).cacheKey());
+        box->setPlainText(u"New words\nsecond \u00e9t\u00e9 line"_s);
+        press(w, frmMain::Edit);
+        QVERIFY(box->isReadOnly());
+        QCOMPARE(fileBytes(path), QByteArray("New words\r\nsecond \xe9t\xe9 line\r\n"));
+        QVERIFY(w.platform.messages.isEmpty());
+    }
+
+    void unchangedTextComesBackByteForByte()
+    {
+        // Every byte a lyrics file may hold, no-break space and tab included,
+        // on CR LF lines.
+        QByteArray content;
+        for (int b = 0x20; b <= 0xFF; ++b) {
+            if (b != 0x7F)
+                content += char(b);
+            if (b % 32 == 31)
+                content += "\r\n";
+        }
+        content += "\ttab\xa0nbsp\r\n\r\nlast";
+        Window w;
+        w.lib.song(u"A"_s, u"Able - All.txt"_s, content);
+        w.open();
+        w.form->lista_NodeClick(w.node(u"A/Able - All.txt"_s));
+        press(w, frmMain::Edit);
+        press(w, frmMain::Edit);
+        QCOMPARE(fileBytes(w.lib.cachePath() + u"A/Able - All.txt"_s), content + "\r\n");
+    }
+
+    void clickingAwayDiscardsTheEdit()
+    {
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s, kSong).song(u"A"_s, u"Able - Two.txt"_s);
+        w.open();
+        w.form->lista_NodeClick(w.node(u"A/Able - One.txt"_s));
+        press(w, frmMain::Edit);
+        w.child<QPlainTextEdit>(u"lyrics"_s)->setPlainText(u"changed"_s);
+        w.form->lista_NodeClick(w.node(u"A/Able - Two.txt"_s));
+        QCOMPARE(fileBytes(w.lib.cachePath() + u"A/Able - One.txt"_s), kSong);
+        QVERIFY(!w.form->toolbarButton(frmMain::Edit)->isChecked());
+        QVERIFY(w.child<QPlainTextEdit>(u"lyrics"_s)->isReadOnly());
+    }
+
+    void textTheFileCannotHoldStaysInTheBox()
+    {
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s, kSong);
+        w.open();
+        w.form->lista_NodeClick(w.node(u"A/Able - One.txt"_s));
+        press(w, frmMain::Edit);
+        auto *box = w.child<QPlainTextEdit>(u"lyrics"_s);
+        box->setPlainText(u"\u0141\u00f3d\u017a \u2603"_s);
+        press(w, frmMain::Edit);
+        QCOMPARE(w.platform.messages.size(), 1);
+        QVERIFY(w.platform.messages[0].text.startsWith(u"Couldn't save the lyrics file"_s));
+        QVERIFY(w.platform.messages[0].text.contains(u"\u0141"_s));
+        QCOMPARE(w.platform.messages[0].title, u"Wordhive Stanzabox"_s);
+        QCOMPARE(w.platform.messages[0].icon, MessageIcon::Stop);
+        QVERIFY(w.form->toolbarButton(frmMain::Edit)->isChecked());
+        QVERIFY(!box->isReadOnly());
+        QCOMPARE(box->toPlainText(), u"\u0141\u00f3d\u017a \u2603"_s);
+        QCOMPARE(fileBytes(w.lib.cachePath() + u"A/Able - One.txt"_s), kSong);
+    }
+
+    void vanishedFileOnlyBeeps_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::newRow("Edit") << int(frmMain::Edit);
+        QTest::newRow("Delete") << int(frmMain::Delete);
+    }
+
+    void vanishedFileOnlyBeeps()
+    {
+        QFETCH(int, button);
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s, kSong).song(u"A"_s, u"Able - Two.txt"_s);
+        w.open();
+        w.form->lista_NodeClick(w.node(u"A/Able - One.txt"_s));
+        QVERIFY(QFile::remove(w.lib.cachePath() + u"A/Able - One.txt"_s));
+        press(w, button);
+        QCOMPARE(w.platform.beeps, 1);
+        QVERIFY(w.platform.messages.isEmpty());
+        QCOMPARE(w.form->libraryTree().count(), 3);
+        QCOMPARE(w.label(u"lblCount"_s), u"2 lyrics\n0 timestamps"_s);
+        QVERIFY(w.lists.entries(Which::Deleted).isEmpty());
+        QVERIFY(w.child<QPlainTextEdit>(u"lyrics"_s)->isReadOnly());
+    }
+
+    void deletingOneOfSeveralSongs()
+    {
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s, kSong, true).song(u"A"_s, u"Able - Two.txt"_s)
+            .song(u"B"_s, u"Bee - Three.txt"_s);
+        w.open();
+        const QString path = w.lib.cachePath() + u"A/Able - One.txt"_s;
+        w.form->lista_NodeClick(w.node(u"A/Able - One.txt"_s));
+        press(w, frmMain::Delete);
+
+        QVERIFY(!QFile::exists(path));
+        QVERIFY(QFile::exists(w.lib.cachePath() + u"A/Able - One.kas"_s)); // timestamps stay
+        QCOMPARE(w.label(u"lblCount"_s), u"2 lyrics\n0 timestamps"_s);
+        QCOMPARE(w.state.LyricsCount, 2);
+        QVERIFY(!w.node(u"A/Able - One.txt"_s));
+        // The artist is clicked and selected, one song fewer.
+        QCOMPARE(w.label(u"lblInfoTitles"_s), u" 1 lyrics avaliable"_s);
+        QCOMPARE(w.form->libraryModel().nodeAt(w.child<LibraryTreeView>(u"lista"_s)->currentIndex()),
+                 w.node(u"able"_s));
+        QVERIFY(!w.enabled(frmMain::Delete));
+        QCOMPARE(w.lists.entries(Which::Deleted), QStringList{u"Able - One"_s});
+        // Moved to the desktop's trash, not gone for good.
+        QVERIFY(QFile::exists(QDir(qEnvironmentVariable("XDG_DATA_HOME")).filePath(u"Trash/files/Able - One.txt"_s)));
+    }
+
+    void deletingTheOnlySongOfAnArtist()
+    {
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s).song(u"B"_s, u"Bee - Two.txt"_s).song(u"B"_s, u"Bee - Three.txt"_s);
+        w.open();
+        w.form->lista_NodeClick(w.node(u"A/Able - One.txt"_s));
+        press(w, frmMain::Delete);
+        QVERIFY(!w.node(u"able"_s));
+        // The node now at the artist's place is the next artist.
+        QCOMPARE(w.label(u"LblSong"_s), u" Bee"_s);
+
+        // The last artist of the tree: nothing is left to click.
+        w.form->lista_NodeClick(w.node(u"B/Bee - Two.txt"_s));
+        press(w, frmMain::Delete);
+        w.form->lista_NodeClick(w.node(u"B/Bee - Three.txt"_s));
+        press(w, frmMain::Delete);
+        QCOMPARE(w.form->libraryTree().count(), 0);
+        QCOMPARE(w.label(u"lblCount"_s), u"0 lyrics\n0 timestamps"_s);
+        QVERIFY(!w.enabled(frmMain::Delete));
+        QVERIFY(!w.enabled(frmMain::JoinLyrics));
+        QVERIFY(!w.child<QLineEdit>(u"txtSearch"_s)->isEnabled());
+        QCOMPARE(w.lists.entries(Which::Deleted),
+                 QStringList({u"Bee - Three"_s, u"Bee - Two"_s, u"Able - One"_s}));
+    }
+
+    void deletedSongsStayGoneWhenTheSearchIsCleared()
+    {
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s).song(u"A"_s, u"Able - Two.txt"_s).song(u"B"_s, u"Bee - Solo.txt"_s);
+        w.open();
+        auto *box = w.child<QLineEdit>(u"txtSearch"_s);
+        box->setText(u"o"_s);
+        w.form->lista_NodeClick(w.node(u"B/Bee - Solo.txt"_s));
+        press(w, frmMain::Delete);
+        w.form->lista_NodeClick(w.node(u"A/Able - Two.txt"_s));
+        press(w, frmMain::Delete);
+        box->clear();
+        QVERIFY(!w.node(u"bee"_s));
+        QVERIFY(!w.node(u"A/Able - Two.txt"_s));
+        QVERIFY(w.node(u"A/Able - One.txt"_s));
+        QCOMPARE(int(w.state.TreeSnapshot.size()), 2);
+    }
+
+    void deletingAfterTheTreeWasFiltered()
+    {
+        // A search since the click moves nodes; the song's own node goes.
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s).song(u"B"_s, u"Bee - Two.txt"_s).song(u"C"_s, u"Cee - Three.txt"_s);
+        w.open();
+        w.form->lista_NodeClick(w.node(u"C/Cee - Three.txt"_s));
+        w.child<QLineEdit>(u"txtSearch"_s)->setText(u"e"_s);
+        press(w, frmMain::Delete);
+        QVERIFY(!w.node(u"C/Cee - Three.txt"_s));
+        QVERIFY(w.node(u"A/Able - One.txt"_s));
+        QVERIFY(w.node(u"B/Bee - Two.txt"_s));
+    }
+
+    void markForRedownload()
+    {
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s);
+        w.lists.setEntries(Which::Redownload, {u"Other - Song"_s});
+        w.open();
+        w.form->lista_NodeClick(w.node(u"A/Able - One.txt"_s));
+        press(w, frmMain::MarkRedownload);
+        QCOMPARE(w.lists.entries(Which::Redownload), QStringList({u"Able - One"_s, u"Other - Song"_s}));
+        press(w, frmMain::MarkRedownload);
+        QCOMPARE(w.lists.entries(Which::Redownload), QStringList{u"Other - Song"_s});
+
+        w.lists.setEntries(Which::Redownload, {u"Able - One"_s, u"Able - One"_s, u"Other - Song"_s});
+        w.form->lista_NodeClick(w.node(u"A/Able - One.txt"_s));
+        QVERIFY(w.form->toolbarButton(frmMain::MarkRedownload)->isChecked());
+        press(w, frmMain::MarkRedownload);
+        QCOMPARE(w.lists.entries(Which::Redownload), QStringList{u"Other - Song"_s});
+
+        // The lists window's release reaches the button.
+        press(w, frmMain::MarkRedownload);
+        w.form->releaseMarkRedownload();
+        QVERIFY(!w.form->toolbarButton(frmMain::MarkRedownload)->isChecked());
+    }
+
+    void listsButtonAndMenu()
+    {
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s);
+        w.open();
+        w.state.RedownloadListActive = true;
+        QSignalSpy requested(w.form.get(), &frmMain::listsWindowRequested);
+        press(w, frmMain::Lists);
+        QCOMPARE(requested.size(), 1);
+        QVERIFY(w.state.RedownloadListActive);
+        w.form->findChild<QAction *>(u"DI"_s)->trigger();
+        QCOMPARE(requested.size(), 2);
+        QVERIFY(!w.state.RedownloadListActive);
+        press(w, frmMain::Lists);
+        QVERIFY(!w.state.RedownloadListActive); // the deleted list again
+        w.form->findChild<QAction *>(u"MR"_s)->trigger();
+        QVERIFY(w.state.RedownloadListActive);
+    }
+
+    void webCommands()
+    {
+        Window w;
+        w.lib.song(u"R"_s, u"The Red Band - Blue Sky.txt"_s, kSong)
+            .song(u"R"_s, u"The Red Band - Trap.txt"_s, "* Downloaded from: javascript:alert(1)\r\n");
+        w.open();
+        w.form->lista_NodeClick(w.node(u"R/The Red Band - Blue Sky.txt"_s));
+        press(w, frmMain::OpenInBrowser);
+        press(w, frmMain::VisitSite);
+        press(w, frmMain::SearchKaraoke);
+        press(w, frmMain::Help);
+        QCOMPARE(w.platform.opened.size(), 4);
+        QCOMPARE(w.platform.opened[0], QUrl(u"http://www.verses.example/a.html"_s));
+        QCOMPARE(w.platform.opened[1], QUrl(u"http://www.verses.example"_s));
+        QCOMPARE(w.platform.opened[2].toString(QUrl::FullyEncoded),
+                 u"http://www.wordhive.example/wordhive/getkaraoke.php?artist=The%20Red%20Band&song=Blue%20Sky"_s);
+        QCOMPARE(w.platform.opened[3].path(), u"/wordhive/faq/faq.php"_s);
+        QVERIFY(w.platform.messages.isEmpty());
+
+        // A source line that is not a web address never reaches the desktop.
+        w.form->lista_NodeClick(w.node(u"R/The Red Band - Trap.txt"_s));
+        press(w, frmMain::OpenInBrowser);
+        press(w, frmMain::VisitSite);
+        QCOMPARE(w.platform.opened.size(), 4);
+        QCOMPARE(w.platform.messages.size(), 2);
+        QCOMPARE(w.platform.messages[0].text, u"Error opening in browser"_s);
+        QCOMPARE(w.platform.messages[1].title, u"Error"_s);
+    }
+
+    void joinMergesTickedSongsInTreeOrder()
+    {
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s, "La")
+            .song(u"A"_s, u"Able - Two.txt"_s, "Two\r\nlines\r\n")
+            .song(u"B"_s, u"Bee - Three.txt"_s, "B\xe9\r\n")
+            .song(u"T"_s, u"Able - Late.txt"_s, "Late");
+        w.state.InstallPath = w.dir.path();
+        w.open();
+        LibraryTreeModel &model = w.form->libraryModel();
+
+        press(w, frmMain::JoinLyrics);
+        QVERIFY(model.checkBoxesVisible());
+        QCOMPARE(w.form->toolbarButton(frmMain::JoinLyrics)->text(), u"Joining..."_s);
+        QCOMPARE(w.platform.messages.size(), 1);
+        QCOMPARE(w.platform.messages[0].text,
+                 u"Start selecting which artists/lyrics you would like to\nmerge into a single text file "
+                 u"(so you can print them)\n\nWhen you are done, repress the 'Joining...' button"_s);
+        QCOMPARE(w.platform.messages[0].icon, MessageIcon::Information);
+
+        // Ticked: Bee's song first, then the artist Able (all its songs).
+        model.setData(model.indexOf(w.node(u"B/Bee - Three.txt"_s)), Qt::Checked, Qt::CheckStateRole);
+        model.setData(model.indexOf(w.node(u"able"_s)), Qt::Checked, Qt::CheckStateRole);
+        model.setData(model.indexOf(w.node(u"A/Able - Two.txt"_s)), Qt::Unchecked, Qt::CheckStateRole);
+        w.platform.answers = {MessageAnswer::Yes};
+        press(w, frmMain::JoinLyrics);
+
+        QVERIFY(!model.checkBoxesVisible());
+        QCOMPARE(w.form->toolbarButton(frmMain::JoinLyrics)->text(), u"Join lyrics"_s);
+        const QString name = u"3 Lyrics Joined at 04-07-2005 9-5.txt"_s;
+        const QString path = w.dir.filePath(name);
+        QCOMPARE(fileBytes(path),
+                 QByteArray(":: Able - One\r\n---------------\r\nLa\r\n=========================\r\n\r\n"
+                            ":: Bee - Three\r\n---------------\r\nB\xe9\r\n\r\n=========================\r\n\r\n"
+                            ":: Able - Late\r\n---------------\r\nLate\r\n=========================\r\n\r\n"
+                            "\r\n"));
+        QCOMPARE(w.platform.messages.size(), 2);
+        QCOMPARE(w.platform.messages[1].text, u"File was saved as:\n"_s + name
+                                                  + u"\ninto your Wordhive folder\n\nDo you want to open it now?"_s);
+        QCOMPARE(w.platform.messages[1].buttons, MessageButtons::YesNo);
+        QCOMPARE(w.platform.opened, QList<QUrl>{QUrl::fromLocalFile(path)});
+        // The clock is read after the walk, and the window could repaint first.
+        const QStringList order = w.platform.journal.filter(QRegularExpression(u"^(events|clock)$"_s));
+        QCOMPARE(order.mid(order.size() - 2), QStringList({u"events"_s, u"clock"_s}));
+    }
+
+    void joinWithNothingTickedDoesNothing()
+    {
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s);
+        w.state.InstallPath = w.dir.path();
+        w.open();
+        press(w, frmMain::JoinLyrics);
+        press(w, frmMain::JoinLyrics);
+        QCOMPARE(w.platform.messages.size(), 1); // the instructions only
+        QCOMPARE(QDir(w.dir.path()).entryList(QDir::Files), QStringList());
+    }
+
+    void joinWithAVanishedSong()
+    {
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s, "One").song(u"A"_s, u"Able - Two.txt"_s, "Two");
+        w.state.InstallPath = w.dir.path() + u"/"_s;
+        w.open();
+        press(w, frmMain::JoinLyrics);
+        w.form->libraryModel().setData(w.form->libraryModel().indexOf(w.node(u"able"_s)), Qt::Checked,
+                                       Qt::CheckStateRole);
+        QFile::remove(w.lib.cachePath() + u"A/Able - One.txt"_s);
+        press(w, frmMain::JoinLyrics);
+        QCOMPARE(w.platform.messages.size(), 3);
+        QCOMPARE(w.platform.messages[1].text, u"One or more files couldn't be found"_s);
+        QCOMPARE(w.platform.messages[1].icon, MessageIcon::Stop);
+        QCOMPARE(fileBytes(w.dir.filePath(u"2 Lyrics Joined at 04-07-2005 9-5.txt"_s)),
+                 QByteArray(":: Able - One\r\n---------------\r\n"
+                            ":: Able - Two\r\n---------------\r\nTwo\r\n=========================\r\n\r\n\r\n"));
+        QVERIFY(w.platform.opened.isEmpty()); // answered No
+    }
+
+    void joinWithoutADownloaderFolder()
+    {
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s, "One");
+        w.open();
+        press(w, frmMain::JoinLyrics);
+        w.form->libraryModel().setData(w.form->libraryModel().indexOf(w.node(u"A/Able - One.txt"_s)),
+                                       Qt::Checked, Qt::CheckStateRole);
+        press(w, frmMain::JoinLyrics);
+        QCOMPARE(w.platform.messages.last().text, u"Could not create/overwrite file"_s);
+    }
+};
+
+int runToolbarTests(int argc, char **argv)
+{
+    TestToolbar tests;
+    return QTest::qExec(&tests, argc, argv);
+}
+
+#include "tst_toolbar.moc"
