@@ -18,12 +18,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 bool makeReadOnly(const QString &path)
 {
     const bool folder = QFileInfo(path).isDir();
@@ -96,7 +90,7 @@ private Q_SLOTS:
         QVERIFY(w.form->toolbarButton(frmMain::Edit)->isChecked());
         QVERIFY(!box->isReadOnly());
         QCOMPARE(box->toPlainText(), u"New words the user typed"_s);
-        QCOMPARE(fileBytes(path), kSong);
+        QCOMPARE(LibraryBuilder::bytes(path), kSong);
         QCOMPARE(QDir(w.lib.cachePath() + u"A"_s).entryList(QDir::Files), QStringList{u"Able - One.txt"_s});
     }
 
@@ -113,7 +107,7 @@ private Q_SLOTS:
 
         QCOMPARE(w.platform.messages.size(), 1);
         QCOMPARE(w.platform.messages[0].text, u"Couldn't delete file. File was not found"_s);
-        QCOMPARE(fileBytes(path), kSong);
+        QCOMPARE(LibraryBuilder::bytes(path), kSong);
         QVERIFY(w.node(u"A/Able - One.txt"_s));
         QCOMPARE(w.label(u"lblCount"_s), u"2 lyrics\n0 timestamps"_s);
         QCOMPARE(w.state.LyricsCount, 2);
@@ -136,11 +130,11 @@ private Q_SLOTS:
             program.run();
             QCOMPARE(program.listsFolder(), platform.dataFolder);
             program.lists().insertAtTop(ListsModel::Which::Redownload, u"Able - One"_s);
-            QCOMPARE(fileBytes(platform.dataFolder + u"/redownload.txt"_s), QByteArray("Able - One\r\n"));
+            QCOMPARE(LibraryBuilder::bytes(platform.dataFolder + u"/redownload.txt"_s), QByteArray("Able - One\r\n"));
             QVERIFY(program.mainWindow()->close());
         }
         QCOMPARE(QDir(platform.folder).entryList(QDir::Files), QStringList());
-        QCOMPARE(fileBytes(platform.dataFolder + u"/redownload.txt"_s), QByteArray("Able - One\r\n"));
+        QCOMPARE(LibraryBuilder::bytes(platform.dataFolder + u"/redownload.txt"_s), QByteArray("Able - One\r\n"));
     }
 
     void readOnlyInstallFolderOnJoin()

@@ -20,12 +20,6 @@ namespace {
 
 using Which = ListsModel::Which;
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 // The lists window over a model, both lists filled.
 struct ListsWindow
 {
@@ -110,8 +104,8 @@ private Q_SLOTS:
         ListsModel lists;
         lists.setFolder(dir.path());
         lists.LoadLists();
-        QCOMPARE(fileBytes(dir.filePath(u"redownload.txt"_s)), QByteArray());
-        QCOMPARE(fileBytes(dir.filePath(u"deleted.txt"_s)), QByteArray("    "));
+        QCOMPARE(LibraryBuilder::bytes(dir.filePath(u"redownload.txt"_s)), QByteArray());
+        QCOMPARE(LibraryBuilder::bytes(dir.filePath(u"deleted.txt"_s)), QByteArray("    "));
         QVERIFY(lists.entries(Which::Redownload).isEmpty());
         QVERIFY(lists.entries(Which::Deleted).isEmpty());
         // Still empty at exit: both files go.
@@ -130,12 +124,12 @@ private Q_SLOTS:
         QCOMPARE(lists.entries(Which::Redownload), QStringList({u"Old - One"_s, u"\u00e9t\u00e9 - Song"_s}));
 
         lists.insertAtTop(Which::Redownload, u"New - Two"_s);
-        QCOMPARE(fileBytes(dir.filePath(u"redownload.txt"_s)),
+        QCOMPARE(LibraryBuilder::bytes(dir.filePath(u"redownload.txt"_s)),
                  QByteArray("New - Two\r\nOld - One\r\n\xe9t\xe9 - Song\r\n"));
         lists.insertAtTop(Which::Deleted, u"Gone - Three"_s);
-        QCOMPARE(fileBytes(dir.filePath(u"deleted.txt"_s)), QByteArray("Gone - Three\r\n"));
+        QCOMPARE(LibraryBuilder::bytes(dir.filePath(u"deleted.txt"_s)), QByteArray("Gone - Three\r\n"));
         lists.removeAll(Which::Redownload, u"Old - One"_s);
-        QCOMPARE(fileBytes(dir.filePath(u"redownload.txt"_s)), QByteArray("New - Two\r\n\xe9t\xe9 - Song\r\n"));
+        QCOMPARE(LibraryBuilder::bytes(dir.filePath(u"redownload.txt"_s)), QByteArray("New - Two\r\n\xe9t\xe9 - Song\r\n"));
         lists.removePositions(Which::Redownload, {1, 0, 1});
         QVERIFY(!QFile::exists(dir.filePath(u"redownload.txt"_s)));
         lists.clear(Which::Deleted);

@@ -21,12 +21,6 @@ namespace {
 
 using Which = ListsModel::Which;
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-
 const QByteArray kSong = "First line\r\n\r\n* Downloaded from: http://www.verses.example/a.html\r\n";
 
 // Presses a toolbar button as a click would: check-style buttons toggle first.
@@ -59,7 +53,7 @@ private Q_SLOTS:
         box->setPlainText(u"New words\nsecond \u00e9t\u00e9 line"_s);
         press(w, frmMain::Edit);
         QVERIFY(box->isReadOnly());
-        QCOMPARE(fileBytes(path), QByteArray("New words\r\nsecond \xe9t\xe9 line\r\n"));
+        QCOMPARE(LibraryBuilder::bytes(path), QByteArray("New words\r\nsecond \xe9t\xe9 line\r\n"));
         QVERIFY(w.platform.messages.isEmpty());
     }
 
@@ -81,7 +75,7 @@ private Q_SLOTS:
         w.form->lista_NodeClick(w.node(u"A/Able - All.txt"_s));
         press(w, frmMain::Edit);
         press(w, frmMain::Edit);
-        QCOMPARE(fileBytes(w.lib.cachePath() + u"A/Able - All.txt"_s), content + "\r\n");
+        QCOMPARE(LibraryBuilder::bytes(w.lib.cachePath() + u"A/Able - All.txt"_s), content + "\r\n");
     }
 
     void clickingAwayDiscardsTheEdit()
@@ -93,7 +87,7 @@ private Q_SLOTS:
         press(w, frmMain::Edit);
         w.child<QPlainTextEdit>(u"lyrics"_s)->setPlainText(u"changed"_s);
         w.form->lista_NodeClick(w.node(u"A/Able - Two.txt"_s));
-        QCOMPARE(fileBytes(w.lib.cachePath() + u"A/Able - One.txt"_s), kSong);
+        QCOMPARE(LibraryBuilder::bytes(w.lib.cachePath() + u"A/Able - One.txt"_s), kSong);
         QVERIFY(!w.form->toolbarButton(frmMain::Edit)->isChecked());
         QVERIFY(w.child<QPlainTextEdit>(u"lyrics"_s)->isReadOnly());
     }
@@ -116,7 +110,7 @@ private Q_SLOTS:
         QVERIFY(w.form->toolbarButton(frmMain::Edit)->isChecked());
         QVERIFY(!box->isReadOnly());
         QCOMPARE(box->toPlainText(), u"\u0141\u00f3d\u017a \u2603"_s);
-        QCOMPARE(fileBytes(w.lib.cachePath() + u"A/Able - One.txt"_s), kSong);
+        QCOMPARE(LibraryBuilder::bytes(w.lib.cachePath() + u"A/Able - One.txt"_s), kSong);
     }
 
     void vanishedFileOnlyBeeps_data()
@@ -328,7 +322,7 @@ private Q_SLOTS:
         QCOMPARE(w.form->toolbarButton(frmMain::JoinLyrics)->text(), u"Join lyrics"_s);
         const QString name = u"3 Lyrics Joined at 04-07-2005 9-5.txt"_s;
         const QString path = w.dir.filePath(name);
-        QCOMPARE(fileBytes(path),
+        QCOMPARE(LibraryBuilder::bytes(path),
                  QByteArray(":: Able - One\r\n---------------\r\nLa\r\n=========================\r\n\r\n"
                             ":: Bee - Three\r\n---------------\r\nB\xe9\r\n\r\n=========================\r\n\r\n"
                             ":: Able - Late\r\n---------------\r\nLate\r\n=========================\r\n\r\n"
@@ -369,7 +363,7 @@ private Q_SLOTS:
         QCOMPARE(w.platform.messages.size(), 3);
         QCOMPARE(w.platform.messages[1].text, u"One or more files couldn't be found"_s);
         QCOMPARE(w.platform.messages[1].icon, MessageIcon::Stop);
-        QCOMPARE(fileBytes(w.dir.filePath(u"2 Lyrics Joined at 04-07-2005 9-5.txt"_s)),
+        QCOMPARE(LibraryBuilder::bytes(w.dir.filePath(u"2 Lyrics Joined at 04-07-2005 9-5.txt"_s)),
                  QByteArray(":: Able - One\r\n---------------\r\n"
                             ":: Able - Two\r\n---------------\r\nTwo\r\n=========================\r\n\r\n\r\n"));
         QVERIFY(w.platform.opened.isEmpty()); // answered No

@@ -45,3 +45,9 @@ QByteArray LibraryBuilder::crlf(const QStringList &lines)
         bytes += Cp1252::encode(line) + "\r\n";
     return bytes;
 }
+
+QByteArray LibraryBuilder::bytes(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}

@@ -22,6 +22,8 @@ public:
     LibraryBuilder &file(const QString &relativePath, const QByteArray &content);
     LibraryBuilder &folder(const QString &relativePath);
 
+    // A file's bytes, or "<missing>" when it cannot be read.
+    static QByteArray bytes(const QString &path);
     // Lines joined and ended by CR LF.
     static QByteArray crlf(const QStringList &lines);
 
