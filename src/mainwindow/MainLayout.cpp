@@ -1,5 +1,9 @@
 #include "mainwindow/MainLayout.h"
 
+#include <QtGlobal>
+
+#include <algorithm>
+
 namespace {
 
 // A size the window is too small for is skipped: the control keeps the one it had.
@@ -58,4 +62,20 @@ bool MainLayout::DoSplit(double x)
     ArrangeColumns();
     ArrangeRightWidths();
     return true;
+}
+
+int MainLayout::UpdateKaraokeScroll(int rowCount)
+{
+    const double excess = rowCount * 300.0 - picContainerKasEditModeOne.Height;
+    if (excess > 0) {
+        picContainerKasEditModeOne.Width = 1805;
+        frmKaraoke.Width = 2055;
+        // A window made smaller leaves the rows where the bar can still reach.
+        MoveableTop = std::max(MoveableTop, -excess);
+        return qRound(excess);
+    }
+    picContainerKasEditModeOne.Width = 1455;
+    frmKaraoke.Width = 1685;
+    MoveableTop = 0;
+    return 0;
 }

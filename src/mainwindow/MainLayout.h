@@ -41,6 +41,8 @@ struct MainLayout
     TwipsRect lyrics{5520, 2760, 6735, 5175};
 
     bool KaraokeVisible = false;
+    // How far the karaoke rows are moved up inside their viewport (0 or less).
+    double MoveableTop = 0;
 
     // Heights that follow the client height.
     void ArrangeHeights();
@@ -51,4 +53,10 @@ struct MainLayout
     // Moves the splitter to x when it lies within 10 %..90 % of the client
     // width (both inclusive) and lays out both columns; false otherwise.
     bool DoSplit(double x);
+
+    // Sizes the karaoke viewport and frame for rows of 300 twips: wider, with
+    // a scroll bar whose maximum is the rows' excess height, when they do
+    // not fit; narrower and back at the top when they do. Returns the scroll
+    // bar's maximum, or 0 when no scroll bar is wanted.
+    int UpdateKaraokeScroll(int rowCount);
 };

@@ -184,6 +184,7 @@ void frmMain::createControls()
     frmKaraoke = new QGroupBox(u"Karaoke Editor"_s, this);
     frmKaraoke->setObjectName(u"frmKaraoke"_s);
     frmKaraoke->hide();
+    createKaraokePanel();
 
     lyrics = new QPlainTextEdit(this);
     lyrics->setObjectName(u"lyrics"_s);
@@ -259,10 +260,3 @@ void frmMain::ScanLibrary()
         state.TreeSnapshot = TakeTreeSnapshot(*tree);
 }
 
-void frmMain::ShowKaraokeEditionFrame(bool)
-{
-    // The karaoke editor comes with its own panel; until then songs with
-    // timestamps show their lyrics across the whole right column.
-}
-
-void frmMain::UpdateKaraokeScroll() {}

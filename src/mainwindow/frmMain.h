@@ -17,6 +17,8 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QPushButton;
+class QScrollBar;
 class QToolBar;
 
 struct AppState;
@@ -27,6 +29,7 @@ class LibraryTreeView;
 class LinedLabel;
 class ListsModel;
 class Platform;
+class clsKaraokeEdition;
 
 class frmMain : public QWidget
 {
@@ -54,6 +57,14 @@ public:
     void ShowLyrics();
     void ShowKaraokeEditionFrame(bool show);
     void UpdateKaraokeScroll();
+    clsKaraokeEdition &karaokeEdition() { return *KaraokeEdition; }
+    // The row that last had the keyboard focus.
+    int currentStamp() const { return CurrentStamp; }
+
+    void cmdAdd_Click();
+    void cmdDel_Click();
+    void cmdSave_Click();
+    void VScroll1_Change(int value);
 
     void DoSplit(double x);
     void ArrangeHeights();
@@ -109,6 +120,12 @@ private:
     void createControls();
     void createToolbar();
     void applyLayout();
+    void createKaraokePanel();
+    void applyKaraokeLayout();
+    // Loads the selected song's timestamps into the editor and shows it.
+    void LoadTimestamps();
+    void rearrangeAfterRowChange();
+    void scrollRowIntoView(int index);
     void syncClientSize();
     void applySearch(const QString &text);
     // The lyrics box's text with the file's CR LF line ends.
@@ -155,6 +172,15 @@ private:
     QWidget *picHolder = nullptr;
     QToolBar *tlbMain = nullptr;
     QGroupBox *frmKaraoke = nullptr;
+    QWidget *Picture1 = nullptr;
+    QPushButton *cmdAdd = nullptr;
+    QPushButton *cmdDel = nullptr;
+    QPushButton *cmdSave = nullptr;
+    QWidget *picContainerKasEditModeOne = nullptr;
+    QScrollBar *VScroll1 = nullptr;
+    QWidget *picMoveable1 = nullptr;
+    clsKaraokeEdition *KaraokeEdition = nullptr;
+    int CurrentStamp = 0;
     QPlainTextEdit *lyrics = nullptr;
     QList<QAction *> buttons; // by position - 1
 };

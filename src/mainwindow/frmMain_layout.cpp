@@ -38,6 +38,7 @@ void frmMain::applyLayout()
                              std::max(bar.height(), picHolder->height())));
     tlbMain->setGeometry(bar);
     frmKaraoke->setGeometry(l.frmKaraoke.pixels());
+    applyKaraokeLayout();
     lyrics->setGeometry(l.lyrics.pixels());
 }
 

@@ -114,7 +114,7 @@ void frmMain::ShowLyrics()
 
     if (state.HasTimestamps) {
         setValueLabel(lblKaraoke, u"Timestamps found"_s);
-        ShowKaraokeEditionFrame(true);
+        LoadTimestamps();
     } else {
         setValueLabel(lblKaraoke, u"No timestamps found. Download or create them yourself"_s);
         ShowKaraokeEditionFrame(false);

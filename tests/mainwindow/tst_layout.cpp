@@ -106,6 +106,42 @@ private Q_SLOTS:
         QCOMPARE(l.lyrics.Width, 6735.0); // kept
     }
 
+    void karaokeScroll_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<double>("viewport");
+        QTest::addColumn<int>("maximum");
+        QTest::newRow("rows fill the viewport exactly") << 10 << 3000.0 << 0;
+        QTest::newRow("ten rows in 2000") << 10 << 2000.0 << 1000;
+        QTest::newRow("one row") << 1 << 4335.0 << 0;
+        QTest::newRow("five hundred rows") << 500 << 4335.0 << 150000 - 4335;
+    }
+
+    void karaokeScroll()
+    {
+        QFETCH(int, rows);
+        QFETCH(double, viewport);
+        QFETCH(int, maximum);
+        MainLayout l;
+        l.picContainerKasEditModeOne.Height = viewport;
+        l.MoveableTop = -400;
+        QCOMPARE(l.UpdateKaraokeScroll(rows), maximum);
+        QCOMPARE(l.picContainerKasEditModeOne.Width, maximum > 0 ? 1805.0 : 1455.0);
+        QCOMPARE(l.frmKaraoke.Width, maximum > 0 ? 2055.0 : 1685.0);
+        QCOMPARE(l.MoveableTop, maximum > 0 ? -400.0 : 0.0);
+    }
+
+    void karaokeScrollKeepsTheRowsReachable()
+    {
+        MainLayout l;
+        l.picContainerKasEditModeOne.Height = 2000;
+        l.MoveableTop = -900;
+        QCOMPARE(l.UpdateKaraokeScroll(10), 1000);
+        l.picContainerKasEditModeOne.Height = 2500; // the window grew
+        QCOMPARE(l.UpdateKaraokeScroll(10), 500);
+        QCOMPARE(l.MoveableTop, -500.0);
+    }
+
     void narrowerWindowKeepsTheLeftColumn()
     {
         MainLayout l;

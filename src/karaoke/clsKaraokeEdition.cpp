@@ -1,0 +1,195 @@
+#include "karaoke/clsKaraokeEdition.h"
+
+#include "app/Twips.h"
+#include "karaoke/KasFormat.h"
+#include "karaoke/VeskTimePicker.h"
+#include "platform/Platform.h"
+#include "text/Cp1252.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QWidget>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+constexpr double kRowPitch = 300; // twips
+constexpr double kRowWidth = 1455;
+constexpr double kRowHeight = 270;
+} // namespace
+
+clsKaraokeEdition::clsKaraokeEdition(QWidget &rowArea, Platform &platform, QObject *parent)
+    : QObject(parent), rowArea(rowArea), platform(platform)
+{
+    rows.push_back(createRow());
+    placeRow(0);
+    rows[0]->show();
+}
+
+VeskTimePicker *clsKaraokeEdition::createRow()
+{
+    auto *picker = new VeskTimePicker(&rowArea);
+    picker->setObjectName(u"VeskTimePicker1"_s);
+    picker->hide();
+    connect(picker, &VeskTimePicker::focusReceived, this, [this, picker] {
+        for (size_t i = 0; i < rows.size(); ++i) {
+            if (rows[i] == picker)
+                Q_EMIT rowFocused(int(i));
+        }
+    });
+    return picker;
+}
+
+VeskTimePicker *clsKaraokeEdition::row(int index) const
+{
+    return index >= 0 && index <= last() ? rows[size_t(index)] : nullptr;
+}
+
+void clsKaraokeEdition::placeRow(int index)
+{
+    rows[size_t(index)]->setGeometry(Twips::toPixels(0, index * kRowPitch, kRowWidth, kRowHeight));
+}
+
+void clsKaraokeEdition::resizeRowArea(int rowCount)
+{
+    rowArea.resize(rowArea.width(), Twips::toPixels(rowCount * kRowPitch));
+}
+
+void clsKaraokeEdition::copyValues(VeskTimePicker *to, const VeskTimePicker *from)
+{
+    to->setText(from->Text());
+    to->setMinute(from->Minute());
+    to->setSecond(from->Second());
+    to->setFrame(from->Frame());
+}
+
+void clsKaraokeEdition::retireLastRow()
+{
+    // Out of the row area at once; the object itself goes when control
+    // returns to the event loop, as a widget deleted inside its own event
+    // handler must.
+    VeskTimePicker *row = rows.back();
+    rows.pop_back();
+    row->hide();
+    row->setParent(nullptr);
+    row->deleteLater();
+}
+
+void clsKaraokeEdition::clearRow(VeskTimePicker *row)
+{
+    row->setMinute(0);
+    row->setSecond(0);
+    row->setFrame(0);
+    row->setText(QString());
+}
+
+void clsKaraokeEdition::UnloadAll()
+{
+    while (rows.size() > 1)
+        retireLastRow();
+    KasTail.clear();
+}
+
+clsKaraokeEdition::LoadResult clsKaraokeEdition::LoadKasFile(const QString &path)
+{
+    platform.processPendingEvents();
+    UnloadAll();
+    // Row 0 stays from the last song; a file that fills it partly (a
+    // minute out of range) or not at all must not keep the old values.
+    clearRow(rows[0]);
+
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+        resizeRowArea(0);
+        return LoadResult::Unreadable;
+    }
+    const QByteArray bytes = file.readAll();
+    const bool readFailed = file.error() != QFileDevice::NoError;
+    file.close();
+    if (readFailed) {
+        resizeRowArea(0);
+        return LoadResult::Unreadable;
+    }
+    const KasFile kas = parseKas(bytes);
+    if (!kas.wellFormed()) {
+        resizeRowArea(0);
+        return LoadResult::NotATimestampFile;
+    }
+    KasTail = kas.Tail;
+
+    for (size_t i = 0; i < kas.Records.size(); ++i) {
+        const KasRecord &record = kas.Records[i];
+        const QString tag = Cp1252::decode(record.Tag);
+        if (i == 0) {
+            rows[0]->setText(tag);
+            rows[0]->setMinute(record.Time.Minute);
+            rows[0]->setSecond(record.Time.Second);
+            rows[0]->setFrame(record.Time.Frame);
+            continue;
+        }
+        VeskTimePicker *picker = createRow();
+        rows.push_back(picker);
+        picker->setMinute(record.Time.Minute);
+        picker->setSecond(record.Time.Second);
+        picker->setFrame(record.Time.Frame);
+        picker->setText(tag);
+        placeRow(int(i));
+        picker->show();
+    }
+    resizeRowArea(int(kas.Records.size()));
+    return LoadResult::Loaded;
+}
+
+bool clsKaraokeEdition::SaveKasFile(const QString &path)
+{
+    std::vector<KasRow> values;
+    values.reserve(rows.size());
+    for (const VeskTimePicker *picker : rows)
+        values.push_back({{picker->Minute(), picker->Second(), picker->Frame()}, Cp1252::encode(picker->Text())});
+    const QByteArray bytes = composeKas(values, KasTail);
+
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+void clsKaraokeEdition::Add(int position)
+{
+    if (position < 0 || position > last() + 1)
+        return;
+    VeskTimePicker *added = createRow();
+    rows.push_back(added);
+    const int newLast = last();
+    for (int d = newLast; d >= position + 1; --d) {
+        copyValues(rows[size_t(d)], rows[size_t(d - 1)]);
+        placeRow(d);
+        rows[size_t(d)]->show();
+    }
+    clearRow(rows[size_t(position)]);
+    placeRow(position);
+    rows[size_t(position)]->show();
+    resizeRowArea(newLast + 1);
+}
+
+void clsKaraokeEdition::Del(int position)
+{
+    if (position == 0 || last() == 0) {
+        platform.showMessage(u"Can't delete first stamp"_s, u"VESK"_s, MessageIcon::Information);
+        return;
+    }
+    for (int i = position; i >= 0 && i < last(); ++i)
+        copyValues(rows[size_t(i)], rows[size_t(i + 1)]);
+    retireLastRow();
+}
+
+void clsKaraokeEdition::ArrangeTabOrder()
+{
+    for (size_t i = 1; i < rows.size(); ++i)
+        QWidget::setTabOrder(rows[i - 1], rows[i]);
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+// The rows of the karaoke editor: one time picker per stamp, stacked 300
+// twips apart in the moving row area. Loads a timestamp file into the rows,
+// saves them back with the file's unparsed tail, inserts and deletes rows.
+
+#include <QByteArray>
+#include <QObject>
+
+#include <vector>
+
+class Platform;
+class QWidget;
+class VeskTimePicker;
+
+class clsKaraokeEdition : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Creates row 0 in rowArea, which the editor moves to scroll.
+    clsKaraokeEdition(QWidget &rowArea, Platform &platform, QObject *parent = nullptr);
+
+    enum class LoadResult { Loaded, Unreadable, NotATimestampFile };
+    // Replaces the rows by the file's records. A file that cannot be read,
+    // or is not in the format (no ';', a code byte below 64), leaves the
+    // rows empty and says so: saving them over it would destroy it.
+    LoadResult LoadKasFile(const QString &path);
+    // Writes the rows and the tail, replacing the file whole. False when the
+    // file could not be written; the old one is then as it was.
+    bool SaveKasFile(const QString &path);
+    // Destroys every row but row 0 and forgets the tail. Row 0 keeps its values.
+    void UnloadAll();
+    // Inserts an empty row (0:00.0, no tag) at position 0..last + 1.
+    void Add(int position);
+    // Deletes the row at position; refuses the first row and the only row.
+    void Del(int position);
+    // The rows come first in the window's tab order, top to bottom.
+    void ArrangeTabOrder();
+
+    int last() const { return int(rows.size()) - 1; }
+    VeskTimePicker *row(int index) const;
+    const QByteArray &kasTail() const { return KasTail; }
+
+Q_SIGNALS:
+    // The keyboard focus went into a row.
+    void rowFocused(int index);
+
+private:
+    VeskTimePicker *createRow();
+    void placeRow(int index);
+    void resizeRowArea(int rowCount);
+    void copyValues(VeskTimePicker *to, const VeskTimePicker *from);
+    void clearRow(VeskTimePicker *row);
+    void retireLastRow();
+
+    QWidget &rowArea;
+    Platform &platform;
+    std::vector<VeskTimePicker *> rows;
+    QByteArray KasTail;
+};
