@@ -13,5 +13,7 @@ inline constexpr int Count = 13;
 QIcon icon(int index);
 QString resourcePath(int index);
 QIcon applicationIcon();
+// Another picture of the program's by name: "add", "del", "save".
+QIcon picture(const QString &name);
 
 } // namespace ImageList

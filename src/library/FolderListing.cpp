@@ -27,6 +27,15 @@ bool isRegularFile(int dirFd, const dirent *entry)
 
 } // namespace
 
+QStringList FolderListing::names() const
+{
+    QStringList out;
+    out.reserve(qsizetype(Songs.size()));
+    for (const Song &s : Songs)
+        out.append(s.Name);
+    return out;
+}
+
 FolderListing listLetterFolder(const QString &folder)
 {
     FolderListing listing;
@@ -35,12 +44,15 @@ FolderListing listLetterFolder(const QString &folder)
         return listing;
     listing.Readable = true;
 
+    // A song's timestamp file is its name with the last three characters
+    // turned into "kas": both are compared without those three.
+    std::vector<QString> stamps;
     const QLatin1StringView txt(".txt");
     const QLatin1StringView kas(".kas");
     while (const dirent *entry = readdir(dir)) {
         if (entry->d_name[0] == '.') // hidden, and "." and ".."
             continue;
-        const QString name = QFile::decodeName(entry->d_name);
+        QString name = QFile::decodeName(entry->d_name);
         const bool isSong = endsWithExtension(name, txt);
         const bool isStamp = !isSong && name.endsWith(kas);
         if (!isSong && !isStamp)
@@ -48,15 +60,27 @@ FolderListing listLetterFolder(const QString &folder)
         if (!isRegularFile(dirfd(dir), entry))
             continue;
         if (isSong)
-            listing.Songs.append(name);
+            listing.Songs.push_back({std::move(name), false});
         else
-            listing.Timestamps.insert(name);
+            stamps.push_back(std::move(name));
     }
     closedir(dir);
 
-    std::sort(listing.Songs.begin(), listing.Songs.end(), [](const QString &a, const QString &b) {
-        const int c = a.compare(b, Qt::CaseInsensitive);
-        return c != 0 ? c < 0 : a < b;
-    });
+    std::sort(listing.Songs.begin(), listing.Songs.end(),
+              [](const FolderListing::Song &a, const FolderListing::Song &b) {
+                  const int c = a.Name.compare(b.Name, Qt::CaseInsensitive);
+                  return c != 0 ? c < 0 : a.Name < b.Name;
+              });
+    if (!stamps.empty()) {
+        auto base = [](const QString &name) { return QStringView(name).chopped(3); };
+        std::sort(stamps.begin(), stamps.end(),
+                  [&](const QString &a, const QString &b) { return base(a) < base(b); });
+        for (FolderListing::Song &song : listing.Songs) {
+            const QStringView wanted = base(song.Name);
+            const auto found = std::lower_bound(stamps.begin(), stamps.end(), wanted,
+                                                [&](const QString &s, QStringView w) { return base(s) < w; });
+            song.HasTimestamps = found != stamps.end() && base(*found) == wanted;
+        }
+    }
     return listing;
 }

@@ -1,20 +1,27 @@
 #pragma once
 
-// One pass over a letter folder of the cache: the song files it holds and the
-// timestamp files beside them, from a single directory read.
+// One pass over a letter folder of the cache: the song files it holds and
+// whether each has its timestamp file beside it, from a single directory
+// read and no look-up per file.
 
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 struct FolderListing
 {
+    struct Song
+    {
+        QString Name;
+        bool HasTimestamps = false;
+    };
     // Visible regular files ending in ".txt" (any letter case), sorted by
     // name the way the downloader's platform lists them: ignoring case first.
-    QStringList Songs;
-    // Visible regular files ending in ".kas", by exact name.
-    QSet<QString> Timestamps;
+    std::vector<Song> Songs;
     bool Readable = false;
+
+    QStringList names() const;
 };
 
 FolderListing listLetterFolder(const QString &folder);

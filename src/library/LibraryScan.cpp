@@ -5,6 +5,9 @@
 #include "library/SongNames.h"
 
 #include <QFileInfo>
+#include <QHash>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -29,32 +32,43 @@ ScanCounts scanCacheFolder(const QString &cachePath, LibraryTree &tree)
     counts.FolderFound = true;
 
     BulkChange bulk(tree);
+    // Artists by key; song keys ("D/F") are new by construction, so they
+    // need no lookup at all.
+    QHash<QString, LibraryNode *> artists;
+    for (LibraryNode *root : tree.roots())
+        artists.insert(root->Key, root);
     LibraryNode *artistNode = nullptr;
-    QString previousArtist; // upper case
+    QString previousArtist;      // as written in the last file
+    QString previousArtistUpper; // the same, upper case
     for (char16_t letter = u'A'; letter <= u'Z'; ++letter) {
         const QString folder = letterFolderName(cachePath, letter);
         if (folder.isEmpty())
             continue;
         const FolderListing listing = listLetterFolder(cachePath + folder);
         const QString keyPrefix = folder + u'/';
-        for (const QString &file : listing.Songs) {
-            const QString artist = ExtractArtist(file);
-            const QString upper = artist.toUpper();
-            if (!artistNode || upper != previousArtist) {
-                previousArtist = upper;
-                artistNode = tree.addRoot(artistKey(artist),
-                                          artist.isEmpty() ? noArtistText() : artist,
-                                          NodeImage::Artist);
+        for (const FolderListing::Song &file : listing.Songs) {
+            // Files of one artist come in runs: the same text again needs
+            // no upper-casing and no look-up.
+            const QStringView artist = artistPart(file.Name);
+            if (!artistNode || artist != previousArtist) {
+                previousArtist = artist.toString();
+                const QString upper = previousArtist.toUpper();
+                if (!artistNode || upper != previousArtistUpper) {
+                    previousArtistUpper = upper;
+                    const QString key = artistKey(previousArtist);
+                    LibraryNode *&known = artists[key];
+                    if (!known) {
+                        const QString text = previousArtist.isEmpty() ? noArtistText() : previousArtist;
+                        known = tree.appendNew(nullptr, key, text, NodeImage::Artist);
+                    }
+                    artistNode = known;
+                }
             }
-            const bool hasTimestamps = listing.Timestamps.contains(file.chopped(3) + u"kas"_s);
-            LibraryNode *song = tree.addChild(artistNode, keyPrefix + file,
-                                              ExtractSong(QStringView(file).chopped(4)),
-                                              hasTimestamps ? NodeImage::SongWithTimestamps
-                                                            : NodeImage::Song);
-            if (!song)
-                continue;
+            const QString song = ExtractSong(QStringView(file.Name).chopped(4));
+            tree.appendNew(artistNode, keyPrefix + file.Name, song,
+                           file.HasTimestamps ? NodeImage::SongWithTimestamps : NodeImage::Song);
             ++counts.Lyrics;
-            if (hasTimestamps)
+            if (file.HasTimestamps)
                 ++counts.Timestamps;
         }
     }
@@ -72,8 +86,13 @@ TreeNodeRecords TakeTreeSnapshot(const LibraryTree &tree)
         r.Key = n->Key;
         r.Image = n->Image;
         r.IsLeaf = !n->hasChildren();
-        if (r.IsLeaf && n->Parent)
+        r.ChildCount = int(n->Children.size());
+        r.Node = const_cast<LibraryNode *>(n);
+        r.Generation = tree.generation();
+        if (r.IsLeaf && n->Parent) {
             r.ParentKey = n->Parent->Key;
+            r.ParentRecord = n->Parent->Index - 1;
+        }
         records.push_back(std::move(r));
     }
     return records;
@@ -81,13 +100,40 @@ TreeNodeRecords TakeTreeSnapshot(const LibraryTree &tree)
 
 void RestoreTree(LibraryTree &tree, const TreeNodeRecords &snapshot)
 {
+    // Since the snapshot was taken its nodes have only been taken out of the
+    // tree, never freed: put them back, no allocation, no copying of texts.
+    const bool sameNodes = std::all_of(snapshot.begin(), snapshot.end(), [&](const TreeNodeRecord &r) {
+        return r.Node && r.Generation == tree.generation();
+    });
+    if (sameNodes) {
+        std::vector<LibraryTree::Relink> relinks;
+        relinks.reserve(snapshot.size());
+        for (const TreeNodeRecord &r : snapshot) {
+            LibraryNode *parent = nullptr;
+            if (r.IsLeaf) {
+                if (r.ParentRecord < 0 || size_t(r.ParentRecord) >= snapshot.size())
+                    continue;
+                parent = snapshot[size_t(r.ParentRecord)].Node;
+            }
+            relinks.push_back({r.Node, parent, r.Image});
+        }
+        tree.relink(relinks);
+        return;
+    }
+
     BulkChange bulk(tree);
     tree.clear();
-    for (const TreeNodeRecord &r : snapshot) {
-        if (r.IsLeaf)
-            tree.addChild(tree.find(r.ParentKey), r.Key, r.Text, r.Image);
-        else
-            tree.addRoot(r.Key, r.Text, r.Image);
+    std::vector<LibraryNode *> made(snapshot.size(), nullptr);
+    for (size_t i = 0; i < snapshot.size(); ++i) {
+        const TreeNodeRecord &r = snapshot[i];
+        LibraryNode *parent = nullptr;
+        if (r.IsLeaf) {
+            // A song whose artist is not (or no longer) in the snapshot has no place.
+            if (r.ParentRecord < 0 || size_t(r.ParentRecord) >= i || !made[size_t(r.ParentRecord)])
+                continue;
+            parent = made[size_t(r.ParentRecord)];
+        }
+        made[i] = tree.appendNew(parent, r.Key, r.Text, r.Image, r.ChildCount);
     }
 }
 

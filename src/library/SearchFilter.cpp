@@ -2,34 +2,52 @@
 
 #include "library/LibraryTree.h"
 
+#include <string_view>
 #include <vector>
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// A plain search for a folded needle in a folded text: QString::contains
+// costs more in its call than in its search on names this short.
+bool containsFolded(std::u16string_view text, std::u16string_view needle)
+{
+    return text.find(needle) != std::u16string_view::npos;
+}
+
+} // namespace
+
 FilterCounts filterTree(LibraryTree &tree, const QString &text)
 {
     FilterCounts counts;
-    BulkChange bulk(tree);
-    std::vector<bool> keep(size_t(tree.count()), false);
-    for (LibraryNode *artist : tree.roots()) {
-        const bool artistMatches = artist->Text.contains(text, Qt::CaseInsensitive);
-        tree.setBold(artist, artistMatches);
-        bool songMatched = false;
-        for (LibraryNode *song : artist->Children) {
-            const bool matches = song->Text.contains(text, Qt::CaseInsensitive);
+    // Folded texts compared exactly: the same as comparing ignoring case,
+    // and many times faster on a large library.
+    const QString folded = foldForSearch(text);
+    const std::u16string_view needle(reinterpret_cast<const char16_t *>(folded.constData()),
+                                     size_t(folded.size()));
+    bool artistMatches = false;
+    bool songMatched = false;
+    tree.prune(
+        [&](LibraryNode *artist) {
+            artistMatches = containsFolded(tree.folded(artist), needle);
+            songMatched = false;
+            tree.setBold(artist, artistMatches);
+        },
+        [&](LibraryNode *song) {
+            // Every song of a matching artist stays; the matching ones are bold.
+            const bool matches = containsFolded(tree.folded(song), needle);
             tree.setBold(song, matches);
-            if (matches || artistMatches) {
-                keep[size_t(song->Index - 1)] = true;
-                ++counts.Songs;
-                songMatched = songMatched || matches;
-            }
-        }
-        if (artistMatches || songMatched) {
-            keep[size_t(artist->Index - 1)] = true;
-            ++counts.Artists;
-        }
-    }
-    tree.compact(keep);
+            songMatched = songMatched || matches;
+            const bool stays = matches || artistMatches;
+            counts.Songs += stays;
+            return stays;
+        },
+        [&](LibraryNode *) {
+            const bool stays = artistMatches || songMatched;
+            counts.Artists += stays;
+            return stays;
+        });
     return counts;
 }
 

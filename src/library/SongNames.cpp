@@ -4,7 +4,7 @@
 
 using namespace Qt::StringLiterals;
 
-QString trimSpaces(QStringView text)
+QStringView trimmedSpaces(QStringView text)
 {
     qsizetype start = 0;
     qsizetype end = text.size();
@@ -12,15 +12,23 @@ QString trimSpaces(QStringView text)
         ++start;
     while (end > start && text[end - 1] == u' ')
         --end;
-    return text.mid(start, end - start).toString();
+    return text.mid(start, end - start);
+}
+
+QString trimSpaces(QStringView text)
+{
+    return trimmedSpaces(text).toString();
+}
+
+QStringView artistPart(QStringView fileName)
+{
+    const qsizetype dash = fileName.indexOf(u'-');
+    return dash < 0 ? QStringView() : trimmedSpaces(fileName.left(dash));
 }
 
 QString ExtractArtist(QStringView fileName)
 {
-    const qsizetype dash = fileName.indexOf(u'-');
-    if (dash < 0)
-        return {};
-    return trimSpaces(fileName.left(dash));
+    return artistPart(fileName).toString();
 }
 
 QString ExtractSong(QStringView nameWithoutExtension)

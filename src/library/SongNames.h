@@ -9,6 +9,8 @@
 // Text before the first '-', without leading or trailing spaces; empty when
 // the name has no '-'.
 QString ExtractArtist(QStringView fileName);
+// The same, as a part of fileName.
+QStringView artistPart(QStringView fileName);
 // Text after the last '-' of a name given without its extension, without
 // leading or trailing spaces; the whole name when it has no '-'.
 QString ExtractSong(QStringView nameWithoutExtension);
@@ -28,3 +30,4 @@ bool KasFileExists(const QString &lyricsPath);
 
 // Leading and trailing space characters removed (spaces only, not tabs).
 QString trimSpaces(QStringView text);
+QStringView trimmedSpaces(QStringView text);

@@ -72,6 +72,8 @@ frmMain::frmMain(AppState &state, Platform &platform, ListsModel &lists, QWidget
 
     tree = new LibraryTree(this);
     model = new LibraryTreeModel(*tree, this);
+    // Every node is freed: none of them is open any more.
+    connect(tree, &LibraryTree::cleared, this, [this] { expandedNodes.clear(); });
     createControls();
 
     // The label sizes itself to its caption; the search box takes the rest.
@@ -124,10 +126,10 @@ void frmMain::createControls()
             [this](const QModelIndex &index) { lista_Expand(model->nodeAt(index)); });
     connect(lista, &LibraryTreeView::keyReleased, this, [this](int key) { lista_KeyUp(key); });
     connect(lista, &QTreeView::expanded, this, [this](const QModelIndex &index) {
-        expandedKeys.insert(model->nodeAt(index)->Key);
+        expandedNodes.insert(model->nodeAt(index));
     });
     connect(lista, &QTreeView::collapsed, this, [this](const QModelIndex &index) {
-        expandedKeys.remove(model->nodeAt(index)->Key);
+        expandedNodes.remove(model->nodeAt(index));
     });
     connect(model, &LibraryTreeModel::nodeCheckChanged, this,
             [this](LibraryNode *node) { lista_NodeCheck(node); });
@@ -184,7 +186,7 @@ void frmMain::createControls()
     frmKaraoke = new QGroupBox(u"Karaoke Editor"_s, this);
     frmKaraoke->setObjectName(u"frmKaraoke"_s);
     frmKaraoke->hide();
-    createKaraokePanel();
+    // Its buttons and rows come with the first song that has timestamps.
 
     lyrics = new QPlainTextEdit(this);
     lyrics->setObjectName(u"lyrics"_s);
@@ -201,10 +203,6 @@ void frmMain::createToolbar()
     tlbMain->setIconSize(QSize(16, 16));
     tlbMain->setFloatable(false);
     tlbMain->setMovable(false);
-    // Pictures with their captions under them fit the holder only without
-    // the style's padding.
-    tlbMain->setStyleSheet(u"QToolBar { border: 0px; padding: 0px; spacing: 0px; }"
-                           u"QToolButton { padding: 0px 1px; margin: 0px; }"_s);
 
     for (const ButtonDesign &b : kButtons) {
         const QString key = QString::fromUtf16(b.key);

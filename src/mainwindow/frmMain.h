@@ -57,7 +57,8 @@ public:
     void ShowLyrics();
     void ShowKaraokeEditionFrame(bool show);
     void UpdateKaraokeScroll();
-    clsKaraokeEdition &karaokeEdition() { return *KaraokeEdition; }
+    // The row manager, made with the editor's controls on first use.
+    clsKaraokeEdition &karaokeEdition();
     // The row that last had the keyboard focus.
     int currentStamp() const { return CurrentStamp; }
 
@@ -148,11 +149,12 @@ private:
     LibraryTree *tree = nullptr;
     LibraryTreeModel *model = nullptr;
     MainLayout layout;
+    int toolbarHeight = 0;
     int LastSearchLength = 0;
     QString LastSearchText;
     bool SplitDragging = false;
     float SplitGrabX = 0;
-    QSet<QString> expandedKeys;
+    QSet<LibraryNode *> expandedNodes;
 
     QLabel *lblCount = nullptr;
     QLabel *lblSearch = nullptr;

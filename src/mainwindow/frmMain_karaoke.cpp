@@ -3,6 +3,7 @@
 #include "mainwindow/frmMain.h"
 
 #include "app/AppState.h"
+#include "app/ImageList.h"
 #include "karaoke/VeskTimePicker.h"
 #include "karaoke/clsKaraokeEdition.h"
 #include "library/SongNames.h"
@@ -20,21 +21,28 @@ const QString kKaraokeTitle = u"Stanzabox"_s;
 constexpr double kRowPitch = 300;
 } // namespace
 
+clsKaraokeEdition &frmMain::karaokeEdition()
+{
+    if (!KaraokeEdition)
+        createKaraokePanel();
+    return *KaraokeEdition;
+}
+
 void frmMain::createKaraokePanel()
 {
     Picture1 = new QWidget(frmKaraoke);
     Picture1->setObjectName(u"Picture1"_s);
     Picture1->setGeometry(TwipsRect{120, 240, 1455, 345}.pixels());
     auto makeButton = [this](const QString &name, const QString &caption, const QString &icon, double left) {
-        auto *button = new QPushButton(QIcon(icon), caption, Picture1);
+        auto *button = new QPushButton(ImageList::picture(icon), caption, Picture1);
         button->setObjectName(name);
         button->setIconSize(QSize(12, 12));
         button->setGeometry(TwipsRect{left, 0, 495, 330}.pixels());
         return button;
     };
-    cmdAdd = makeButton(u"cmdAdd"_s, u"Add"_s, u":/icons/add.svg"_s, 0);
-    cmdDel = makeButton(u"cmdDel"_s, u"Del"_s, u":/icons/del.svg"_s, 480);
-    cmdSave = makeButton(u"cmdSave"_s, u"Save"_s, u":/icons/save.svg"_s, 960);
+    cmdAdd = makeButton(u"cmdAdd"_s, u"Add"_s, u"add"_s, 0);
+    cmdDel = makeButton(u"cmdDel"_s, u"Del"_s, u"del"_s, 480);
+    cmdSave = makeButton(u"cmdSave"_s, u"Save"_s, u"save"_s, 960);
     Picture1->setStyleSheet(u"QPushButton { padding: 0px; }"_s);
     connect(cmdAdd, &QPushButton::clicked, this, &frmMain::cmdAdd_Click);
     connect(cmdDel, &QPushButton::clicked, this, &frmMain::cmdDel_Click);
@@ -59,10 +67,15 @@ void frmMain::createKaraokePanel()
         CurrentStamp = index;
         scrollRowIntoView(index);
     });
+    for (QWidget *w : {Picture1, picContainerKasEditModeOne, picMoveable1})
+        w->show();
+    applyKaraokeLayout();
 }
 
 void frmMain::applyKaraokeLayout()
 {
+    if (!KaraokeEdition)
+        return;
     picContainerKasEditModeOne->setGeometry(layout.picContainerKasEditModeOne.pixels());
     VScroll1->setGeometry(layout.VScroll1.pixels());
     picMoveable1->move(0, Twips::toPixels(layout.MoveableTop));
@@ -91,8 +104,13 @@ void frmMain::scrollRowIntoView(int index)
 
 void frmMain::UpdateKaraokeScroll()
 {
-    const int maximum = layout.UpdateKaraokeScroll(KaraokeEdition->last() + 1);
+    // Before the editor is made it has its one designed row.
+    const int maximum = layout.UpdateKaraokeScroll(KaraokeEdition ? KaraokeEdition->last() + 1 : 1);
     const bool wanted = maximum > 0;
+    if (!VScroll1) {
+        applyLayout();
+        return;
+    }
     if (wanted)
         VScroll1->setMaximum(maximum);
     if (wanted == VScroll1->isHidden()) {
@@ -116,7 +134,7 @@ void frmMain::ShowKaraokeEditionFrame(bool show)
 
 void frmMain::LoadTimestamps()
 {
-    switch (KaraokeEdition->LoadKasFile(kasPathFor(state.SelectedPath))) {
+    switch (karaokeEdition().LoadKasFile(kasPathFor(state.SelectedPath))) {
     case clsKaraokeEdition::LoadResult::Loaded:
         KaraokeEdition->ArrangeTabOrder();
         ShowKaraokeEditionFrame(true);

@@ -21,11 +21,10 @@ void frmMain::applyLayout()
 {
     const MainLayout &l = layout;
     lblCount->setGeometry(l.lblCount.pixels());
+    // Both labels size themselves to their captions when these are set.
     lblSearch->move(l.lblSearch.pixels().topLeft());
-    lblSearch->adjustSize();
     txtSearch->setGeometry(l.txtSearch.pixels());
     lblSearchResults->move(l.lblSearchResults.pixels().topLeft());
-    lblSearchResults->adjustSize();
     lista->setGeometry(l.lista.pixels());
     picSplit->setGeometry(l.picSplit.pixels());
     LblSong->setGeometry(l.LblSong.pixels());
@@ -34,8 +33,9 @@ void frmMain::applyLayout()
     // The captions under the pictures need a little more than the designed
     // toolbar height; the holder has it.
     QRect bar = l.tlbMain.pixels();
-    bar.setHeight(std::clamp(tlbMain->sizeHint().height(), bar.height(),
-                             std::max(bar.height(), picHolder->height())));
+    if (toolbarHeight == 0)
+        toolbarHeight = tlbMain->sizeHint().height(); // the captions never change size
+    bar.setHeight(std::clamp(toolbarHeight, bar.height(), std::max(bar.height(), picHolder->height())));
     tlbMain->setGeometry(bar);
     frmKaraoke->setGeometry(l.frmKaraoke.pixels());
     applyKaraokeLayout();

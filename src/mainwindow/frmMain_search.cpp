@@ -13,6 +13,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <utility>
+
 void frmMain::txtSearch_Change()
 {
     const QString text = trimSpaces(txtSearch->text());
@@ -34,13 +36,14 @@ void frmMain::applySearch(const QString &text)
     FilterCounts counts;
     keepingViewState([&] { counts = filterTree(*tree, text); });
     lblSearchResults->setText(searchResultsCaption(counts));
+    lblSearchResults->adjustSize();
     ShowLabel(true);
 }
 
 void frmMain::RestoreTree()
 {
     // The rebuilt tree is the last scan's: nothing is open or selected in it.
-    expandedKeys.clear();
+    expandedNodes.clear();
     ::RestoreTree(*tree, state.TreeSnapshot);
 }
 
@@ -56,17 +59,15 @@ void frmMain::ShowLabel(bool show)
 
 void frmMain::keepingViewState(const std::function<void()> &change)
 {
-    const LibraryNode *current = model->nodeAt(lista->currentIndex());
-    const QString currentKey = current ? current->Key : QString();
+    // Nodes taken out by the change stay readable until the tree is cleared,
+    // so holding on to them is safe; no key lookups on a large library.
+    LibraryNode *current = model->nodeAt(lista->currentIndex());
     change();
-    for (auto it = expandedKeys.begin(); it != expandedKeys.end();) {
-        if (LibraryNode *node = tree->find(*it)) {
-            lista->setExpanded(model->indexOf(node), true);
-            ++it;
-        } else {
-            it = expandedKeys.erase(it);
-        }
+    const QSet<LibraryNode *> open = std::exchange(expandedNodes, {});
+    for (LibraryNode *node : open) {
+        if (node->inTree())
+            lista->setExpanded(model->indexOf(node), true); // back into the set through expanded()
     }
-    if (LibraryNode *node = tree->find(currentKey))
-        lista->setCurrentSilently(model->indexOf(node));
+    if (current && current->inTree())
+        lista->setCurrentSilently(model->indexOf(current));
 }

@@ -170,21 +170,32 @@ void frmMain::Delete_Click()
 void frmMain::dropFromSnapshot(const QString &songKey)
 {
     TreeNodeRecords &records = state.TreeSnapshot;
-    auto song = std::find_if(records.begin(), records.end(),
-                             [&](const TreeNodeRecord &r) { return r.IsLeaf && r.Key == songKey; });
+    const auto song = std::find_if(records.begin(), records.end(),
+                                   [&](const TreeNodeRecord &r) { return r.IsLeaf && r.Key == songKey; });
     if (song == records.end())
         return;
-    const QString artistKey = song->ParentKey;
-    records.erase(song);
-    // An artist left without songs would come back as an empty node.
-    const bool artistHasSongs = std::any_of(records.begin(), records.end(), [&](const TreeNodeRecord &r) {
-        return r.IsLeaf && r.ParentKey == artistKey;
-    });
-    if (!artistHasSongs) {
-        records.erase(std::remove_if(records.begin(), records.end(),
-                                     [&](const TreeNodeRecord &r) { return !r.IsLeaf && r.Key == artistKey; }),
-                      records.end());
+    std::vector<int> gone{int(song - records.begin())};
+    if (song->ParentRecord >= 0 && size_t(song->ParentRecord) < records.size()) {
+        // An artist left without songs would come back as an empty node.
+        TreeNodeRecord &artist = records[size_t(song->ParentRecord)];
+        if (--artist.ChildCount <= 0)
+            gone.insert(gone.begin(), song->ParentRecord);
     }
+    // Later records move up; so do the artists they point to.
+    auto shift = [&](int index) {
+        return index - int(std::count_if(gone.begin(), gone.end(), [&](int g) { return g < index; }));
+    };
+    TreeNodeRecords kept;
+    kept.reserve(records.size());
+    for (size_t i = 0; i < records.size(); ++i) {
+        if (std::find(gone.begin(), gone.end(), int(i)) != gone.end())
+            continue;
+        TreeNodeRecord r = std::move(records[i]);
+        if (r.ParentRecord >= 0)
+            r.ParentRecord = shift(r.ParentRecord);
+        kept.push_back(std::move(r));
+    }
+    records.swap(kept);
 }
 
 void frmMain::MarkRedownload_Click()

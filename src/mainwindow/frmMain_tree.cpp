@@ -164,7 +164,6 @@ void frmMain::lista_KeyUp(int key)
 {
     if (key != Qt::Key_F5)
         return;
-    expandedKeys.clear();
     tree->clear();
     ScanLibrary();
     // A search in effect applies to the new tree too, so that the tree, the

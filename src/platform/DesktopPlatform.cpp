@@ -1,5 +1,7 @@
 #include "platform/DesktopPlatform.h"
 
+#include "app/StanzaboxStyle.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
@@ -99,7 +101,8 @@ std::optional<quint16> DesktopPlatform::windowsVersionWord()
 
 bool DesktopPlatform::initCommonControls()
 {
-    // Qt's widgets need no preparation beyond the application object.
+    // The desktop's style, fitted to the designed sizes of the controls.
+    QApplication::setStyle(new StanzaboxStyle);
     return true;
 }
 

@@ -23,18 +23,20 @@ void Main::run()
     ReadInstallPath(appState, platform);
 
     mainForm = std::make_unique<frmMain>(appState, platform, listsModel);
-    listsForm = std::make_unique<frmlists>(appState, listsModel);
     connect(mainForm.get(), &frmMain::unloading, this, &Main::shutDown);
-    connect(mainForm.get(), &frmMain::redownloadEntryMatched, listsForm.get(),
-            &frmlists::selectRedownloadEntry);
     connect(mainForm.get(), &frmMain::listsWindowRequested, this, &Main::showListsWindow);
-    connect(listsForm.get(), &frmlists::markRedownloadReleased, mainForm.get(),
-            &frmMain::releaseMarkRedownload);
+    connect(mainForm.get(), &frmMain::redownloadEntryMatched, this, [this](int position) {
+        if (listsForm)
+            listsForm->selectRedownloadEntry(position);
+        else
+            pendingRedownloadSelection = position;
+    });
+    // The lists window is made when it is first shown: nothing of it can be
+    // seen before, and the main window comes up sooner without it.
 
     // Chosen once: the program's folder, or the user's own where that is not writable.
     listsModel.setFolder(chooseListsFolder(platform.programFolder(), platform.userDataFolder()));
     listsModel.LoadLists();
-    listsForm->ShowCorrectList();
 
     // The stored window values are read before settings.txt and applied after it.
     const WindowSettings settings = readWindowSettings(platform);
@@ -47,17 +49,27 @@ void Main::run()
     mainForm->show();
 }
 
-void Main::showListsWindow()
+frmlists &Main::listsWindow()
 {
-    listsForm->ShowCorrectList();
-    if (!listsShown) {
-        // First time: inside the main window's right edge, below its heading.
+    if (!listsForm) {
+        listsForm = std::make_unique<frmlists>(appState, listsModel);
+        connect(listsForm.get(), &frmlists::markRedownloadReleased, mainForm.get(),
+                &frmMain::releaseMarkRedownload);
+        if (pendingRedownloadSelection >= 0)
+            listsForm->selectRedownloadEntry(pendingRedownloadSelection);
+        // Inside the main window's right edge, below its heading.
         const QRect main = mainForm->frameGeometry();
         listsForm->move(main.right() - listsForm->width() - 40, main.top() + 120);
-        listsShown = true;
     }
-    listsForm->show();
-    listsForm->raise();
+    return *listsForm;
+}
+
+void Main::showListsWindow()
+{
+    frmlists &window = listsWindow();
+    window.ShowCorrectList();
+    window.show();
+    window.raise();
 }
 
 void Main::shutDown()

@@ -28,7 +28,9 @@ public:
     AppState &state() { return appState; }
     ListsModel &lists() { return listsModel; }
     frmMain *mainWindow() const { return mainForm.get(); }
-    frmlists *listsWindow() const { return listsForm.get(); }
+    // The lists window, made on first use.
+    frmlists &listsWindow();
+    bool listsWindowMade() const { return listsForm != nullptr; }
     // Where the two list files are kept.
     QString listsFolder() const;
 
@@ -45,5 +47,5 @@ private:
     ListsModel listsModel;
     std::unique_ptr<frmMain> mainForm;
     std::unique_ptr<frmlists> listsForm;
-    bool listsShown = false;
+    int pendingRedownloadSelection = -1;
 };

@@ -3,6 +3,7 @@
 #include "library/LibraryTree.h"
 #include "library/LibraryTreeModel.h"
 #include "library/LyricsInfo.h"
+#include "library/SearchFilter.h"
 #include "library/SongNames.h"
 #include "support/LibraryBuilder.h"
 
@@ -280,7 +281,7 @@ private Q_SLOTS:
         for (const QString &name : {u"b - 2.txt"_s, u"A - 1.txt"_s, u"B - 1.txt"_s, u"a - 0.TXT"_s})
             lib.file(u"X/"_s + name, "x");
         const FolderListing listing = listLetterFolder(lib.cachePath() + u"X"_s);
-        QCOMPARE(listing.Songs, QStringList({u"a - 0.TXT"_s, u"A - 1.txt"_s, u"B - 1.txt"_s, u"b - 2.txt"_s}));
+        QCOMPARE(listing.names(), QStringList({u"a - 0.TXT"_s, u"A - 1.txt"_s, u"B - 1.txt"_s, u"b - 2.txt"_s}));
     }
 
     void removeKeepsCollectionConsistent()
@@ -304,18 +305,25 @@ private Q_SLOTS:
         verifyConsistent(tree);
     }
 
-    void compactDropsChildrenOfDroppedParents()
+    void pruneDropsChildrenOfDroppedParents()
     {
         LibraryTree tree;
         LibraryNode *a = tree.addRoot(u"a"_s, u"A"_s, 9);
         LibraryNode *b = tree.addRoot(u"b"_s, u"B"_s, 9);
         tree.addChild(a, u"A/a1"_s, u"a1"_s, 10);
-        tree.addChild(b, u"B/b1"_s, u"b1"_s, 10);
+        LibraryNode *b1 = tree.addChild(b, u"B/b1"_s, u"b1"_s, 10);
         tree.addChild(a, u"A/a2"_s, u"a2"_s, 10);
         QSignalSpy resets(&tree, &LibraryTree::resetDone);
-        tree.compact({true, false, false, true, true});
+        QStringList entered;
+        tree.prune([&](LibraryNode *artist) { entered << artist->Text; },
+                   [](LibraryNode *song) { return song->Text != u"a1"_s; },
+                   [](LibraryNode *artist) { return artist->Text == u"A"_s; });
+        QCOMPARE(entered, QStringList({u"A"_s, u"B"_s}));
         QCOMPARE(resets.size(), 1);
         QCOMPARE(describe(tree), u"A(9)[a2(10)]"_s);
+        // The kept song of the dropped artist went with it; the pointer is still safe.
+        QVERIFY(!b1->inTree());
+        QVERIFY(!tree.find(u"B/b1"_s));
         verifyConsistent(tree);
     }
 
@@ -342,6 +350,73 @@ private Q_SLOTS:
         QCOMPARE(describe(tree), before);
         QVERIFY(!tree.node(1)->Bold);
         verifyConsistent(tree);
+    }
+
+    void restoreForgetsWhatLivedOnlyInTheTree_data()
+    {
+        QTest::addColumn<bool>("clearedBetween");
+        QTest::newRow("same nodes put back") << false;
+        QTest::newRow("nodes made anew") << true;
+    }
+
+    void restoreForgetsWhatLivedOnlyInTheTree()
+    {
+        QFETCH(bool, clearedBetween);
+        QTemporaryDir dir;
+        LibraryBuilder lib(dir.path());
+        lib.song(u"L"_s, u"Lanterns - Wick.txt"_s).song(u"L"_s, u"Lanterns - Glow.txt"_s, "x", true)
+            .song(u"M"_s, u"Moth - Flame.txt"_s).song(u"T"_s, u"LANTERNS - Late.txt"_s);
+        LibraryTree tree;
+        scanCacheFolder(lib.cachePath(), tree);
+        const QString before = describe(tree);
+        const TreeNodeRecords snapshot = TakeTreeSnapshot(tree);
+
+        LibraryNode *wick = tree.find(u"L/Lanterns - Wick.txt"_s);
+        tree.setImage(wick, 11);
+        tree.setChecked(wick, true);
+        tree.setTag(tree.find(u"lanterns"_s), u"filterchecked"_s);
+        tree.remove(tree.find(u"moth"_s));
+        filterTree(tree, u"la"_s);
+        if (clearedBetween)
+            tree.clear();
+        RestoreTree(tree, snapshot);
+
+        QCOMPARE(describe(tree), before);
+        verifyConsistent(tree);
+        for (int i = 1; i <= tree.count(); ++i) {
+            const LibraryNode *n = tree.node(i);
+            QVERIFY(!n->Bold && !n->Checked && n->Tag.isEmpty() && n->inTree());
+        }
+        // The late song still belongs to the artist, at its place in the collection.
+        QCOMPARE(tree.node(6)->Key, u"T/LANTERNS - Late.txt"_s);
+        QCOMPARE(tree.node(6)->Parent, tree.node(1));
+    }
+
+    void searchFoldsCase_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("search");
+        QTest::addColumn<bool>("found");
+        QTest::newRow("ascii") << u"Help!"_s << u"ELP"_s << true;
+        QTest::newRow("accented capital") << u"CAFÉ AURORA"_s << u"café"_s << true;
+        QTest::newRow("n tilde") << u"Niña"_s << u"NIÑ"_s << true;
+        QTest::newRow("greek") << u"ΣΟΦΙΑ"_s << u"σοφ"_s << true;
+        QTest::newRow("outside the basic plane") << u"x𝐀y"_s << u"𝐀"_s << true;
+        QTest::newRow("accents matter") << u"Cafe"_s << u"café"_s << false;
+    }
+
+    void searchFoldsCase()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, search);
+        QFETCH(bool, found);
+        // The folded search agrees with Qt's comparison ignoring case.
+        QCOMPARE(text.contains(search, Qt::CaseInsensitive), found);
+        QCOMPARE(foldForSearch(text).contains(foldForSearch(search)), found);
+        LibraryTree tree;
+        LibraryNode *artist = tree.addRoot(u"a"_s, text, 9);
+        tree.addChild(artist, u"A/x"_s, u"zzz"_s, 10);
+        QCOMPARE(filterTree(tree, search).Artists, found ? 1 : 0);
     }
 
     void modelFollowsTheTree()

@@ -134,11 +134,8 @@ private Q_SLOTS:
                 QVERIFY(program.state().RedownloadListActive);
                 seen << event;
             } else if (event == u"read FrmTop"_s) {
-                QVERIFY(form && program.listsWindow());
+                QVERIFY(form);
                 QVERIFY(m.programFile(u"redownload.txt"_s) && m.programFile(u"deleted.txt"_s));
-                // The lists window has been arranged for the redownload list.
-                QVERIFY(!program.listsWindow()->findChild<QListWidget *>(u"lstRedownload"_s)->isHidden());
-                QVERIFY(program.listsWindow()->findChild<QListWidget *>(u"lstDeleted"_s)->isHidden());
                 QCOMPARE(program.state().CachePath, m.install + u"/lyrics/"_s);
                 seen << event;
             } else if (event == u"events"_s) {
@@ -161,7 +158,7 @@ private Q_SLOTS:
         QCOMPARE(seen, QStringList({u"registry"_s, u"read FrmTop"_s, u"events"_s, u"version"_s}));
         QCOMPARE(m.platform.journal.first(), u"controls"_s);
         QVERIFY(program.mainWindow()->isVisible());
-        QVERIFY(!program.listsWindow()->isVisible());
+        QVERIFY(!program.listsWindowMade() || !program.listsWindow().isVisible());
         QVERIFY(m.programFile(u"Stanzabox.exe.manifest"_s));
         QCOMPARE(program.mainWindow()->findChild<QLabel *>(u"lblCount"_s)->text(), u"2 lyrics\n0 timestamps"_s);
     }
@@ -197,7 +194,30 @@ private Q_SLOTS:
         program.run();
         QCOMPARE(program.lists().entries(ListsModel::Which::Redownload), QStringList({u"A - 1"_s, u"B - 2"_s}));
         QVERIFY(program.lists().entries(ListsModel::Which::Deleted).isEmpty());
-        QCOMPARE(program.listsWindow()->findChild<QListWidget *>(u"lstRedownload"_s)->count(), 2);
+        QCOMPARE(program.listsWindow().findChild<QListWidget *>(u"lstRedownload"_s)->count(), 2);
+    }
+
+    void listsWindowFirstShowsTheRedownloadList()
+    {
+        Machine m;
+        LibraryBuilder(m.programFolder).file(u"redownload.txt"_s, "Able - One\r\nOther - Two\r\n");
+        Main program(m.platform);
+        program.run();
+        // A song click before the window exists still selects its entry there.
+        program.mainWindow()->lista_NodeClick(program.mainWindow()->libraryTree().find(u"A/Able - One.txt"_s));
+        program.mainWindow()->tlbMain_ButtonClick(u"Lists"_s);
+        frmlists &lists = program.listsWindow();
+        QVERIFY(lists.isVisible());
+        auto *redownload = lists.findChild<QListWidget *>(u"lstRedownload"_s);
+        QVERIFY(!redownload->isHidden());
+        QVERIFY(lists.findChild<QListWidget *>(u"lstDeleted"_s)->isHidden());
+        QCOMPARE(redownload->currentRow(), 0);
+        QVERIFY(redownload->item(0)->isSelected());
+        // Closed and shown again: the same list.
+        lists.close();
+        QVERIFY(!lists.isVisible());
+        program.mainWindow()->tlbMain_ButtonClick(u"Lists"_s);
+        QVERIFY(!redownload->isHidden());
     }
 
     void closingSavesListsThenSettings()
@@ -225,7 +245,7 @@ private Q_SLOTS:
         QCOMPARE(writes, QStringList({u"write FrmTop"_s, u"write FrmLeft"_s, u"write FrmWidth"_s,
                                       u"write FrmHeight"_s, u"write SplitPos"_s, u"write FrmMaximized"_s}));
         QCOMPARE(finished.size(), 1);
-        QVERIFY(!program.listsWindow());
+        QVERIFY(!program.listsWindowMade());
     }
 };
 
