@@ -1,9 +1,11 @@
 #include "app/ImageList.h"
 
+#include <QDir>
 #include <QHash>
 #include <QIconEngine>
 #include <QPainter>
 #include <QPixmap>
+#include <QResource>
 #include <QSvgRenderer>
 
 #include <array>
@@ -16,16 +18,19 @@ using namespace Qt::StringLiterals;
 static void initImageResources()
 {
     Q_INIT_RESOURCE(icons);
+    Q_INIT_RESOURCE(icons_pixels);
 }
 
 namespace {
 
 // Draws an SVG picture at whatever size is asked for. Going straight to the
-// SVG renderer spares the program the search for an icon plugin at start-up.
+// SVG renderer spares the program the search for an icon plugin at start-up,
+// and the sizes drawn at build time (16 and 32 pixels) are only copied.
 class SvgIconEngine : public QIconEngine
 {
 public:
-    explicit SvgIconEngine(const QString &path) : path(path) {}
+    // prerendered: the drawn pixels' path up to "-16.argb" / "-32.argb".
+    SvgIconEngine(const QString &path, const QString &prerendered) : path(path), prerendered(prerendered) {}
 
     void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
     {
@@ -37,9 +42,12 @@ public:
         const quint64 key = (quint64(size.width()) << 32) | (quint64(size.height()) << 8) | quint64(mode);
         if (const auto cached = pixmaps.constFind(key); cached != pixmaps.cend())
             return *cached;
-        QImage image(size, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        {
+        QImage image;
+        if (size.width() == size.height() && (size.width() == 16 || size.width() == 32) && !prerendered.isEmpty())
+            image = drawnAtBuildTime(prerendered + u'-' + QString::number(size.width()) + u".argb"_s, size);
+        if (image.isNull()) {
+            image = QImage(size, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
             QPainter painter(&image);
             renderer().render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
         }
@@ -49,7 +57,7 @@ public:
     }
 
     QSize actualSize(const QSize &size, QIcon::Mode, QIcon::State) override { return size; }
-    QIconEngine *clone() const override { return new SvgIconEngine(path); }
+    QIconEngine *clone() const override { return new SvgIconEngine(path, prerendered); }
     QString key() const override { return u"StanzaboxSvg"_s; }
 
 private:
@@ -58,6 +66,17 @@ private:
         if (!svg)
             svg = std::make_unique<QSvgRenderer>(path);
         return *svg;
+    }
+
+    static QImage drawnAtBuildTime(const QString &path, QSize size)
+    {
+        const QResource resource(path);
+        const QByteArray pixels = resource.isValid() ? resource.uncompressedData() : QByteArray();
+        if (pixels.size() != qsizetype(size.width()) * size.height() * 4)
+            return {};
+        return QImage(reinterpret_cast<const uchar *>(pixels.constData()), size.width(), size.height(),
+                      QImage::Format_ARGB32_Premultiplied)
+            .copy();
     }
 
     // Grey and faded, as toolkits draw unavailable commands.
@@ -75,14 +94,26 @@ private:
     }
 
     QString path;
+    QString prerendered;
     std::unique_ptr<QSvgRenderer> svg;
     QHash<quint64, QPixmap> pixmaps;
 };
 
-QIcon svgIcon(const QString &path)
+// The drawn pictures are named after the SVG files, not their short names.
+QString prerenderedStem(const QString &fileStart)
+{
+    static const QStringList drawn = QDir(u":/icons/pixels"_s).entryList();
+    for (const QString &name : drawn) {
+        if (name.startsWith(fileStart) && name.endsWith(u"-16.argb"_s))
+            return u":/icons/pixels/"_s + name.chopped(8);
+    }
+    return {};
+}
+
+QIcon svgIcon(const QString &path, const QString &fileStart)
 {
     initImageResources();
-    return QIcon(new SvgIconEngine(path));
+    return QIcon(new SvgIconEngine(path, prerenderedStem(fileStart)));
 }
 
 } // namespace
@@ -101,18 +132,18 @@ QIcon icon(int index)
     static std::array<QIcon, Count> icons;
     QIcon &cached = icons[size_t(index - 1)];
     if (cached.isNull())
-        cached = svgIcon(resourcePath(index));
+        cached = svgIcon(resourcePath(index), u"%1-"_s.arg(index, 2, 10, QLatin1Char('0')));
     return cached;
 }
 
 QIcon applicationIcon()
 {
-    return svgIcon(u":/icons/stanzabox.svg"_s);
+    return svgIcon(u":/icons/stanzabox.svg"_s, u"stanzabox"_s);
 }
 
 QIcon picture(const QString &name)
 {
-    return svgIcon(u":/icons/"_s + name + u".svg"_s);
+    return svgIcon(u":/icons/"_s + name + u".svg"_s, name);
 }
 
 } // namespace ImageList
