@@ -45,6 +45,8 @@ ScanCounts scanCacheFolder(const QString &cachePath, LibraryTree &tree)
         if (folder.isEmpty())
             continue;
         const FolderListing listing = listLetterFolder(cachePath + folder);
+        if (!listing.Readable)
+            counts.Unreadable.append(folder);
         const QString keyPrefix = folder + u'/';
         for (const FolderListing::Song &file : listing.Songs) {
             // Files of one artist come in runs: the same text again needs

@@ -6,6 +6,7 @@
 #include "library/TreeSnapshot.h"
 
 #include <QString>
+#include <QStringList>
 
 class LibraryTree;
 
@@ -22,6 +23,8 @@ struct ScanCounts
     bool FolderFound = false;
     int Lyrics = 0;
     int Timestamps = 0;
+    // Letter folders that are there but could not be listed.
+    QStringList Unreadable;
 };
 
 // Adds one artist node per artist (ignoring case, spelled as first met) and

@@ -117,20 +117,26 @@ void ListsModel::LoadLists()
     }
 }
 
-bool ListsModel::save(Which list) const
+bool ListsModel::save(Which list)
 {
     if (listFolder.isEmpty())
         return true;
     const QString path = filePath(list);
     const QStringList &l = entries(list);
-    if (l.isEmpty())
-        return !QFileInfo::exists(path) || QFile::remove(path);
-    // The downloader reads these files in its 8-bit code page; a character
-    // it has no byte for is written as '?', as it would write it itself.
-    return writeTextFile(path, listText(l), true) == WriteResult::Written;
+    bool saved = false;
+    if (l.isEmpty()) {
+        saved = !QFileInfo::exists(path) || QFile::remove(path);
+    } else {
+        // The downloader reads these files in its 8-bit code page; a
+        // character it has no byte for is written as '?', as it would.
+        saved = writeTextFile(path, listText(l), true) == WriteResult::Written;
+    }
+    if (!saved)
+        Q_EMIT saveFailed(path);
+    return saved;
 }
 
-void ListsModel::SaveLists() const
+void ListsModel::SaveLists()
 {
     save(Which::Redownload);
     save(Which::Deleted);

@@ -38,19 +38,23 @@ public:
     // be read stays empty.
     void LoadLists();
     // Writes both lists to their files; the file of an empty list is removed.
-    void SaveLists() const;
+    void SaveLists();
 
     static QString fileName(Which list);
     QString filePath(Which list) const;
 
 Q_SIGNALS:
     void changed(ListsModel::Which list);
+    // A list's file could not be written; the list itself is as it was
+    // meant to be, in memory.
+    void saveFailed(const QString &path);
 
 private:
     QStringList &ref(Which list);
     void changedTo(Which list);
-    // The list's file as SaveLists leaves it; false when that failed.
-    bool save(Which list) const;
+    // The list's file as SaveLists leaves it; false (and saveFailed) when
+    // that failed.
+    bool save(Which list);
 
     QStringList redownload;
     QStringList deleted;

@@ -253,6 +253,13 @@ void frmMain::ScanLibrary()
         txtSearch->setEnabled(false);
     }
     lblCount->setText(countsCaption(state.LyricsCount, state.TimestampsCount));
+    if (!counts.Unreadable.isEmpty()) {
+        // Songs may be missing from the tree: say where, rather than show
+        // a library smaller than it is without a word.
+        platform.showMessage(u"These letter folders of the library could not be read: "_s
+                                 + counts.Unreadable.join(u", "_s) + u"\n\n"_s + state.CachePath,
+                             u"Wordhive Stanzabox"_s, MessageIcon::Exclamation);
+    }
     platform.processPendingEvents();
     if (state.LyricsCount > 0)
         state.TreeSnapshot = TakeTreeSnapshot(*tree);

@@ -97,8 +97,12 @@ QString frmMain::lyricsBoxText() const
 void frmMain::Edit_Click()
 {
     QAction *edit = toolbarButton(Edit);
-    if (!fileExists(state.SelectedPath)) {
+    const bool leaving = !edit->isChecked() && !lyrics->isReadOnly();
+    // A song whose file is gone cannot be edited; text already typed is
+    // still saved, the file made again.
+    if (!leaving && !fileExists(state.SelectedPath)) {
         platform.beep();
+        edit->setChecked(false);
         return;
     }
     if (edit->isChecked()) {

@@ -7,6 +7,8 @@
 #include "mainwindow/frmMain.h"
 #include "platform/Platform.h"
 
+using namespace Qt::StringLiterals;
+
 Main::Main(Platform &platform, QObject *parent) : QObject(parent), platform(platform) {}
 
 Main::~Main() = default;
@@ -33,6 +35,16 @@ void Main::run()
     });
     // The lists window is made when it is first shown: nothing of it can be
     // seen before, and the main window comes up sooner without it.
+
+    // Told once per run: every later change would fail the same way.
+    connect(&listsModel, &ListsModel::saveFailed, this, [this](const QString &path) {
+        if (listSaveReported)
+            return;
+        listSaveReported = true;
+        platform.showMessage(u"Couldn't save the list file "_s + path
+                                 + u"\n\nThe lists are kept while Stanzabox runs."_s,
+                             u"Wordhive Stanzabox"_s, MessageIcon::Stop);
+    });
 
     // Chosen once: the program's folder, or the user's own where that is not writable.
     listsModel.setFolder(chooseListsFolder(platform.programFolder(), platform.userDataFolder()));

@@ -48,4 +48,5 @@ private:
     std::unique_ptr<frmMain> mainForm;
     std::unique_ptr<frmlists> listsForm;
     int pendingRedownloadSelection = -1;
+    bool listSaveReported = false;
 };

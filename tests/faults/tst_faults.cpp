@@ -1,17 +1,26 @@
 // Faults made with permissions: a file or folder the program may not write.
 // Run as an ordinary user (root writes read-only files).
 
+#include "karaoke/VeskTimePicker.h"
+#include "karaoke/clsKaraokeEdition.h"
 #include "library/LibraryTreeModel.h"
 #include "lists/ListsModel.h"
+#include "text/TextFile.h"
 #include "mainwindow/MainWindowFixture.h"
 #include "startup/Main.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QThread>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
 
+#include <cstdio>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -44,6 +53,74 @@ private:
 };
 
 const QByteArray kSong = "Old words\r\n";
+
+// The two versions the saver below alternates between, as they must stand
+// on disk: large enough that a kill often lands in the middle of a write.
+std::pair<QByteArray, QByteArray> savedVersions(const QString &kind)
+{
+    if (kind == u"list"_s) {
+        QStringList a, b;
+        for (int i = 0; i < 60000; ++i) {
+            a << u"Artist %1 - Song A"_s.arg(i);
+            b << u"Artist %1 - Song B, longer"_s.arg(i);
+        }
+        return {listText(a).toLatin1(), listText(b).toLatin1()};
+    }
+    if (kind == u"kas"_s) {
+        const QByteArray tail = ";" + QByteArray(3'000'000, 't') + "\r\n";
+        return {"FaAA" + tail, "FaBB" + tail};
+    }
+    return {QByteArray(3'000'000, 'a') + "\r\n", QByteArray(4'000'000, 'b') + "\r\n"};
+}
+
+// Saves the file again and again the way the program does, A and B in
+// turn, until killed. Says "saved" once the first save is on disk.
+int saveForever(const QString &kind, const QString &path)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char name[] = "saver";
+    char *argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    bool first = true;
+    auto announce = [&] {
+        if (first) {
+            std::fputs("saved\n", stdout);
+            std::fflush(stdout);
+            first = false;
+        }
+    };
+    if (kind == u"list"_s) {
+        ListsModel lists;
+        lists.setFolder(QFileInfo(path).path());
+        const auto versions = savedVersions(kind);
+        const QStringList a = parseListText(QString::fromLatin1(versions.first));
+        const QStringList b = parseListText(QString::fromLatin1(versions.second));
+        for (bool useA = true;; useA = !useA) {
+            lists.setEntries(ListsModel::Which::Redownload, useA ? a : b);
+            announce();
+        }
+    }
+    if (kind == u"kas"_s) {
+        LibraryBuilder(QFileInfo(path).path()).file(QFileInfo(path).fileName(), savedVersions(kind).first);
+        QWidget area;
+        FakePlatform platform;
+        clsKaraokeEdition edition(area, platform);
+        edition.LoadKasFile(path);
+        for (bool useA = true;; useA = !useA) {
+            edition.row(0)->setText(useA ? u"AA"_s : u"BB"_s);
+            if (edition.SaveKasFile(path))
+                announce();
+        }
+    }
+    const auto versions = savedVersions(kind);
+    const QString a = QString::fromLatin1(versions.first);
+    const QString b = QString::fromLatin1(versions.second);
+    for (bool useA = true;; useA = !useA) {
+        if (writeTextFile(path, useA ? a : b) == WriteResult::Written)
+            announce();
+    }
+}
 
 } // namespace
 
@@ -155,9 +232,126 @@ private Q_SLOTS:
         QCOMPARE(QDir(w.state.InstallPath).entryList(QDir::Files), QStringList());
     }
 
+    void readOnlyLyricsFileOnDelete()
+    {
+        // A read-only file in a folder the user may change goes like any
+        // other, to the trash, as the desktop's file manager would do it.
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s, kSong).song(u"A"_s, u"Able - Two.txt"_s);
+        const QString path = w.lib.cachePath() + u"A/Able - One.txt"_s;
+        ReadOnly readOnly(path);
+        QVERIFY(readOnly.made);
+        w.open();
+        w.form->lista_NodeClick(w.node(u"A/Able - One.txt"_s));
+        w.form->toolbarButton(frmMain::Delete)->trigger();
+        QVERIFY(w.platform.messages.isEmpty());
+        QVERIFY(!QFile::exists(path));
+        QCOMPARE(LibraryBuilder::bytes(dataHome.filePath(u"Trash/files/Able - One.txt"_s)), kSong);
+        QCOMPARE(w.lists.entries(ListsModel::Which::Deleted), QStringList{u"Able - One"_s});
+    }
+
+    void readOnlyFolderOnTimestampSave()
+    {
+        Window w;
+        const QByteArray kas = "FaV1@@C ;tail\r\n";
+        w.lib.song(u"A"_s, u"Able - One.txt"_s).file(u"A/Able - One.kas"_s, kas);
+        ReadOnly readOnly(w.lib.cachePath() + u"A"_s);
+        QVERIFY(readOnly.made);
+        w.open();
+        w.form->lista_NodeClick(w.node(u"A/Able - One.txt"_s));
+        w.form->karaokeEdition().row(0)->setText(u"X"_s);
+        w.child<QPushButton>(u"cmdSave"_s)->click();
+        QCOMPARE(w.platform.messages.size(), 1);
+        QCOMPARE(w.platform.messages[0].text, u"Karaoke timestamps could not be saved"_s);
+        QCOMPARE(w.form->karaokeEdition().row(0)->Text(), u"X"_s);
+        QCOMPARE(LibraryBuilder::bytes(w.lib.cachePath() + u"A/Able - One.kas"_s), kas);
+    }
+
+    void listsFolderThatTurnsReadOnly()
+    {
+        QTemporaryDir dir;
+        LibraryBuilder(dir.path()).folder(u"program"_s).file(u"program/redownload.txt"_s, "Old - One\r\n");
+        FakePlatform platform;
+        platform.folder = dir.filePath(u"program"_s);
+        platform.dataFolder = dir.filePath(u"data"_s);
+        Main program(platform);
+        program.run();
+        QCOMPARE(program.listsFolder(), platform.folder);
+        ReadOnly readOnly(platform.folder);
+        QVERIFY(readOnly.made);
+        program.lists().insertAtTop(ListsModel::Which::Redownload, u"New - Two"_s);
+        program.lists().insertAtTop(ListsModel::Which::Redownload, u"New - Three"_s);
+        // Told once; the lists go on in memory; the old file is whole.
+        QCOMPARE(platform.messages.size(), 1);
+        QVERIFY(platform.messages[0].text.startsWith(u"Couldn't save the list file "_s));
+        QCOMPARE(program.lists().entries(ListsModel::Which::Redownload),
+                 QStringList({u"New - Three"_s, u"New - Two"_s, u"Old - One"_s}));
+        QCOMPARE(LibraryBuilder::bytes(platform.folder + u"/redownload.txt"_s), QByteArray("Old - One\r\n"));
+        // Closing still stores the window settings.
+        QVERIFY(program.mainWindow()->close());
+        QVERIFY(platform.journal.contains(u"write FrmMaximized"_s));
+    }
+
+    void unreadableLetterFolder()
+    {
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s).song(u"B"_s, u"Bee - Two.txt"_s);
+        const QString folder = w.lib.cachePath() + u"B"_s;
+        const QFile::Permissions before = QFile::permissions(folder);
+        QVERIFY(QFile::setPermissions(folder, QFile::Permissions()));
+        w.open();
+        QFile::setPermissions(folder, before);
+        QCOMPARE(w.state.LyricsCount, 1);
+        QVERIFY(w.node(u"A/Able - One.txt"_s));
+        QCOMPARE(w.platform.messages.size(), 1);
+        QVERIFY(w.platform.messages[0].text.startsWith(u"These letter folders of the library could not be read: B"_s));
+        QCOMPARE(w.platform.messages[0].icon, MessageIcon::Exclamation);
+    }
+
+    void interruptedSavesLeaveOldOrNew_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("lyrics file") << u"lyrics"_s;
+        QTest::newRow("timestamp file") << u"kas"_s;
+        QTest::newRow("list file") << u"list"_s;
+    }
+
+    void interruptedSavesLeaveOldOrNew()
+    {
+        // Another process saves the file over and over; it is killed
+        // (SIGKILL) at random moments. The file is then always one of the
+        // two versions, whole.
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(kind == u"list"_s ? u"redownload.txt"_s : u"Song.x"_s);
+        const std::pair<QByteArray, QByteArray> versions = savedVersions(kind);
+        QRandomGenerator random(20261208);
+        for (int round = 0; round < 12; ++round) {
+            QProcess saver;
+            saver.start(QCoreApplication::applicationFilePath(), {u"--save-forever"_s, kind, path});
+            QVERIFY(saver.waitForReadyRead(20000)); // the first save is done
+            QThread::msleep(random.bounded(1, 60));
+            saver.kill();
+            QVERIFY(saver.waitForFinished(10000));
+            const QByteArray onDisk = LibraryBuilder::bytes(path);
+            QVERIFY2(onDisk == versions.first || onDisk == versions.second,
+                     qPrintable(u"round %1: %2 bytes on disk"_s.arg(round).arg(onDisk.size())));
+            // The new content is written into an unnamed file until it is
+            // complete, so a save cut short leaves nothing behind either.
+            QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+        }
+    }
+
 private:
     QTemporaryDir dataHome;
 };
 
-QTEST_MAIN(TestFaults)
+int main(int argc, char **argv)
+{
+    if (argc == 4 && qstrcmp(argv[1], "--save-forever") == 0)
+        return saveForever(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    QApplication app(argc, argv);
+    TestFaults tests;
+    return QTest::qExec(&tests, argc, argv);
+}
 #include "tst_faults.moc"

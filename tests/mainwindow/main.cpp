@@ -1,4 +1,4 @@
-// The main window's tests: the layout arithmetic, the window itself, the search, the toolbar.
+// The main window's tests: the layout arithmetic, the window itself, the search, the toolbar, odd libraries.
 
 #include <QApplication>
 #include <QFile>
@@ -8,6 +8,7 @@ int runLayoutTests(int argc, char **argv);
 int runMainWindowTests(int argc, char **argv);
 int runSearchTests(int argc, char **argv);
 int runToolbarTests(int argc, char **argv);
+int runOddLibraryTests(int argc, char **argv);
 
 int main(int argc, char **argv)
 {
@@ -19,5 +20,6 @@ int main(int argc, char **argv)
     failed += runMainWindowTests(argc, argv);
     failed += runSearchTests(argc, argv);
     failed += runToolbarTests(argc, argv);
+    failed += runOddLibraryTests(argc, argv);
     return failed;
 }

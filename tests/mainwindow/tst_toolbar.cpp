@@ -130,10 +130,27 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(w.lib.cachePath() + u"A/Able - One.txt"_s));
         press(w, button);
         QCOMPARE(w.platform.beeps, 1);
+        QVERIFY(!w.form->toolbarButton(frmMain::Edit)->isChecked());
         QVERIFY(w.platform.messages.isEmpty());
         QCOMPARE(w.form->libraryTree().count(), 3);
         QCOMPARE(w.label(u"lblCount"_s), u"2 lyrics\n0 timestamps"_s);
         QVERIFY(w.lists.entries(Which::Deleted).isEmpty());
+        QVERIFY(w.child<QPlainTextEdit>(u"lyrics"_s)->isReadOnly());
+    }
+
+    void fileGoneWhileEditingIsMadeAgain()
+    {
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s, kSong);
+        w.open();
+        const QString path = w.lib.cachePath() + u"A/Able - One.txt"_s;
+        w.form->lista_NodeClick(w.node(u"A/Able - One.txt"_s));
+        press(w, frmMain::Edit);
+        QVERIFY(QFile::remove(path)); // something else took it meanwhile
+        w.child<QPlainTextEdit>(u"lyrics"_s)->setPlainText(u"Typed while it was gone"_s);
+        press(w, frmMain::Edit);
+        QCOMPARE(w.platform.beeps, 0);
+        QCOMPARE(LibraryBuilder::bytes(path), QByteArray("Typed while it was gone\r\n"));
         QVERIFY(w.child<QPlainTextEdit>(u"lyrics"_s)->isReadOnly());
     }
 

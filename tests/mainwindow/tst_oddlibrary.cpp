@@ -1,0 +1,140 @@
+// Libraries as they come: odd names, empty and huge files, leftovers, loops.
+
+#include "library/LibraryScan.h"
+#include "library/LibraryTreeModel.h"
+#include "lists/ListsModel.h"
+#include "mainwindow/LibraryTreeView.h"
+#include "mainwindow/MainWindowFixture.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Every song node's key, in tree order.
+QStringList songKeys(const LibraryTree &tree)
+{
+    QStringList keys;
+    for (const LibraryNode *artist : tree.roots())
+        for (const LibraryNode *song : artist->Children)
+            keys << song->Key;
+    return keys;
+}
+
+void buildOddLibrary(LibraryBuilder &lib)
+{
+    QByteArray huge;
+    huge.reserve(10 * 1024 * 1024 + 100);
+    while (huge.size() < 10 * 1024 * 1024)
+        huge += "A long line of words that goes on, and on, and on; it never ends at all.\r\n";
+    huge += "* Downloaded from: http://www.huge.example/song.html\r\n";
+    lib.song(u"C"_s, u"Caf\u00e9 \u00d8rsted - \u00dcn\u00efcode Song.txt"_s, "Caf\xe9\r\n")
+        .song(u"Q"_s, u"\"Quoted\" - It's \"Here\".txt"_s)
+        .song(u"S"_s, u"Salt & Pepper - #1 + 2 = 100%.txt"_s)
+        .song(u"L"_s, u"  Leading - Trailing  .txt"_s)
+        .song(u"A"_s, u"A - B - C - D.txt"_s)
+        .song(u"N"_s, u"NoDash.txt"_s)
+        .song(u"E"_s, u"Empty - Song.txt"_s, QByteArray())
+        .song(u"H"_s, u"Huge - Song.txt"_s, huge)
+        .file(u"O/Orphan - Only.kas"_s, "FaV1;\r\n")
+        .folder(u"F/Folder - Song.txt"_s)
+        .song(u"F"_s, u"Folder - Real.txt"_s);
+    // Links that lead back into the library.
+    QFile::link(lib.cachePath(), lib.cachePath() + u"B"_s);
+    QFile::link(lib.cachePath() + u"F"_s, lib.cachePath() + u"F/Loop - Back.txt"_s);
+    QFile::link(lib.cachePath() + u"A/A - B - C - D.txt"_s, lib.cachePath() + u"A/A - Linked.txt"_s);
+}
+
+} // namespace
+
+class TestOddLibrary : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void showsWhatItCan()
+    {
+        Window w;
+        buildOddLibrary(w.lib);
+        w.open();
+        QCOMPARE(songKeys(w.form->libraryTree()),
+                 QStringList({u"A/A - B - C - D.txt"_s, u"A/A - Linked.txt"_s, u"C/Caf\u00e9 \u00d8rsted - \u00dcn\u00efcode Song.txt"_s,
+                              u"E/Empty - Song.txt"_s, u"F/Folder - Real.txt"_s, u"H/Huge - Song.txt"_s,
+                              u"L/  Leading - Trailing  .txt"_s, u"N/NoDash.txt"_s,
+                              u"Q/\"Quoted\" - It's \"Here\".txt"_s, u"S/Salt & Pepper - #1 + 2 = 100%.txt"_s}));
+        QCOMPARE(w.state.LyricsCount, 10);
+        QCOMPARE(w.state.TimestampsCount, 0);
+        QCOMPARE(w.node(u"A/A - B - C - D.txt"_s)->Text, u"D"_s);
+        QCOMPARE(w.node(u"L/  Leading - Trailing  .txt"_s)->Parent->Text, u"Leading"_s);
+        QCOMPARE(w.node(u"L/  Leading - Trailing  .txt"_s)->Text, u"Trailing"_s);
+        QCOMPARE(w.node(u"Q/\"Quoted\" - It's \"Here\".txt"_s)->Text, u"It's \"Here\""_s);
+        QCOMPARE(w.node(u"N/NoDash.txt"_s)->Parent->Text, u"(no artist)"_s);
+
+        // Every song opens, the huge one whole.
+        for (const QString &key : songKeys(w.form->libraryTree())) {
+            w.form->lista_NodeClick(w.node(key));
+            QVERIFY2(w.platform.messages.isEmpty(), qPrintable(key));
+        }
+        w.form->lista_NodeClick(w.node(u"H/Huge - Song.txt"_s));
+        QVERIFY(w.child<QPlainTextEdit>(u"lyrics"_s)->document()->characterCount() > 10 * 1000 * 1000);
+        QCOMPARE(w.label(u"lblWebsite"_s), u"www.huge.example"_s);
+        w.form->lista_NodeClick(w.node(u"C/Caf\u00e9 \u00d8rsted - \u00dcn\u00efcode Song.txt"_s));
+        QCOMPARE(w.child<QPlainTextEdit>(u"lyrics"_s)->toPlainText(), u"Caf\u00e9\n"_s);
+    }
+
+    void searchesAndListsTakeOddNames_data()
+    {
+        QTest::addColumn<QString>("search");
+        QTest::addColumn<QString>("artist");
+        QTest::newRow("ampersand") << u"&"_s << u"Salt & Pepper"_s;
+        QTest::newRow("hash and percent") << u"100%"_s << u"Salt & Pepper"_s;
+        QTest::newRow("quote") << u"\""_s << u"\"Quoted\""_s;
+        QTest::newRow("letter with a mark, other case") << u"\u00fcN\u00cf"_s << u"Caf\u00e9 \u00d8rsted"_s;
+    }
+
+    void searchesAndListsTakeOddNames()
+    {
+        QFETCH(QString, search);
+        QFETCH(QString, artist);
+        Window w;
+        buildOddLibrary(w.lib);
+        w.open();
+        w.child<QLineEdit>(u"txtSearch"_s)->setText(search);
+        QCOMPARE(int(w.form->libraryTree().roots().size()), 1);
+        LibraryNode *found = w.form->libraryTree().roots().front();
+        QCOMPARE(found->Text, artist);
+        // Marked for redownload and deleted under its own name.
+        w.form->lista_NodeClick(found->Children.front());
+        w.form->toolbarButton(frmMain::MarkRedownload)->trigger();
+        const QString entry = artist + u" - "_s + found->Children.front()->Text;
+        QCOMPARE(w.lists.entries(ListsModel::Which::Redownload), QStringList{entry});
+        w.form->toolbarButton(frmMain::Delete)->trigger();
+        QCOMPARE(w.lists.entries(ListsModel::Which::Deleted), QStringList{entry});
+    }
+
+    void expandingReadsEveryKindOfFile()
+    {
+        Window w;
+        buildOddLibrary(w.lib);
+        w.open();
+        for (LibraryNode *artist : std::vector<LibraryNode *>(w.form->libraryTree().roots()))
+            w.form->lista_Expand(artist);
+        QCOMPARE(w.node(u"H/Huge - Song.txt"_s)->Image, NodeImage::UnfilteredSong);
+        QCOMPARE(w.node(u"E/Empty - Song.txt"_s)->Image, NodeImage::UnfilteredSong);
+        QVERIFY(w.platform.messages.isEmpty());
+    }
+};
+
+int runOddLibraryTests(int argc, char **argv)
+{
+    TestOddLibrary tests;
+    return QTest::qExec(&tests, argc, argv);
+}
+
+#include "tst_oddlibrary.moc"
