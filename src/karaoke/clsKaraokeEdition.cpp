@@ -31,6 +31,7 @@ VeskTimePicker *clsKaraokeEdition::createRow()
 {
     auto *picker = new VeskTimePicker(&rowArea);
     picker->setObjectName(u"VeskTimePicker1"_s);
+    picker->setAccessibleName(u"Timestamp"_s);
     picker->hide();
     connect(picker, &VeskTimePicker::focusReceived, this, [this, picker] {
         for (size_t i = 0; i < rows.size(); ++i) {

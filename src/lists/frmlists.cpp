@@ -4,6 +4,7 @@
 #include "lists/ListsModel.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QHash>
 #include <QLabel>
 #include <QListWidget>
@@ -40,6 +41,7 @@ frmlists::frmlists(AppState &state, ListsModel &lists, QWidget *parent)
     auto makeList = [this](const QString &name) {
         auto *box = new QListWidget(this);
         box->setObjectName(name);
+        box->setAccessibleName(name == u"lstRedownload" ? u"Marked for Redownload"_s : u"Deleted Items"_s);
         box->setSelectionMode(QAbstractItemView::ExtendedSelection);
         box->setGeometry(8, 8, 233, 225);
         return box;
@@ -49,6 +51,7 @@ frmlists::frmlists(AppState &state, ListsModel &lists, QWidget *parent)
 
     txtList = new QPlainTextEdit(this);
     txtList->setObjectName(u"txtList"_s);
+    txtList->setAccessibleName(u"Text list"_s);
     txtList->setGeometry(8, 8, 233, 225);
     txtList->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtList->hide();
@@ -69,6 +72,7 @@ frmlists::frmlists(AppState &state, ListsModel &lists, QWidget *parent)
     cmdDelet = makeButton(u"cmdDelet"_s, u"Deleted Items"_s, {96, 276, 89, 17});
     cmdDelete = makeButton(u"cmdDelete"_s, u"X"_s, {184, 276, 17, 17});
     cmdDelete->setToolTip(u"Delete Item"_s);
+    cmdDelete->setAccessibleName(u"Delete Item"_s);
     cmdClear = makeButton(u"cmdClear"_s, u"Clear"_s, {200, 276, 41, 17});
     cmdCreateFullList = makeButton(u"cmdCreateFullList"_s, u"Create Full Text List"_s, {8, 292, 105, 17});
     cmdCreateSelectedText =
@@ -219,6 +223,16 @@ void frmlists::cmdCreateSelectedText_Click()
     if (selected.isEmpty())
         return;
     showTextList(textListOf(selected));
+}
+
+void frmlists::keyPressEvent(QKeyEvent *event)
+{
+    // Escape puts the window away, as closing it does.
+    if (event->key() == Qt::Key_Escape) {
+        hide();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void frmlists::closeEvent(QCloseEvent *event)

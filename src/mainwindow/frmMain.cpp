@@ -63,12 +63,20 @@ frmMain::frmMain(AppState &state, Platform &platform, ListsModel &lists, QWidget
     setWindowIcon(ImageList::applicationIcon());
     setFont(arial(8.25));
 
-    // Ctrl+Q closes the program, as on every desktop.
+    // Ctrl+Q closes the program, as on every desktop; Ctrl+F goes to the search.
     auto *quit = new QAction(this);
     quit->setShortcut(QKeySequence::Quit);
     quit->setShortcutContext(Qt::WindowShortcut);
     connect(quit, &QAction::triggered, this, &QWidget::close);
     addAction(quit);
+    auto *find = new QAction(this);
+    find->setShortcut(QKeySequence::Find);
+    find->setShortcutContext(Qt::WindowShortcut);
+    connect(find, &QAction::triggered, this, [this] {
+        txtSearch->setFocus(Qt::ShortcutFocusReason);
+        txtSearch->selectAll();
+    });
+    addAction(find);
 
     tree = new LibraryTree(this);
     model = new LibraryTreeModel(*tree, this);
@@ -95,6 +103,7 @@ void frmMain::createControls()
 
     lblCount = new QLabel(this);
     lblCount->setObjectName(u"lblCount"_s);
+    lblCount->setAccessibleName(u"Library counts"_s);
     lblCount->setFont(heading);
     lblCount->setAutoFillBackground(true);
     lblCount->setForegroundRole(QPalette::HighlightedText);
@@ -106,11 +115,14 @@ void frmMain::createControls()
 
     txtSearch = new QLineEdit(this);
     txtSearch->setObjectName(u"txtSearch"_s);
+    txtSearch->setAccessibleName(u"Search"_s);
+    txtSearch->setPlaceholderText(u"Artist or song"_s);
     lblSearch->setBuddy(txtSearch);
     connect(txtSearch, &QLineEdit::textChanged, this, [this] { txtSearch_Change(); });
 
     lblSearchResults = new QLabel(u"{10 artists} {30 songs}"_s, this);
     lblSearchResults->setObjectName(u"lblSearchResults"_s);
+    lblSearchResults->setAccessibleName(u"Search results"_s);
     QFont georgia(u"Georgia"_s);
     georgia.setPointSizeF(9.75);
     lblSearchResults->setFont(georgia);
@@ -119,6 +131,7 @@ void frmMain::createControls()
 
     lista = new LibraryTreeView(this);
     lista->setObjectName(u"lista"_s);
+    lista->setAccessibleName(u"Library"_s);
     lista->setModel(model);
     connect(lista, &LibraryTreeView::nodeClicked, this,
             [this](const QModelIndex &index) { lista_NodeClick(model->nodeAt(index)); });
@@ -136,11 +149,13 @@ void frmMain::createControls()
 
     picSplit = new QWidget(this);
     picSplit->setObjectName(u"picSplit"_s);
+    picSplit->setAccessibleName(u"Column divider"_s);
     picSplit->setCursor(Qt::SplitHCursor);
     picSplit->installEventFilter(this);
 
     LblSong = new QLabel(this);
     LblSong->setObjectName(u"LblSong"_s);
+    LblSong->setAccessibleName(u"Selected"_s);
     LblSong->setFont(heading);
     LblSong->setAutoFillBackground(true);
     LblSong->setForegroundRole(QPalette::HighlightedText);
@@ -149,6 +164,7 @@ void frmMain::createControls()
 
     picInfo = new QWidget(this);
     picInfo->setObjectName(u"picInfo"_s);
+    picInfo->setAccessibleName(u"Song information"_s);
     const QFont info = arial(9.75);
     lblInfoTitles = new LinedLabel(picInfo);
     lblInfoTitles->setLinePitch(Twips::toPixels(240));
@@ -182,14 +198,17 @@ void frmMain::createControls()
     picHolder = new QWidget(this);
     picHolder->setObjectName(u"picHolder"_s);
     createToolbar();
+    txtSearch->installEventFilter(this);
 
     frmKaraoke = new QGroupBox(u"Karaoke Editor"_s, this);
     frmKaraoke->setObjectName(u"frmKaraoke"_s);
+    frmKaraoke->setAccessibleName(u"Karaoke Editor"_s);
     frmKaraoke->hide();
     // Its buttons and rows come with the first song that has timestamps.
 
     lyrics = new QPlainTextEdit(this);
     lyrics->setObjectName(u"lyrics"_s);
+    lyrics->setAccessibleName(u"Lyrics"_s);
     lyrics->setFont(info);
     lyrics->setReadOnly(true);
     lyrics->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -199,6 +218,7 @@ void frmMain::createToolbar()
 {
     tlbMain = new QToolBar(picHolder);
     tlbMain->setObjectName(u"tlbMain"_s);
+    tlbMain->setAccessibleName(u"Song commands"_s);
     tlbMain->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     tlbMain->setIconSize(QSize(16, 16));
     tlbMain->setFloatable(false);
@@ -227,8 +247,13 @@ void frmMain::createToolbar()
         tlbMain->addAction(action);
         if (auto *button = qobject_cast<QToolButton *>(tlbMain->widgetForAction(action))) {
             button->setObjectName(key);
-            if (action->menu())
+            button->setAccessibleName(QString::fromUtf16(b.caption));
+            // Reachable with Tab like any other control.
+            button->setFocusPolicy(Qt::TabFocus);
+            if (action->menu()) {
                 button->setPopupMode(QToolButton::MenuButtonPopup);
+                button->installEventFilter(this);
+            }
         }
         buttons.append(action);
     }

@@ -126,6 +126,7 @@ private:
     // Loads the selected song's timestamps into the editor and shows it.
     void LoadTimestamps();
     void rearrangeAfterRowChange();
+    void arrangeKaraokeTabOrder();
     void scrollRowIntoView(int index);
     void syncClientSize();
     void applySearch(const QString &text);

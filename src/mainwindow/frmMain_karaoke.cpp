@@ -11,6 +11,7 @@
 
 #include <QGroupBox>
 #include <QIcon>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 
@@ -43,6 +44,9 @@ void frmMain::createKaraokePanel()
     cmdAdd = makeButton(u"cmdAdd"_s, u"Add"_s, u"add"_s, 0);
     cmdDel = makeButton(u"cmdDel"_s, u"Del"_s, u"del"_s, 480);
     cmdSave = makeButton(u"cmdSave"_s, u"Save"_s, u"save"_s, 960);
+    cmdAdd->setToolTip(u"Add a timestamp below the one last selected"_s);
+    cmdDel->setToolTip(u"Delete the timestamp last selected"_s);
+    cmdSave->setToolTip(u"Save the timestamps"_s);
     Picture1->setStyleSheet(u"QPushButton { padding: 0px; }"_s);
     connect(cmdAdd, &QPushButton::clicked, this, &frmMain::cmdAdd_Click);
     connect(cmdDel, &QPushButton::clicked, this, &frmMain::cmdDel_Click);
@@ -55,6 +59,8 @@ void frmMain::createKaraokePanel()
     picMoveable1->setGeometry(TwipsRect{0, 0, 1455, 9000}.pixels());
     VScroll1 = new QScrollBar(Qt::Vertical, picContainerKasEditModeOne);
     VScroll1->setObjectName(u"VScroll1"_s);
+    VScroll1->setAccessibleName(u"Timestamps scroll bar"_s);
+    picContainerKasEditModeOne->setAccessibleName(u"Timestamps"_s);
     VScroll1->setSingleStep(100);
     VScroll1->setPageStep(400);
     VScroll1->setMinimum(0);
@@ -70,6 +76,20 @@ void frmMain::createKaraokePanel()
     for (QWidget *w : {Picture1, picContainerKasEditModeOne, picMoveable1})
         w->show();
     applyKaraokeLayout();
+}
+
+void frmMain::arrangeKaraokeTabOrder()
+{
+    // Toolbar, the editor's buttons, its rows top to bottom, then the lyrics.
+    KaraokeEdition->ArrangeTabOrder();
+    QWidget *previous = cmdSave;
+    QWidget::setTabOrder(cmdAdd, cmdDel);
+    QWidget::setTabOrder(cmdDel, cmdSave);
+    for (int i = 0; i <= KaraokeEdition->last(); ++i) {
+        QWidget::setTabOrder(previous, KaraokeEdition->row(i));
+        previous = KaraokeEdition->row(i);
+    }
+    QWidget::setTabOrder(previous, lyrics);
 }
 
 void frmMain::applyKaraokeLayout()
@@ -136,7 +156,7 @@ void frmMain::LoadTimestamps()
 {
     switch (karaokeEdition().LoadKasFile(kasPathFor(state.SelectedPath))) {
     case clsKaraokeEdition::LoadResult::Loaded:
-        KaraokeEdition->ArrangeTabOrder();
+        arrangeKaraokeTabOrder();
         ShowKaraokeEditionFrame(true);
         break;
     case clsKaraokeEdition::LoadResult::Unreadable:
@@ -150,7 +170,7 @@ void frmMain::LoadTimestamps()
 
 void frmMain::rearrangeAfterRowChange()
 {
-    KaraokeEdition->ArrangeTabOrder();
+    arrangeKaraokeTabOrder();
     layout.ArrangeHeights();
     UpdateKaraokeScroll();
     layout.ArrangeColumns();

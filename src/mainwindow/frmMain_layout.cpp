@@ -10,10 +10,12 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QToolBar>
+#include <QToolButton>
 
 #include <algorithm>
 
@@ -100,6 +102,20 @@ void frmMain::changeEvent(QEvent *event)
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
+    // Escape in the search box clears it, and with it the search.
+    if (watched == txtSearch && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape && !txtSearch->text().isEmpty()) {
+        txtSearch->clear();
+        return true;
+    }
+    // The Lists button's menu opens with the Down key too.
+    if (event->type() == QEvent::KeyPress && watched->objectName() == QStringView(u"Lists")
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Down) {
+        if (auto *button = qobject_cast<QToolButton *>(watched)) {
+            button->showMenu();
+            return true;
+        }
+    }
     if (watched == picSplit) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
