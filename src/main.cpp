@@ -8,6 +8,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Stanzabox"));
     QApplication::setOrganizationName(QStringLiteral("Vesk"));
+    // Desktops match the window to its launcher and icon by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.stanzabox.Stanzabox"));
     QApplication::setQuitOnLastWindowClosed(false);
 
     DesktopPlatform platform;

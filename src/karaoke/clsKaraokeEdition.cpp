@@ -191,6 +191,24 @@ void clsKaraokeEdition::Del(int position)
 
 void clsKaraokeEdition::ArrangeTabOrder()
 {
-    for (size_t i = 1; i < rows.size(); ++i)
-        QWidget::setTabOrder(rows[i - 1], rows[i]);
+    // Each row with its own fields, then the next row: Tab goes through
+    // minute field and tag box of a row before it leaves it.
+    QWidget *previous = nullptr;
+    for (VeskTimePicker *row : rows) {
+        for (QWidget *stop : {static_cast<QWidget *>(row), row->findChild<QWidget *>(u"myScroll"_s),
+                              row->findChild<QWidget *>(u"txtLyrics"_s)}) {
+            if (!stop)
+                continue;
+            if (previous)
+                QWidget::setTabOrder(previous, stop);
+            previous = stop;
+        }
+    }
+}
+
+QWidget *clsKaraokeEdition::lastInTabOrder() const
+{
+    VeskTimePicker *row = rows.back();
+    QWidget *tag = row->findChild<QWidget *>(u"txtLyrics"_s);
+    return tag ? tag : row;
 }

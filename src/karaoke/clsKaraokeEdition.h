@@ -37,6 +37,8 @@ public:
     void Del(int position);
     // The rows come first in the window's tab order, top to bottom.
     void ArrangeTabOrder();
+    // The last stop of the rows in the tab order.
+    QWidget *lastInTabOrder() const;
 
     int last() const { return int(rows.size()) - 1; }
     VeskTimePicker *row(int index) const;

@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 #include "app/ImageList.h"
+#include "app/Readability.h"
 #include "app/Twips.h"
 #include "library/LibraryScan.h"
 #include "library/LibraryTree.h"
@@ -199,6 +200,7 @@ void frmMain::createControls()
     picHolder->setObjectName(u"picHolder"_s);
     createToolbar();
     txtSearch->installEventFilter(this);
+    applyColours();
 
     frmKaraoke = new QGroupBox(u"Karaoke Editor"_s, this);
     frmKaraoke->setObjectName(u"frmKaraoke"_s);
@@ -210,7 +212,7 @@ void frmMain::createControls()
     lyrics->setObjectName(u"lyrics"_s);
     lyrics->setAccessibleName(u"Lyrics"_s);
     lyrics->setFont(info);
-    lyrics->setReadOnly(true);
+    setLyricsEditable(false);
     lyrics->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
 
@@ -257,6 +259,24 @@ void frmMain::createToolbar()
         }
         buttons.append(action);
     }
+}
+
+void frmMain::setLyricsEditable(bool editable)
+{
+    lyrics->setReadOnly(!editable);
+    // Read-only, the text can still be reached, scrolled and copied with
+    // the keyboard.
+    if (!editable)
+        lyrics->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    lyrics->setFocusPolicy(Qt::StrongFocus);
+}
+
+void frmMain::applyColours()
+{
+    // The design's colours by role, readable on the desktop's palette.
+    Readability::apply(lblCount, QPalette::HighlightedText, QPalette::Shadow);
+    Readability::apply(LblSong, QPalette::HighlightedText, QPalette::Mid);
+    Readability::apply(lblSearchResults, QPalette::Highlight, QPalette::Window);
 }
 
 QAction *frmMain::toolbarButton(int position) const

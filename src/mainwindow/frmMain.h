@@ -120,6 +120,8 @@ protected:
 private:
     void createControls();
     void createToolbar();
+    void applyColours();
+    void setLyricsEditable(bool editable);
     void applyLayout();
     void createKaraokePanel();
     void applyKaraokeLayout();

@@ -81,15 +81,11 @@ void frmMain::createKaraokePanel()
 void frmMain::arrangeKaraokeTabOrder()
 {
     // Toolbar, the editor's buttons, its rows top to bottom, then the lyrics.
-    KaraokeEdition->ArrangeTabOrder();
-    QWidget *previous = cmdSave;
     QWidget::setTabOrder(cmdAdd, cmdDel);
     QWidget::setTabOrder(cmdDel, cmdSave);
-    for (int i = 0; i <= KaraokeEdition->last(); ++i) {
-        QWidget::setTabOrder(previous, KaraokeEdition->row(i));
-        previous = KaraokeEdition->row(i);
-    }
-    QWidget::setTabOrder(previous, lyrics);
+    QWidget::setTabOrder(cmdSave, KaraokeEdition->row(0));
+    KaraokeEdition->ArrangeTabOrder();
+    QWidget::setTabOrder(KaraokeEdition->lastInTabOrder(), lyrics);
 }
 
 void frmMain::applyKaraokeLayout()

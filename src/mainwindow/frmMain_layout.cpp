@@ -96,6 +96,8 @@ void frmMain::showEvent(QShowEvent *event)
 void frmMain::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
+    if (event->type() == QEvent::ApplicationPaletteChange)
+        applyColours();
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         ArrangeColumns();
 }

@@ -107,7 +107,7 @@ void frmMain::Edit_Click()
     }
     if (edit->isChecked()) {
         edit->setIcon(ImageList::icon(8));
-        lyrics->setReadOnly(false);
+        setLyricsEditable(true);
         return;
     }
     const QString text = lyricsBoxText() + u"\r\n"_s;
@@ -122,7 +122,7 @@ void frmMain::Edit_Click()
         return;
     }
     edit->setIcon(ImageList::icon(1));
-    lyrics->setReadOnly(true);
+    setLyricsEditable(false);
 }
 
 void frmMain::Delete_Click()

@@ -52,7 +52,7 @@ void frmMain::lista_NodeClick(LibraryNode *node)
     QAction *edit = toolbarButton(Edit);
     edit->setChecked(false);
     edit->setIcon(ImageList::icon(1));
-    lyrics->setReadOnly(true);
+    setLyricsEditable(false);
 }
 
 void frmMain::onArtistClick(LibraryNode *node)

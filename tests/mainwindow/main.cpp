@@ -1,4 +1,5 @@
-// The main window's tests: the layout arithmetic, the window itself, the search, the toolbar, odd libraries.
+// The main window's tests: the layout arithmetic, the window itself, the search, the toolbar, odd libraries,
+// keys and colours.
 
 #include <QApplication>
 #include <QFile>
@@ -9,6 +10,7 @@ int runMainWindowTests(int argc, char **argv);
 int runSearchTests(int argc, char **argv);
 int runToolbarTests(int argc, char **argv);
 int runOddLibraryTests(int argc, char **argv);
+int runDesktopTests(int argc, char **argv);
 
 int main(int argc, char **argv)
 {
@@ -21,5 +23,6 @@ int main(int argc, char **argv)
     failed += runSearchTests(argc, argv);
     failed += runToolbarTests(argc, argv);
     failed += runOddLibraryTests(argc, argv);
+    failed += runDesktopTests(argc, argv);
     return failed;
 }
