@@ -132,6 +132,7 @@ VeskTimePicker::VeskTimePicker(QWidget *parent)
 
     // Created first so it comes first in the tab order.
     myScroll = new QScrollBar(Qt::Vertical, this);
+    myScroll->setAccessibleName(u"Change the selected field"_s);
     myScroll->setObjectName(u"myScroll"_s);
     myScroll->setGeometry(Twips::toPixels(0, 0, 180, 270));
     // The largest value sits at the top so that Up raises the field. Mouse
@@ -187,6 +188,7 @@ VeskTimePicker::VeskTimePicker(QWidget *parent)
     }
 
     txtLyrics = new QLineEdit(this);
+    txtLyrics->setAccessibleName(u"Tag"_s);
     txtLyrics->setObjectName(u"txtLyrics"_s);
     QFont mono(u"Courier New"_s);
     mono.setPointSizeF(9.75);
@@ -532,12 +534,24 @@ void VeskTimePicker::emitFieldChanged(int field)
         break;
     }
     emit propertyChanged(kPropNames[field].toString());
+    describe();
 }
 
 void VeskTimePicker::emitTextChanged()
 {
     emit TextChanged();
     emit propertyChanged(u"Text"_s);
+    describe();
+}
+
+void VeskTimePicker::describe()
+{
+    // What a screen reader says of the row: the time as shown, and the tag.
+    const QString time = u"%1:%2.%3"_s.arg(FieldValues[0], 2, 10, QLatin1Char('0'))
+                             .arg(FieldValues[1], 2, 10, QLatin1Char('0'))
+                             .arg(FieldValues[2]);
+    const QString tag = txtLyrics->text().trimmed();
+    setAccessibleDescription(tag.isEmpty() ? time : time + u", "_s + tag);
 }
 
 void VeskTimePicker::moveToSlot(int slot)

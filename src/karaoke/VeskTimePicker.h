@@ -86,6 +86,7 @@ private:
     void showFieldSelected(int field, bool selected);
     void emitFieldChanged(int field);
     void emitTextChanged();
+    void describe();
     void moveToSlot(int slot);
     bool scrollKeyPress(const QKeyEvent *event);
     void tagKeyPress(const QKeyEvent *event);

@@ -32,6 +32,8 @@ VeskTimePicker *clsKaraokeEdition::createRow()
     auto *picker = new VeskTimePicker(&rowArea);
     picker->setObjectName(u"VeskTimePicker1"_s);
     picker->setAccessibleName(u"Timestamp"_s);
+    // The tag in the desktop's text colour, light or dark.
+    picker->setTxtForeColor(picker->palette().color(QPalette::Text));
     picker->hide();
     connect(picker, &VeskTimePicker::focusReceived, this, [this, picker] {
         for (size_t i = 0; i < rows.size(); ++i) {
@@ -211,4 +213,10 @@ QWidget *clsKaraokeEdition::lastInTabOrder() const
     VeskTimePicker *row = rows.back();
     QWidget *tag = row->findChild<QWidget *>(u"txtLyrics"_s);
     return tag ? tag : row;
+}
+
+void clsKaraokeEdition::followPalette()
+{
+    for (VeskTimePicker *row : rows)
+        row->setTxtForeColor(row->palette().color(QPalette::Text));
 }

@@ -37,6 +37,8 @@ public:
     void Del(int position);
     // The rows come first in the window's tab order, top to bottom.
     void ArrangeTabOrder();
+    // The tags in the text colour of the palette now in use.
+    void followPalette();
     // The last stop of the rows in the tab order.
     QWidget *lastInTabOrder() const;
 

@@ -6,6 +6,7 @@
 #include "app/Twips.h"
 #include "library/LibraryScan.h"
 #include "library/LibraryTree.h"
+#include "karaoke/clsKaraokeEdition.h"
 #include "library/LibraryTreeModel.h"
 #include "mainwindow/LibraryTreeView.h"
 #include "mainwindow/LinedLabel.h"
@@ -277,6 +278,8 @@ void frmMain::applyColours()
     Readability::apply(lblCount, QPalette::HighlightedText, QPalette::Shadow);
     Readability::apply(LblSong, QPalette::HighlightedText, QPalette::Mid);
     Readability::apply(lblSearchResults, QPalette::Highlight, QPalette::Window);
+    if (KaraokeEdition)
+        KaraokeEdition->followPalette();
 }
 
 QAction *frmMain::toolbarButton(int position) const

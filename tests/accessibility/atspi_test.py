@@ -331,10 +331,7 @@ ARTIST, SONG = "Kestrel Road", "Live"  # a demo song that has timestamps
 # Controls known to have no accessible name yet, as (role, name of the
 # nearest named ancestor). Each is printed when seen; take the entry out once
 # the program names the control.
-KNOWN_UNNAMED = {
-    # The section field ("I", "V1", "C") of each karaoke timestamp row.
-    ("text", "Timestamp"),
-}
+KNOWN_UNNAMED = set()
 
 
 def start_everything(args, procs):
