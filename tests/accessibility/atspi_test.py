@@ -89,7 +89,7 @@ class Processes:
     def names(self):
         return [name for name, _ in self.started]
 
-    def log_tail(self, name, lines=30):
+    def log_tail(self, name, lines=int(os.environ.get("STANZABOX_LOG_LINES", "30"))):
         try:
             with open(os.path.join(self.logdir, f"{name}.log"), errors="replace") as f:
                 return "".join(f.readlines()[-lines:])
