@@ -11,6 +11,8 @@
 #include "mainwindow/frmMain.h"
 
 #include <QApplication>
+#include "bench/Median.h"
+
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTest>
@@ -21,12 +23,6 @@
 
 namespace {
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
 
 } // namespace
 

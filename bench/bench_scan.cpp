@@ -7,6 +7,8 @@
 #include "library/LibraryScan.h"
 #include "library/LibraryTree.h"
 
+#include "bench/Median.h"
+
 #include <QElapsedTimer>
 #include <QString>
 
@@ -46,12 +48,6 @@ long fileSystemFloor(const std::string &cache)
     return found;
 }
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
 
 } // namespace
 
