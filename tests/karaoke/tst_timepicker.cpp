@@ -32,6 +32,9 @@ struct Harness
     QLineEdit *tag = nullptr;
 };
 
+// The time properties by field index.
+constexpr const char *kFieldProperty[3] = {"Minute", "Second", "Frame"};
+
 std::unique_ptr<Harness> makeHarness()
 {
     auto h = std::make_unique<Harness>();
@@ -371,10 +374,9 @@ private Q_SLOTS:
         QFETCH(int, expected);
         auto h = makeHarness();
         // The other fields sit away from their ends, so a carry would show.
-        const char *names[3] = {"Minute", "Second", "Frame"};
         const int others[3] = {6, 30, 4};
         for (int k = 0; k < 3; ++k)
-            h->picker->setProperty(names[k], k == field ? start : others[k]);
+            h->picker->setProperty(kFieldProperty[k], k == field ? start : others[k]);
         QVERIFY(showActive(*h));
         clickSlot(*h, field);
         verifySelected(*h, field);
@@ -385,12 +387,12 @@ private Q_SLOTS:
         for (int i = 0; i < presses; ++i)
             QVERIFY(press(key));
 
-        QCOMPARE(h->picker->property(names[field]).toInt(), expected);
+        QCOMPARE(h->picker->property(kFieldProperty[field]).toInt(), expected);
         QCOMPARE(h->scroll->value(), expected);
         QCOMPARE(h->label[field]->text().toInt(), expected);
         for (int k = 0; k < 3; ++k) {
             if (k != field)
-                QCOMPARE(h->picker->property(names[k]).toInt(), others[k]);
+                QCOMPARE(h->picker->property(kFieldProperty[k]).toInt(), others[k]);
         }
         QCOMPARE(h->picker->currentField(), field);
     }
@@ -466,8 +468,7 @@ private Q_SLOTS:
         QFETCH(bool, topArrow);
         QFETCH(int, expected);
         auto h = makeHarness();
-        const char *names[3] = {"Minute", "Second", "Frame"};
-        h->picker->setProperty(names[field], start);
+        h->picker->setProperty(kFieldProperty[field], start);
         QVERIFY(showActive(*h));
         clickSlot(*h, field);
         QCOMPARE(h->picker->currentField(), field);
@@ -477,7 +478,7 @@ private Q_SLOTS:
         const QPoint end = topArrow ? QPoint(x, 1) : QPoint(x, h->scroll->height() - 2);
         QTest::mouseClick(h->scroll, Qt::LeftButton, {}, end);
 
-        QCOMPARE(h->picker->property(names[field]).toInt(), expected);
+        QCOMPARE(h->picker->property(kFieldProperty[field]).toInt(), expected);
         QCOMPARE(h->label[field]->text().toInt(), expected);
         QCOMPARE(h->scroll->value(), expected);
     }
@@ -852,20 +853,19 @@ private Q_SLOTS:
         QFETCH(int, set);
         QFETCH(int, afterUp);
         auto h = makeHarness();
-        const char *names[3] = {"Minute", "Second", "Frame"};
-        h->picker->setProperty(names[field], start);
+        h->picker->setProperty(kFieldProperty[field], start);
         QVERIFY(showActive(*h));
         clickSlot(*h, field);
         QCOMPARE(h->scroll->value(), start);
 
-        QVERIFY(h->picker->setProperty(names[field], set));
-        QCOMPARE(h->picker->property(names[field]).toInt(), set);
+        QVERIFY(h->picker->setProperty(kFieldProperty[field], set));
+        QCOMPARE(h->picker->property(kFieldProperty[field]).toInt(), set);
         QCOMPARE(h->label[field]->text().toInt(), set);
         QCOMPARE(h->scroll->value(), start);
 
         // The next step starts from the value shown, not from the bar's.
         QVERIFY(press(Qt::Key_Up));
-        QCOMPARE(h->picker->property(names[field]).toInt(), afterUp);
+        QCOMPARE(h->picker->property(kFieldProperty[field]).toInt(), afterUp);
         QCOMPARE(h->label[field]->text().toInt(), afterUp);
     }
 
