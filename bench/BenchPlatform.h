@@ -10,6 +10,7 @@ class BenchPlatform : public Platform
 {
 public:
     QString downloaderInstallFolder() override { return {}; }
+    QStringList downloaderSearchPlaces() override { return {}; }
     QString nativePath(const QString &path) override { return path; }
     QString readSetting(const QString &, const QString &, const QString &, const QString &fallback) override
     {

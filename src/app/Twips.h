@@ -12,7 +12,11 @@ inline constexpr double PerPixel = 15.0;
 
 inline int toPixels(double twips)
 {
-    return qRound(twips / PerPixel);
+    // Saturates rather than overflow: a pixel count never needs more.
+    const double pixels = twips / PerPixel;
+    if (!(pixels > -1.0e9)) // also NaN
+        return pixels < 0 ? -1'000'000'000 : 0;
+    return pixels < 1.0e9 ? qRound(pixels) : 1'000'000'000;
 }
 
 inline double fromPixels(int pixels)

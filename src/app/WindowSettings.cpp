@@ -3,6 +3,7 @@
 #include "app/Twips.h"
 #include "platform/Platform.h"
 
+#include <algorithm>
 #include <cmath>
 
 using namespace Qt::StringLiterals;
@@ -61,8 +62,26 @@ void writeWindowSettings(Platform &platform, const WindowSettings &s)
                           s.FrmMaximized ? u"True"_s : u"False"_s);
 }
 
-WindowPlacement placeWindow(const WindowSettings &s, const QList<QRect> &screens)
+namespace {
+
+// A million pixels each way is more than any desktop spans, and small enough
+// that no sum of two such values overflows a pixel count.
+constexpr float kFarthestTwips = 1.0e6f * float(Twips::PerPixel);
+
+// A hand-edited or damaged store can hold any number (1e30, -1e30): bring
+// each value within what a screen could hold before it becomes pixels.
+WindowSettings withinReach(WindowSettings s)
 {
+    for (float *value : {&s.FrmTop, &s.FrmLeft, &s.FrmWidth, &s.FrmHeight, &s.SplitPos})
+        *value = std::isfinite(*value) ? std::clamp(*value, -kFarthestTwips, kFarthestTwips) : 0.0f;
+    return s;
+}
+
+} // namespace
+
+WindowPlacement placeWindow(const WindowSettings &stored, const QList<QRect> &screens)
+{
+    const WindowSettings s = withinReach(stored);
     const WindowSettings defaults;
     WindowPlacement placement;
     placement.Maximized = s.FrmMaximized;

@@ -51,6 +51,15 @@ FilterCounts filterTree(LibraryTree &tree, const QString &text)
     return counts;
 }
 
+FilterCounts countTree(const LibraryTree &tree)
+{
+    FilterCounts counts;
+    counts.Artists = int(tree.roots().size());
+    for (const LibraryNode *artist : tree.roots())
+        counts.Songs += int(artist->Children.size());
+    return counts;
+}
+
 QString searchResultsCaption(const FilterCounts &counts)
 {
     return u'{' + QString::number(counts.Artists)

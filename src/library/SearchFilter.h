@@ -19,6 +19,9 @@ struct FilterCounts
 // compaction, reaching the view as one reset. text must not be empty.
 FilterCounts filterTree(LibraryTree &tree, const QString &text);
 
+// What the tree shows now, counted as a filter pass counts it.
+FilterCounts countTree(const LibraryTree &tree);
+
 // "{1 artist} {3 songs}": the singular for 0 and 1.
 QString searchResultsCaption(const FilterCounts &counts);
 

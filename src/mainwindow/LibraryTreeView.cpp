@@ -1,7 +1,9 @@
 #include "mainwindow/LibraryTreeView.h"
 
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 
 LibraryTreeView::LibraryTreeView(QWidget *parent) : QTreeView(parent)
 {
@@ -18,13 +20,14 @@ void LibraryTreeView::setModel(QAbstractItemModel *model)
     QTreeView::setModel(model);
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &current) {
-                if (current.isValid() && !silent)
+                if (current.isValid() && userInput > 0)
                     Q_EMIT nodeClicked(current);
             });
 }
 
 void LibraryTreeView::mousePressEvent(QMouseEvent *event)
 {
+    const QScopedValueRollback<int> user(userInput, userInput + 1);
     mouseDown = true;
     const QModelIndex before = currentIndex();
     const QModelIndex hit = indexAt(event->position().toPoint());
@@ -36,10 +39,31 @@ void LibraryTreeView::mousePressEvent(QMouseEvent *event)
         Q_EMIT nodeClicked(hit);
 }
 
+void LibraryTreeView::mouseMoveEvent(QMouseEvent *event)
+{
+    const QScopedValueRollback<int> user(userInput, userInput + 1);
+    QTreeView::mouseMoveEvent(event);
+}
+
 void LibraryTreeView::mouseReleaseEvent(QMouseEvent *event)
 {
-    QTreeView::mouseReleaseEvent(event);
+    {
+        const QScopedValueRollback<int> user(userInput, userInput + 1);
+        QTreeView::mouseReleaseEvent(event);
+    }
     mouseDown = false;
+}
+
+void LibraryTreeView::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    const QScopedValueRollback<int> user(userInput, userInput + 1);
+    QTreeView::mouseDoubleClickEvent(event);
+}
+
+void LibraryTreeView::keyPressEvent(QKeyEvent *event)
+{
+    const QScopedValueRollback<int> user(userInput, userInput + 1);
+    QTreeView::keyPressEvent(event);
 }
 
 void LibraryTreeView::keyReleaseEvent(QKeyEvent *event)
@@ -49,9 +73,31 @@ void LibraryTreeView::keyReleaseEvent(QKeyEvent *event)
         Q_EMIT keyReleased(event->key(), event->modifiers());
 }
 
-void LibraryTreeView::setCurrentSilently(const QModelIndex &index)
+void LibraryTreeView::setNotice(const QString &text)
 {
-    silent = true;
-    setCurrentIndex(index);
-    silent = false;
+    if (!noticeLabel) {
+        if (text.isEmpty())
+            return;
+        noticeLabel = new QLabel(viewport());
+        noticeLabel->setObjectName(QStringLiteral("lblLibraryNotice"));
+        noticeLabel->setWordWrap(true);
+        noticeLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        noticeLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        noticeLabel->setMargin(6);
+        noticeLabel->setGeometry(viewport()->rect());
+    }
+    noticeLabel->setText(text);
+    noticeLabel->setVisible(!text.isEmpty());
+}
+
+QString LibraryTreeView::notice() const
+{
+    return noticeLabel && noticeLabel->isVisibleTo(this) ? noticeLabel->text() : QString();
+}
+
+void LibraryTreeView::resizeEvent(QResizeEvent *event)
+{
+    QTreeView::resizeEvent(event);
+    if (noticeLabel)
+        noticeLabel->setGeometry(viewport()->rect());
 }

@@ -1,10 +1,17 @@
 #pragma once
 
 // The library tree control: raises one node click for every mouse click on a
-// node and for every keyboard move, tells mouse clicks from keyboard moves,
-// and never lets the user edit a node's text.
+// node and for every move the user makes with the keyboard, tells mouse
+// clicks from keyboard moves, and never lets the user edit a node's text.
+//
+// Only the user's own input raises a node click. The view also moves its
+// current row by itself (a removed current row hands its place to a
+// neighbour, a reset drops it), and the program moves it to restore what the
+// user saw; neither is a choice of the user's, so neither is a click.
 
 #include <QTreeView>
+
+class QLabel;
 
 class LibraryTreeView : public QTreeView
 {
@@ -16,8 +23,10 @@ public:
     void setModel(QAbstractItemModel *model) override;
     // True between a mouse press over the tree and the following release.
     bool mouseIsDown() const { return mouseDown; }
-    // Makes index current without raising a node click.
-    void setCurrentSilently(const QModelIndex &index);
+    // A line shown where the nodes would be, for when there are none to
+    // show; empty hides it.
+    void setNotice(const QString &text);
+    QString notice() const;
 
 Q_SIGNALS:
     void nodeClicked(const QModelIndex &index);
@@ -25,10 +34,16 @@ Q_SIGNALS:
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // Set while the view handles an event of the user's mouse or keyboard.
+    int userInput = 0;
     bool mouseDown = false;
-    bool silent = false;
+    QLabel *noticeLabel = nullptr;
 };

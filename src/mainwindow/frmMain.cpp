@@ -213,6 +213,7 @@ void frmMain::createControls()
     lyrics->setObjectName(u"lyrics"_s);
     lyrics->setAccessibleName(u"Lyrics"_s);
     lyrics->setFont(info);
+    lyrics->setPlaceholderText(NoSongHint);
     setLyricsEditable(false);
     lyrics->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 }
@@ -282,6 +283,20 @@ void frmMain::applyColours()
         KaraokeEdition->followPalette();
 }
 
+QString frmMain::libraryNotice(const ScanCounts &counts)
+{
+    if (state.InstallPath.isEmpty() && !counts.FolderFound) {
+        const QStringList places = platform.downloaderSearchPlaces();
+        return places.isEmpty() ? u"No Wordhive downloader found."_s
+                                : u"No Wordhive downloader found in "_s + places.join(u", "_s);
+    }
+    if (!counts.FolderFound)
+        return u"The Wordhive lyrics folder was not found: "_s + state.CachePath;
+    if (counts.Lyrics == 0)
+        return u"No lyrics in "_s + state.CachePath + u" yet."_s;
+    return QString();
+}
+
 QAction *frmMain::toolbarButton(int position) const
 {
     return position >= 1 && position <= buttons.size() ? buttons[position - 1] : nullptr;
@@ -292,6 +307,8 @@ void frmMain::ScanLibrary()
     state.LyricsCount = 0;
     state.TimestampsCount = 0;
     const ScanCounts counts = scanCacheFolder(state.CachePath, *tree);
+    // An empty tree says why it is empty.
+    lista->setNotice(libraryNotice(counts));
     if (!counts.FolderFound)
         return;
     state.LyricsCount = counts.Lyrics;

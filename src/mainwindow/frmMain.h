@@ -29,6 +29,7 @@ class LibraryTreeView;
 class LinedLabel;
 class ListsModel;
 class Platform;
+struct ScanCounts;
 class clsKaraokeEdition;
 
 class frmMain : public QWidget
@@ -119,6 +120,8 @@ protected:
 
 private:
     void createControls();
+    // Why the tree is empty, when it is; empty text when it is not.
+    QString libraryNotice(const ScanCounts &counts);
     void createToolbar();
     void applyColours();
     void setLyricsEditable(bool editable);
@@ -143,7 +146,16 @@ private:
     void clearValueLabels();
     void setValueLabel(QLabel *label, const QString &text);
     void onArtistClick(LibraryNode *node);
+    // The song part of the panel emptied and the song commands off: no song
+    // is selected.
+    void clearSongDisplay();
+    // No node is selected at all, e.g. the last song of the tree was deleted.
+    void showNothingSelected();
+    void leaveEditMode();
     void onSongClick(LibraryNode *node);
+
+    // What the lyrics box says while no song is shown.
+    static inline const QString NoSongHint = QStringLiteral("Select a song to see its lyrics");
 
     AppState &state;
     Platform &platform;

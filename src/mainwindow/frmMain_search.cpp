@@ -69,5 +69,5 @@ void frmMain::keepingViewState(const std::function<void()> &change)
             lista->setExpanded(model->indexOf(node), true); // back into the set through expanded()
     }
     if (current && current->inTree())
-        lista->setCurrentSilently(model->indexOf(current));
+        lista->setCurrentIndex(model->indexOf(current));
 }

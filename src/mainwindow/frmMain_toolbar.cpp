@@ -8,6 +8,7 @@
 #include "library/LibraryScan.h"
 #include "library/LibraryTree.h"
 #include "library/LibraryTreeModel.h"
+#include "library/SearchFilter.h"
 #include "library/SongNames.h"
 #include "lists/ListsModel.h"
 #include "mainwindow/LibraryTreeView.h"
@@ -127,7 +128,10 @@ void frmMain::Edit_Click()
 
 void frmMain::Delete_Click()
 {
+    // The command's target, taken once: what the tree does while the song
+    // leaves it must not change which song this is.
     const QString path = state.SelectedPath;
+    const QString entry = state.SelectedArtist + u" - "_s + state.SelectedSong;
     if (!fileExists(path)) {
         platform.beep();
         return;
@@ -158,13 +162,20 @@ void frmMain::Delete_Click()
             tree->remove(song);
     }
     dropFromSnapshot(songKey);
+    if (lblSearchResults->isVisible())
+        lblSearchResults->setText(searchResultsCaption(countTree(*tree)));
 
     if (LibraryNode *next = tree->node(artistIndex)) {
-        lista->setCurrentSilently(model->indexOf(next));
+        lista->setCurrentIndex(model->indexOf(next));
         lista_NodeClick(next);
+    } else {
+        // Nothing took the song's place: the panel must not go on showing
+        // a song that is gone, with commands that would act on it.
+        lista->setCurrentIndex(QModelIndex());
+        showNothingSelected();
     }
 
-    lists.insertAtTop(ListsModel::Which::Deleted, state.SelectedArtist + u" - "_s + state.SelectedSong);
+    lists.insertAtTop(ListsModel::Which::Deleted, entry);
     if (state.LyricsCount == 0) {
         toolbarButton(JoinLyrics)->setEnabled(false);
         txtSearch->setEnabled(false);

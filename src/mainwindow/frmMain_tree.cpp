@@ -47,7 +47,11 @@ void frmMain::lista_NodeClick(LibraryNode *node)
         onArtistClick(node);
     else
         onSongClick(node);
+    leaveEditMode();
+}
 
+void frmMain::leaveEditMode()
+{
     // Every click leaves edit mode without writing anything.
     QAction *edit = toolbarButton(Edit);
     edit->setChecked(false);
@@ -59,22 +63,38 @@ void frmMain::onArtistClick(LibraryNode *node)
 {
     LblSong->setText(u" "_s + node->Text);
     lblInfoTitles->setText(u" %1 lyrics avaliable"_s.arg(node->Children.size()));
-    clearValueLabels();
     if (lista->mouseIsDown()) {
         const QModelIndex index = model->indexOf(node);
         lista->setExpanded(index, !lista->isExpanded(index));
     }
+    clearSongDisplay();
+}
+
+void frmMain::clearSongDisplay()
+{
+    clearValueLabels();
     state.SelectedPath.clear();
     for (int b : {Edit, Delete, MarkRedownload, OpenInBrowser, VisitSite, SearchKaraoke})
         toolbarButton(b)->setEnabled(false);
     toolbarButton(MarkRedownload)->setChecked(false);
     ShowKaraokeEditionFrame(false);
     lyrics->clear();
+    lyrics->setPlaceholderText(NoSongHint);
+}
+
+void frmMain::showNothingSelected()
+{
+    LblSong->clear();
+    lblInfoTitles->clear();
+    clearSongDisplay();
+    leaveEditMode();
 }
 
 void frmMain::onSongClick(LibraryNode *node)
 {
     SelectSong(state, *node);
+    // An empty file shows as empty, not as the hint to pick a song.
+    lyrics->setPlaceholderText(QString());
     LblSong->setText(u" "_s + state.SelectedArtist + u" - "_s + state.SelectedSong);
     lblInfoTitles->setText(u"Artist:\nSong:\nKaraoke:\nWebsite:\nDownloaded from:\nFilter:"_s);
     ShowLyrics();

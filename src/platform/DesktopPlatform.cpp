@@ -24,6 +24,11 @@ QString DesktopPlatform::downloaderInstallFolder()
     return value ? prefix.toNativePath(*value) : QString();
 }
 
+QStringList DesktopPlatform::downloaderSearchPlaces()
+{
+    return {prefix.folder()};
+}
+
 QString DesktopPlatform::nativePath(const QString &downloaderPath)
 {
     return prefix.toNativePath(downloaderPath);

@@ -13,6 +13,7 @@ public:
     explicit DesktopPlatform(WinePrefix prefix = WinePrefix(WinePrefix::defaultFolder()));
 
     QString downloaderInstallFolder() override;
+    QStringList downloaderSearchPlaces() override;
     QString nativePath(const QString &downloaderPath) override;
     QString readSetting(const QString &application, const QString &section, const QString &key,
                         const QString &defaultValue) override;

@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 #include <optional>
@@ -22,6 +23,9 @@ public:
     // already turned into a native path with '/' separators. Empty when the
     // key, its value or the registry itself is missing.
     virtual QString downloaderInstallFolder() = 0;
+    // Where downloaderInstallFolder looks, for telling the user when it
+    // found nothing (e.g. the Wine prefix's folder).
+    virtual QStringList downloaderSearchPlaces() = 0;
     // A path written by the downloader (drive letter, backslashes) as a native
     // path. A trailing separator is kept.
     virtual QString nativePath(const QString &downloaderPath) = 0;

@@ -336,6 +336,17 @@ private Q_SLOTS:
         huge.FrmTop = 0;
         huge.SplitPos = 4000;
         QTest::newRow("larger than the screen") << huge << QRect(0, 0, 1280, 1024) << 4000.0;
+        // Values no screen could hold, as a hand-edited Vesk.ini may have them.
+        WindowSettings vast;
+        vast.FrmWidth = 1e30f;
+        vast.FrmHeight = 1e30f;
+        vast.FrmLeft = -1e30f;
+        vast.SplitPos = 1e30f;
+        QTest::newRow("1e30") << vast << QRect(0, 0, 1280, 1024) << 1280 * 15.0 / 3;
+        WindowSettings far = first;
+        far.FrmLeft = 1e30f;
+        far.FrmTop = -1e30f;
+        QTest::newRow("placed at 1e30") << far << QRect(67, 67, 800, 567) << 3500.0;
     }
 
     void windowPlacement()

@@ -36,9 +36,7 @@ private Q_SLOTS:
         w.lib.song(u"A"_s, u"Able - One.txt"_s).file(u"A/Able - One.kas"_s, "FaV1@@C ;t\r\n");
         w.open();
         showActive(w.form.get());
-        // The song picked in the tree, as the keyboard or the mouse would.
-        auto *tree = w.child<LibraryTreeView>(u"lista"_s);
-        tree->setCurrentIndex(w.form->libraryModel().indexOf(w.node(u"A/Able - One.txt"_s)));
+        w.click(u"A/Able - One.txt"_s);
         QVERIFY(w.enabled(frmMain::Edit));
         w.child<QLineEdit>(u"txtSearch"_s)->setFocus();
         QStringList visited;
@@ -66,8 +64,8 @@ private Q_SLOTS:
         showActive(w.form.get());
         auto *tree = w.child<LibraryTreeView>(u"lista"_s);
         auto *box = w.child<QLineEdit>(u"txtSearch"_s);
-        box->setText(u"bee"_s);
-        tree->setFocus();
+        w.typeSearch(u"bee"_s);
+        tree->setFocus(Qt::MouseFocusReason);
         QTest::keyClick(tree, Qt::Key_F, Qt::ControlModifier);
         QCOMPARE(QApplication::focusWidget(), box);
         QCOMPARE(box->selectedText(), u"bee"_s);
@@ -93,7 +91,7 @@ private Q_SLOTS:
         Window w;
         w.lib.song(u"A"_s, u"Able - One.txt"_s);
         w.open();
-        w.child<QLineEdit>(u"txtSearch"_s)->setText(u"able"_s);
+        w.typeSearch(u"able"_s);
         struct Pair
         {
             const char16_t *name;

@@ -97,6 +97,47 @@ private Q_SLOTS:
         QCOMPARE(w.platform.pendingEventRuns, 0);
     }
 
+    void anEmptyTreeSaysWhy_data()
+    {
+        QTest::addColumn<QString>("install");
+        QTest::addColumn<QString>("cache");
+        QTest::addColumn<QString>("notice");
+        QTest::newRow("no downloader") << QString() << QString()
+                                       << u"No Wordhive downloader found in /home/user/.wine"_s;
+        QTest::newRow("no lyrics folder") << u"/opt/Wordhive"_s << u"@/nowhere/"_s
+                                          << u"The Wordhive lyrics folder was not found: @/nowhere/"_s;
+        QTest::newRow("no lyrics yet") << u"/opt/Wordhive"_s << u"@/lyrics/"_s << u"No lyrics in @/lyrics/ yet."_s;
+    }
+
+    void anEmptyTreeSaysWhy()
+    {
+        QFETCH(QString, install);
+        QFETCH(QString, cache);
+        QFETCH(QString, notice);
+        Window w;
+        w.lib.folder(u"A"_s);
+        w.state.InstallPath = install;
+        w.state.CachePath = cache.replace(u'@', w.dir.path());
+        w.withoutLibrary = cache.isEmpty();
+        w.open();
+        QCOMPARE(w.tree()->notice(), notice.replace(u'@', w.dir.path()));
+        QCOMPARE(w.lyrics()->placeholderText(), u"Select a song to see its lyrics"_s);
+    }
+
+    void theLyricsBoxHintsUntilASongIsShown()
+    {
+        Window w;
+        w.lib.song(u"A"_s, u"Able - Empty.txt"_s, QByteArray());
+        w.open();
+        QCOMPARE(w.tree()->notice(), QString());
+        QCOMPARE(w.lyrics()->placeholderText(), u"Select a song to see its lyrics"_s);
+        // A song's empty file shows as empty, not as the hint.
+        w.click(u"A/Able - Empty.txt"_s);
+        QCOMPARE(w.lyrics()->placeholderText(), QString());
+        w.click(u"able"_s);
+        QCOMPARE(w.lyrics()->placeholderText(), u"Select a song to see its lyrics"_s);
+    }
+
     void songClickShowsTheSong_data()
     {
         QTest::addColumn<QByteArray>("content");
@@ -128,7 +169,7 @@ private Q_SLOTS:
         Window w;
         w.lib.song(u"K"_s, u"Kestrel Road - Night Bus.txt"_s, content, kas);
         w.open();
-        w.form->lista_NodeClick(w.node(u"K/Kestrel Road - Night Bus.txt"_s));
+        w.click(u"K/Kestrel Road - Night Bus.txt"_s);
 
         QCOMPARE(w.label(u"LblSong"_s), u" Kestrel Road - Night Bus"_s);
         QCOMPARE(w.label(u"lblInfoTitles"_s),
@@ -155,8 +196,8 @@ private Q_SLOTS:
         Window w;
         w.lib.song(u"A"_s, u"Able - Sourced.txt"_s, kWithSource).song(u"A"_s, u"Able - Plain.txt"_s, "la\r\n");
         w.open();
-        w.form->lista_NodeClick(w.node(u"A/Able - Sourced.txt"_s));
-        w.form->lista_NodeClick(w.node(u"A/Able - Plain.txt"_s));
+        w.click(u"A/Able - Sourced.txt"_s);
+        w.click(u"A/Able - Plain.txt"_s);
         QCOMPARE(w.state.PageUrl, u"http://www.verses.example/k/night.html"_s);
         QCOMPARE(w.state.SiteName, u"www.verses.example"_s);
         QVERIFY(!w.enabled(frmMain::OpenInBrowser));
@@ -169,7 +210,7 @@ private Q_SLOTS:
         w.lib.song(u"A"_s, u"Able - Gone.txt"_s, kWithSource);
         w.open();
         QVERIFY(QFile::remove(w.lib.cachePath() + u"A/Able - Gone.txt"_s));
-        w.form->lista_NodeClick(w.node(u"A/Able - Gone.txt"_s));
+        w.click(u"A/Able - Gone.txt"_s);
         QCOMPARE(w.platform.messages.size(), 1);
         QCOMPARE(w.platform.messages[0].text, u"File wasn't found"_s);
         QCOMPARE(w.platform.messages[0].title, u"Wordhive Stanzabox"_s);
@@ -186,8 +227,8 @@ private Q_SLOTS:
         Window w;
         w.lib.song(u"A"_s, u"Able - One.txt"_s, kWithSource).song(u"A"_s, u"Able - Two.txt"_s);
         w.open();
-        w.form->lista_NodeClick(w.node(u"A/Able - One.txt"_s));
-        w.form->lista_NodeClick(w.node(u"able"_s));
+        w.click(u"A/Able - One.txt"_s);
+        w.click(u"able"_s);
         QCOMPARE(w.label(u"LblSong"_s), u" Able"_s);
         QCOMPARE(w.label(u"lblInfoTitles"_s), u" 2 lyrics avaliable"_s);
         for (const QString &name : {u"lblArtist"_s, u"lblSong2"_s, u"lblKaraoke"_s, u"lblWebsite"_s,
@@ -210,13 +251,13 @@ private Q_SLOTS:
                            {u"Able - One"_s, u"able - one"_s, u"Able - One"_s, u"Other - Song"_s});
         w.open();
         QSignalSpy matched(w.form.get(), &frmMain::redownloadEntryMatched);
-        w.form->lista_NodeClick(w.node(u"A/Able - One.txt"_s));
+        w.click(u"A/Able - One.txt"_s);
         QVERIFY(w.form->toolbarButton(frmMain::MarkRedownload)->isChecked());
         QCOMPARE(matched.size(), 1);
         QCOMPARE(matched[0][0].toInt(), 2); // the last equal entry
 
         w.lists.setEntries(ListsModel::Which::Redownload, {u"ABLE - ONE"_s});
-        w.form->lista_NodeClick(w.node(u"A/Able - One.txt"_s));
+        w.click(u"A/Able - One.txt"_s);
         QVERIFY(!w.form->toolbarButton(frmMain::MarkRedownload)->isChecked());
     }
 
@@ -229,10 +270,9 @@ private Q_SLOTS:
             .song(u"B"_s, u"Bee - Other.txt"_s, "la\r\n")
             .song(u"T"_s, u"ABLE - Late.txt"_s, "la\r\n");
         w.open();
-        LibraryNode *able = w.node(u"able"_s);
         QFile::remove(w.lib.cachePath() + u"A/Able - Filtered.txt"_s);
         w.lib.song(u"A"_s, u"Able - Filtered.txt"_s, kFiltered);
-        w.form->lista_Expand(able);
+        w.clickArrow(u"able"_s);
         QCOMPARE(w.node(u"A/Able - Filtered.txt"_s)->Image, NodeImage::Song);
         QCOMPARE(w.node(u"A/Able - Plain.txt"_s)->Image, NodeImage::UnfilteredSong);
         QCOMPARE(w.node(u"A/Able - Timed.txt"_s)->Image, NodeImage::SongWithTimestamps);
@@ -242,7 +282,10 @@ private Q_SLOTS:
 
         // The second expansion reads nothing: a new unfiltered text is not seen.
         w.form->libraryTree().setImage(w.node(u"A/Able - Plain.txt"_s), NodeImage::Song);
-        w.form->lista_Expand(able);
+        w.clickArrow(u"able"_s); // closed
+        QVERIFY(!w.tree()->isExpanded(w.index(u"able"_s)));
+        w.clickArrow(u"able"_s);
+        QVERIFY(w.tree()->isExpanded(w.index(u"able"_s)));
         QCOMPARE(w.node(u"A/Able - Plain.txt"_s)->Image, NodeImage::Song);
     }
 
@@ -252,7 +295,7 @@ private Q_SLOTS:
         w.lib.song(u"A"_s, u"Able - Gone.txt"_s, "la\r\n").song(u"A"_s, u"Able - Plain.txt"_s, "la\r\n");
         w.open();
         QFile::remove(w.lib.cachePath() + u"A/Able - Gone.txt"_s);
-        w.form->lista_Expand(w.node(u"able"_s));
+        w.clickArrow(u"able"_s);
         QCOMPARE(w.node(u"A/Able - Gone.txt"_s)->Image, NodeImage::Song);
         QCOMPARE(w.node(u"A/Able - Plain.txt"_s)->Image, NodeImage::UnfilteredSong);
     }
@@ -262,16 +305,18 @@ private Q_SLOTS:
         Window w;
         w.lib.song(u"A"_s, u"Able - One.txt"_s).song(u"B"_s, u"Bee - X.txt"_s).song(u"T"_s, u"Able - Two.txt"_s);
         w.open();
-        LibraryTreeModel &model = w.form->libraryModel();
-        model.setCheckBoxesVisible(true);
+        w.press(frmMain::JoinLyrics);
         LibraryNode *able = w.node(u"able"_s);
-        QVERIFY(model.setData(model.indexOf(able), Qt::Checked, Qt::CheckStateRole));
+        w.tick(u"able"_s);
+        QVERIFY(able->Checked);
         QVERIFY(w.node(u"A/Able - One.txt"_s)->Checked);
         QVERIFY(w.node(u"T/Able - Two.txt"_s)->Checked);
         QVERIFY(!w.node(u"B/Bee - X.txt"_s)->Checked);
         // Checking a song leaves its artist as it is.
-        QVERIFY(model.setData(model.indexOf(able), Qt::Unchecked, Qt::CheckStateRole));
-        QVERIFY(model.setData(model.indexOf(w.node(u"A/Able - One.txt"_s)), Qt::Checked, Qt::CheckStateRole));
+        w.tick(u"able"_s);
+        QVERIFY(!w.node(u"A/Able - One.txt"_s)->Checked);
+        w.tick(u"A/Able - One.txt"_s);
+        QVERIFY(w.node(u"A/Able - One.txt"_s)->Checked);
         QVERIFY(!able->Checked);
     }
 
@@ -280,8 +325,6 @@ private Q_SLOTS:
         Window w;
         w.lib.song(u"A"_s, u"Able - One.txt"_s);
         w.open();
-        w.form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
         w.lib.song(u"Z"_s, u"Zed - New.txt"_s, "x", true);
         auto *tree = w.child<LibraryTreeView>(u"lista"_s);
         tree->setFocus();
@@ -350,8 +393,6 @@ private Q_SLOTS:
         Window w;
         w.lib.song(u"A"_s, u"Able - One.txt"_s);
         w.open();
-        w.form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
         auto *tree = w.child<LibraryTreeView>(u"lista"_s);
         const QModelIndex able = w.form->libraryModel().indexOf(w.node(u"able"_s));
         const QPoint center = tree->visualRect(able).center();
@@ -370,8 +411,6 @@ private Q_SLOTS:
         Window w;
         w.lib.song(u"A"_s, u"Able - One.txt"_s).song(u"B"_s, u"Bee - Two.txt"_s);
         w.open();
-        w.form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
         auto *tree = w.child<LibraryTreeView>(u"lista"_s);
         const QModelIndex able = w.form->libraryModel().indexOf(w.node(u"able"_s));
         const QModelIndex bee = w.form->libraryModel().indexOf(w.node(u"bee"_s));

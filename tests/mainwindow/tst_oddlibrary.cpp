@@ -78,13 +78,13 @@ private Q_SLOTS:
 
         // Every song opens, the huge one whole.
         for (const QString &key : songKeys(w.form->libraryTree())) {
-            w.form->lista_NodeClick(w.node(key));
+            w.click(key);
             QVERIFY2(w.platform.messages.isEmpty(), qPrintable(key));
         }
-        w.form->lista_NodeClick(w.node(u"H/Huge - Song.txt"_s));
+        w.click(u"H/Huge - Song.txt"_s);
         QVERIFY(w.child<QPlainTextEdit>(u"lyrics"_s)->document()->characterCount() > 10 * 1000 * 1000);
         QCOMPARE(w.label(u"lblWebsite"_s), u"www.huge.example"_s);
-        w.form->lista_NodeClick(w.node(u"C/Caf\u00e9 \u00d8rsted - \u00dcn\u00efcode Song.txt"_s));
+        w.click(u"C/Caf\u00e9 \u00d8rsted - \u00dcn\u00efcode Song.txt"_s);
         QCOMPARE(w.child<QPlainTextEdit>(u"lyrics"_s)->toPlainText(), u"Caf\u00e9\n"_s);
     }
 
@@ -105,16 +105,16 @@ private Q_SLOTS:
         Window w;
         buildOddLibrary(w.lib);
         w.open();
-        w.child<QLineEdit>(u"txtSearch"_s)->setText(search);
+        w.pasteSearch(search);
         QCOMPARE(int(w.form->libraryTree().roots().size()), 1);
         LibraryNode *found = w.form->libraryTree().roots().front();
         QCOMPARE(found->Text, artist);
         // Marked for redownload and deleted under its own name.
-        w.form->lista_NodeClick(found->Children.front());
-        w.form->toolbarButton(frmMain::MarkRedownload)->trigger();
+        w.click(found->Children.front()->Key);
+        w.press(frmMain::MarkRedownload);
         const QString entry = artist + u" - "_s + found->Children.front()->Text;
         QCOMPARE(w.lists.entries(ListsModel::Which::Redownload), QStringList{entry});
-        w.form->toolbarButton(frmMain::Delete)->trigger();
+        w.press(frmMain::Delete);
         QCOMPARE(w.lists.entries(ListsModel::Which::Deleted), QStringList{entry});
     }
 
@@ -124,7 +124,7 @@ private Q_SLOTS:
         buildOddLibrary(w.lib);
         w.open();
         for (LibraryNode *artist : std::vector<LibraryNode *>(w.form->libraryTree().roots()))
-            w.form->lista_Expand(artist);
+            w.clickArrow(artist->Key);
         QCOMPARE(w.node(u"H/Huge - Song.txt"_s)->Image, NodeImage::UnfilteredSong);
         QCOMPARE(w.node(u"E/Empty - Song.txt"_s)->Image, NodeImage::UnfilteredSong);
         QVERIFY(w.platform.messages.isEmpty());

@@ -136,17 +136,16 @@ private Q_SLOTS:
         Window w;
         addLibrary(w.lib);
         w.open();
-        auto *box = w.child<QLineEdit>(u"txtSearch"_s);
         LibraryTree &tree = w.form->libraryTree();
         // A song gone from the tree but still in the snapshot shows when the
         // tree is rebuilt, and only then.
         tree.remove(w.node(u"H/Harbour Lights - Dusk.txt"_s));
 
-        box->setText(u"h"_s);
+        w.typeSearch(u"h"_s);
         QVERIFY(!w.node(u"H/Harbour Lights - Dusk.txt"_s));
-        box->setText(u"ha"_s);
+        QTest::keyClick(w.search(), Qt::Key_A);
         QCOMPARE(shown(tree), u"Beatrix[Harbour*]|Crane[Paper Harbour*]|Harbour Lights*[Dawn]"_s);
-        box->setText(u"h"_s);
+        QTest::keyClick(w.search(), Qt::Key_Backspace);
         QVERIFY(w.node(u"H/Harbour Lights - Dusk.txt"_s));
         QCOMPARE(w.label(u"lblSearchResults"_s), u"{4 artists} {6 songs}"_s);
     }
@@ -156,12 +155,11 @@ private Q_SLOTS:
         Window w;
         addLibrary(w.lib);
         w.open();
-        auto *box = w.child<QLineEdit>(u"txtSearch"_s);
-        box->setText(u"tin"_s);
+        w.typeSearch(u"tin"_s);
         QCOMPARE(shown(w.form->libraryTree()), u"Crane[Tin*]"_s);
-        box->setText(u"moth"_s); // pasted over the whole text
+        w.pasteSearch(u"moth"_s); // over the whole text
         QCOMPARE(shown(w.form->libraryTree()), u"Moth*[Flame]"_s);
-        box->setText(u"dus"_s); // same length, other text
+        w.pasteSearch(u"dus"_s); // same length, other text
         QCOMPARE(shown(w.form->libraryTree()), u"Harbour Lights[Dusk*]"_s);
     }
 
@@ -178,21 +176,18 @@ private Q_SLOTS:
         Window w;
         addLibrary(w.lib);
         w.open();
-        w.form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
         const QString full = shown(w.form->libraryTree());
-        auto *box = w.child<QLineEdit>(u"txtSearch"_s);
         auto *results = w.child<QLabel>(u"lblSearchResults"_s);
         auto *tree = w.child<QWidget>(u"lista"_s);
         QVERIFY(results->isHidden());
         QCOMPARE(tree->y(), 97); // designed top, 1455 twips
 
-        box->setText(u"moth"_s);
+        w.typeSearch(u"moth"_s);
         QVERIFY(results->isVisible());
         QCOMPARE(tree->y(), 116); // 1740 twips
         QCOMPARE(tree->y() + tree->height(), w.form->height() - 7);
 
-        box->setText(text);
+        w.typeSearch(text);
         QCOMPARE(shown(w.form->libraryTree()), full);
         QVERIFY(results->isHidden());
         QCOMPARE(tree->y(), 100); // 1500 twips
@@ -204,11 +199,10 @@ private Q_SLOTS:
         Window w;
         addLibrary(w.lib);
         w.open();
-        auto *box = w.child<QLineEdit>(u"txtSearch"_s);
-        box->setText(u"  tin "_s);
+        w.typeSearch(u"  tin "_s);
         const QString padded = shown(w.form->libraryTree());
-        box->clear();
-        box->setText(u"tin"_s);
+        w.typeSearch(QString());
+        w.typeSearch(u"tin"_s);
         QCOMPARE(shown(w.form->libraryTree()), padded);
         QCOMPARE(padded, u"Crane[Tin*]"_s);
     }
@@ -218,17 +212,16 @@ private Q_SLOTS:
         Window w;
         addLibrary(w.lib);
         w.open();
-        auto *box = w.child<QLineEdit>(u"txtSearch"_s);
-        box->setText(u"harbour"_s);
+        w.typeSearch(u"harbour"_s);
         w.lib.song(u"Z"_s, u"Zed - Harbour Song.txt"_s).song(u"Z"_s, u"Zed - Other.txt"_s);
-        w.form->lista_KeyUp(Qt::Key_F5);
-        QCOMPARE(box->text(), u"harbour"_s);
+        w.treeKey(Qt::Key_F5);
+        QCOMPARE(w.search()->text(), u"harbour"_s);
         QCOMPARE(shown(w.form->libraryTree()),
                  u"Beatrix[Harbour*]|Crane[Paper Harbour*]|Harbour Lights*[Dawn,Dusk]|Zed[Harbour Song*]"_s);
         QCOMPARE(w.label(u"lblSearchResults"_s), u"{4 artists} {5 songs}"_s);
         QCOMPARE(int(w.state.TreeSnapshot.size()), 15);
         // Clearing the box brings the new library back, not the old one.
-        box->clear();
+        w.typeSearch(QString());
         QVERIFY(w.node(u"Z/Zed - Other.txt"_s));
     }
 
@@ -237,18 +230,14 @@ private Q_SLOTS:
         Window w;
         addLibrary(w.lib);
         w.open();
-        w.form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
-        auto *view = w.child<LibraryTreeView>(u"lista"_s);
+        auto *view = w.tree();
         LibraryTreeModel &model = w.form->libraryModel();
-        view->expand(model.indexOf(w.node(u"beatrix"_s)));
-        view->expand(model.indexOf(w.node(u"crane"_s)));
-        w.form->lista_NodeClick(w.node(u"B/Beatrix - Harbour.txt"_s));
-        view->setCurrentSilently(model.indexOf(w.node(u"B/Beatrix - Harbour.txt"_s)));
+        w.clickArrow(u"beatrix"_s);
+        w.clickArrow(u"crane"_s);
+        w.click(u"B/Beatrix - Harbour.txt"_s);
 
-        auto *box = w.child<QLineEdit>(u"txtSearch"_s);
-        box->setText(u"ha"_s);
-        box->setText(u"har"_s);
+        w.typeSearch(u"ha"_s);
+        QTest::keyClick(w.search(), Qt::Key_R);
         QVERIFY(view->isExpanded(model.indexOf(w.node(u"beatrix"_s))));
         QVERIFY(view->isExpanded(model.indexOf(w.node(u"crane"_s))));
         QVERIFY(!view->isExpanded(model.indexOf(w.node(u"harbour lights"_s))));
@@ -256,7 +245,8 @@ private Q_SLOTS:
 
         // Widening rebuilds the tree: nothing open, nothing selected; the
         // song on display stays on display.
-        box->setText(u"h"_s);
+        QTest::keyClick(w.search(), Qt::Key_Backspace);
+        QTest::keyClick(w.search(), Qt::Key_Backspace);
         QVERIFY(!view->isExpanded(model.indexOf(w.node(u"beatrix"_s))));
         QVERIFY(!view->currentIndex().isValid());
         QCOMPARE(w.label(u"lblSong2"_s), u"Harbour"_s);

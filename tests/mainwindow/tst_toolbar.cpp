@@ -23,11 +23,6 @@ using Which = ListsModel::Which;
 
 const QByteArray kSong = "First line\r\n\r\n* Downloaded from: http://www.verses.example/a.html\r\n";
 
-// Presses a toolbar button as a click would: check-style buttons toggle first.
-void press(Window &w, int position)
-{
-    w.form->toolbarButton(position)->trigger();
-}
 
 } // namespace
 
@@ -42,16 +37,16 @@ private Q_SLOTS:
         w.lib.song(u"A"_s, u"Able - One.txt"_s, kSong);
         w.open();
         const QString path = w.lib.cachePath() + u"A/Able - One.txt"_s;
-        w.form->lista_NodeClick(w.node(u"A/Able - One.txt"_s));
+        w.click(u"A/Able - One.txt"_s);
         auto *box = w.child<QPlainTextEdit>(u"lyrics"_s);
         QVERIFY(box->isReadOnly());
 
-        press(w, frmMain::Edit);
+        w.press(frmMain::Edit);
         QVERIFY(!box->isReadOnly());
         QCOMPARE(w.form->toolbarButton(frmMain::Edit)->icon().cacheKey(),
                  ImageList::icon(8).cacheKey());
-        box->setPlainText(u"New words\nsecond \u00e9t\u00e9 line"_s);
-        press(w, frmMain::Edit);
+        w.typeLyrics(u"New words\nsecond \u00e9t\u00e9 line"_s);
+        w.press(frmMain::Edit);
         QVERIFY(box->isReadOnly());
         QCOMPARE(LibraryBuilder::bytes(path), QByteArray("New words\r\nsecond \xe9t\xe9 line\r\n"));
         QVERIFY(w.platform.messages.isEmpty());
@@ -72,9 +67,9 @@ private Q_SLOTS:
         Window w;
         w.lib.song(u"A"_s, u"Able - All.txt"_s, content);
         w.open();
-        w.form->lista_NodeClick(w.node(u"A/Able - All.txt"_s));
-        press(w, frmMain::Edit);
-        press(w, frmMain::Edit);
+        w.click(u"A/Able - All.txt"_s);
+        w.press(frmMain::Edit);
+        w.press(frmMain::Edit);
         QCOMPARE(LibraryBuilder::bytes(w.lib.cachePath() + u"A/Able - All.txt"_s), content + "\r\n");
     }
 
@@ -83,10 +78,10 @@ private Q_SLOTS:
         Window w;
         w.lib.song(u"A"_s, u"Able - One.txt"_s, kSong).song(u"A"_s, u"Able - Two.txt"_s);
         w.open();
-        w.form->lista_NodeClick(w.node(u"A/Able - One.txt"_s));
-        press(w, frmMain::Edit);
-        w.child<QPlainTextEdit>(u"lyrics"_s)->setPlainText(u"changed"_s);
-        w.form->lista_NodeClick(w.node(u"A/Able - Two.txt"_s));
+        w.click(u"A/Able - One.txt"_s);
+        w.press(frmMain::Edit);
+        w.typeLyrics(u"changed"_s);
+        w.click(u"A/Able - Two.txt"_s);
         QCOMPARE(LibraryBuilder::bytes(w.lib.cachePath() + u"A/Able - One.txt"_s), kSong);
         QVERIFY(!w.form->toolbarButton(frmMain::Edit)->isChecked());
         QVERIFY(w.child<QPlainTextEdit>(u"lyrics"_s)->isReadOnly());
@@ -97,11 +92,11 @@ private Q_SLOTS:
         Window w;
         w.lib.song(u"A"_s, u"Able - One.txt"_s, kSong);
         w.open();
-        w.form->lista_NodeClick(w.node(u"A/Able - One.txt"_s));
-        press(w, frmMain::Edit);
+        w.click(u"A/Able - One.txt"_s);
+        w.press(frmMain::Edit);
         auto *box = w.child<QPlainTextEdit>(u"lyrics"_s);
-        box->setPlainText(u"\u0141\u00f3d\u017a \u2603"_s);
-        press(w, frmMain::Edit);
+        w.typeLyrics(u"\u0141\u00f3d\u017a \u2603"_s);
+        w.press(frmMain::Edit);
         QCOMPARE(w.platform.messages.size(), 1);
         QVERIFY(w.platform.messages[0].text.startsWith(u"Couldn't save the lyrics file"_s));
         QVERIFY(w.platform.messages[0].text.contains(u"\u0141"_s));
@@ -126,9 +121,9 @@ private Q_SLOTS:
         Window w;
         w.lib.song(u"A"_s, u"Able - One.txt"_s, kSong).song(u"A"_s, u"Able - Two.txt"_s);
         w.open();
-        w.form->lista_NodeClick(w.node(u"A/Able - One.txt"_s));
+        w.click(u"A/Able - One.txt"_s);
         QVERIFY(QFile::remove(w.lib.cachePath() + u"A/Able - One.txt"_s));
-        press(w, button);
+        w.press(button);
         QCOMPARE(w.platform.beeps, 1);
         QVERIFY(!w.form->toolbarButton(frmMain::Edit)->isChecked());
         QVERIFY(w.platform.messages.isEmpty());
@@ -144,11 +139,11 @@ private Q_SLOTS:
         w.lib.song(u"A"_s, u"Able - One.txt"_s, kSong);
         w.open();
         const QString path = w.lib.cachePath() + u"A/Able - One.txt"_s;
-        w.form->lista_NodeClick(w.node(u"A/Able - One.txt"_s));
-        press(w, frmMain::Edit);
+        w.click(u"A/Able - One.txt"_s);
+        w.press(frmMain::Edit);
         QVERIFY(QFile::remove(path)); // something else took it meanwhile
-        w.child<QPlainTextEdit>(u"lyrics"_s)->setPlainText(u"Typed while it was gone"_s);
-        press(w, frmMain::Edit);
+        w.typeLyrics(u"Typed while it was gone"_s);
+        w.press(frmMain::Edit);
         QCOMPARE(w.platform.beeps, 0);
         QCOMPARE(LibraryBuilder::bytes(path), QByteArray("Typed while it was gone\r\n"));
         QVERIFY(w.child<QPlainTextEdit>(u"lyrics"_s)->isReadOnly());
@@ -161,8 +156,8 @@ private Q_SLOTS:
             .song(u"B"_s, u"Bee - Three.txt"_s);
         w.open();
         const QString path = w.lib.cachePath() + u"A/Able - One.txt"_s;
-        w.form->lista_NodeClick(w.node(u"A/Able - One.txt"_s));
-        press(w, frmMain::Delete);
+        w.click(u"A/Able - One.txt"_s);
+        w.press(frmMain::Delete);
 
         QVERIFY(!QFile::exists(path));
         QVERIFY(QFile::exists(w.lib.cachePath() + u"A/Able - One.kas"_s)); // timestamps stay
@@ -184,17 +179,17 @@ private Q_SLOTS:
         Window w;
         w.lib.song(u"A"_s, u"Able - One.txt"_s).song(u"B"_s, u"Bee - Two.txt"_s).song(u"B"_s, u"Bee - Three.txt"_s);
         w.open();
-        w.form->lista_NodeClick(w.node(u"A/Able - One.txt"_s));
-        press(w, frmMain::Delete);
+        w.click(u"A/Able - One.txt"_s);
+        w.press(frmMain::Delete);
         QVERIFY(!w.node(u"able"_s));
         // The node now at the artist's place is the next artist.
         QCOMPARE(w.label(u"LblSong"_s), u" Bee"_s);
 
         // The last artist of the tree: nothing is left to click.
-        w.form->lista_NodeClick(w.node(u"B/Bee - Two.txt"_s));
-        press(w, frmMain::Delete);
-        w.form->lista_NodeClick(w.node(u"B/Bee - Three.txt"_s));
-        press(w, frmMain::Delete);
+        w.click(u"B/Bee - Two.txt"_s);
+        w.press(frmMain::Delete);
+        w.click(u"B/Bee - Three.txt"_s);
+        w.press(frmMain::Delete);
         QCOMPARE(w.form->libraryTree().count(), 0);
         QCOMPARE(w.label(u"lblCount"_s), u"0 lyrics\n0 timestamps"_s);
         QVERIFY(!w.enabled(frmMain::Delete));
@@ -209,17 +204,96 @@ private Q_SLOTS:
         Window w;
         w.lib.song(u"A"_s, u"Able - One.txt"_s).song(u"A"_s, u"Able - Two.txt"_s).song(u"B"_s, u"Bee - Solo.txt"_s);
         w.open();
-        auto *box = w.child<QLineEdit>(u"txtSearch"_s);
-        box->setText(u"o"_s);
-        w.form->lista_NodeClick(w.node(u"B/Bee - Solo.txt"_s));
-        press(w, frmMain::Delete);
-        w.form->lista_NodeClick(w.node(u"A/Able - Two.txt"_s));
-        press(w, frmMain::Delete);
-        box->clear();
+        w.typeSearch(u"o"_s);
+        w.click(u"B/Bee - Solo.txt"_s);
+        w.press(frmMain::Delete);
+        w.click(u"A/Able - Two.txt"_s);
+        w.press(frmMain::Delete);
+        w.typeSearch(QString());
         QVERIFY(!w.node(u"bee"_s));
         QVERIFY(!w.node(u"A/Able - Two.txt"_s));
         QVERIFY(w.node(u"A/Able - One.txt"_s));
         QCOMPARE(int(w.state.TreeSnapshot.size()), 2);
+    }
+
+    void deleteRecordsTheClickedSong_data()
+    {
+        QTest::addColumn<QString>("clicked");
+        QTest::addColumn<QString>("other");
+        QTest::newRow("the second song") << u"Quiet Hours"_s << u"Glass Harbor"_s;
+        QTest::newRow("the first song") << u"Glass Harbor"_s << u"Quiet Hours"_s;
+    }
+
+    void deleteRecordsTheClickedSong()
+    {
+        // The view moves its current row to a neighbour when the row goes;
+        // that must not turn into a click on the neighbour before the entry
+        // is made.
+        QFETCH(QString, clicked);
+        QFETCH(QString, other);
+        Window w;
+        w.lib.song(u"A"_s, u"Aurora Vale - Glass Harbor.txt"_s).song(u"A"_s, u"Aurora Vale - Quiet Hours.txt"_s)
+            .song(u"B"_s, u"Birch - Tide.txt"_s);
+        w.open();
+        w.click(u"A/Aurora Vale - "_s + clicked + u".txt"_s);
+        QCOMPARE(w.current(), w.node(u"A/Aurora Vale - "_s + clicked + u".txt"_s));
+        w.press(frmMain::Delete);
+
+        QCOMPARE(w.lists.entries(Which::Deleted), QStringList{u"Aurora Vale - "_s + clicked});
+        QVERIFY(!QFile::exists(w.lib.cachePath() + u"A/Aurora Vale - "_s + clicked + u".txt"_s));
+        QVERIFY(QFile::exists(w.lib.cachePath() + u"A/Aurora Vale - "_s + other + u".txt"_s));
+        QVERIFY(w.node(u"A/Aurora Vale - "_s + other + u".txt"_s));
+        // The artist is what is selected and shown now.
+        QCOMPARE(w.current(), w.node(u"aurora vale"_s));
+        QCOMPARE(w.label(u"LblSong"_s), u" Aurora Vale"_s);
+        QCOMPARE(w.label(u"lblInfoTitles"_s), u" 1 lyrics avaliable"_s);
+        QVERIFY(w.state.SelectedPath.isEmpty());
+
+        // Deleting the other one too records that one, and takes the artist.
+        w.click(u"A/Aurora Vale - "_s + other + u".txt"_s);
+        w.press(frmMain::Delete);
+        QCOMPARE(w.lists.entries(Which::Deleted),
+                 QStringList({u"Aurora Vale - "_s + other, u"Aurora Vale - "_s + clicked}));
+        QCOMPARE(w.current(), w.node(u"birch"_s));
+    }
+
+    void deletingTheLastNodeLeavesNothingShown()
+    {
+        // Nothing takes the place of the last artist of the tree: the panel
+        // must not go on showing the deleted song with its commands on.
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s, kSong).song(u"Z"_s, u"Zed - Last.txt"_s, kSong);
+        w.open();
+        w.click(u"Z/Zed - Last.txt"_s);
+        QVERIFY(w.enabled(frmMain::OpenInBrowser));
+        w.press(frmMain::Delete);
+        QVERIFY(!w.node(u"zed"_s));
+        QVERIFY(!w.tree()->currentIndex().isValid());
+        QCOMPARE(w.label(u"LblSong"_s), QString());
+        QCOMPARE(w.label(u"lblArtist"_s), QString());
+        QCOMPARE(w.lyrics()->toPlainText(), QString());
+        QCOMPARE(w.lyrics()->placeholderText(), u"Select a song to see its lyrics"_s);
+        for (int b : {frmMain::Edit, frmMain::Delete, frmMain::MarkRedownload, frmMain::OpenInBrowser,
+                      frmMain::VisitSite, frmMain::SearchKaraoke})
+            QVERIFY2(!w.enabled(b), qPrintable(QString::number(b)));
+        QCOMPARE(w.lists.entries(Which::Deleted), QStringList{u"Zed - Last"_s});
+    }
+
+    void deleteDuringASearchRecountsTheResults()
+    {
+        Window w;
+        w.lib.song(u"A"_s, u"Able - Harbor.txt"_s).song(u"A"_s, u"Able - Dawn.txt"_s)
+            .song(u"H"_s, u"Hale - Harbor Lights.txt"_s).song(u"H"_s, u"Hale - Harbor Night.txt"_s);
+        w.open();
+        w.typeSearch(u"harbor"_s);
+        QCOMPARE(w.label(u"lblSearchResults"_s), u"{2 artists} {3 songs}"_s);
+        w.click(u"H/Hale - Harbor Night.txt"_s);
+        w.press(frmMain::Delete);
+        QCOMPARE(w.label(u"lblSearchResults"_s), u"{2 artists} {2 songs}"_s);
+        w.click(u"A/Able - Harbor.txt"_s);
+        w.press(frmMain::Delete);
+        QCOMPARE(w.label(u"lblSearchResults"_s), u"{1 artist} {1 song}"_s);
+        QCOMPARE(w.lists.entries(Which::Deleted), QStringList({u"Able - Harbor"_s, u"Hale - Harbor Night"_s}));
     }
 
     void deletingAfterTheTreeWasFiltered()
@@ -228,9 +302,9 @@ private Q_SLOTS:
         Window w;
         w.lib.song(u"A"_s, u"Able - One.txt"_s).song(u"B"_s, u"Bee - Two.txt"_s).song(u"C"_s, u"Cee - Three.txt"_s);
         w.open();
-        w.form->lista_NodeClick(w.node(u"C/Cee - Three.txt"_s));
-        w.child<QLineEdit>(u"txtSearch"_s)->setText(u"e"_s);
-        press(w, frmMain::Delete);
+        w.click(u"C/Cee - Three.txt"_s);
+        w.typeSearch(u"e"_s);
+        w.press(frmMain::Delete);
         QVERIFY(!w.node(u"C/Cee - Three.txt"_s));
         QVERIFY(w.node(u"A/Able - One.txt"_s));
         QVERIFY(w.node(u"B/Bee - Two.txt"_s));
@@ -242,20 +316,20 @@ private Q_SLOTS:
         w.lib.song(u"A"_s, u"Able - One.txt"_s);
         w.lists.setEntries(Which::Redownload, {u"Other - Song"_s});
         w.open();
-        w.form->lista_NodeClick(w.node(u"A/Able - One.txt"_s));
-        press(w, frmMain::MarkRedownload);
+        w.click(u"A/Able - One.txt"_s);
+        w.press(frmMain::MarkRedownload);
         QCOMPARE(w.lists.entries(Which::Redownload), QStringList({u"Able - One"_s, u"Other - Song"_s}));
-        press(w, frmMain::MarkRedownload);
+        w.press(frmMain::MarkRedownload);
         QCOMPARE(w.lists.entries(Which::Redownload), QStringList{u"Other - Song"_s});
 
         w.lists.setEntries(Which::Redownload, {u"Able - One"_s, u"Able - One"_s, u"Other - Song"_s});
-        w.form->lista_NodeClick(w.node(u"A/Able - One.txt"_s));
+        w.click(u"A/Able - One.txt"_s);
         QVERIFY(w.form->toolbarButton(frmMain::MarkRedownload)->isChecked());
-        press(w, frmMain::MarkRedownload);
+        w.press(frmMain::MarkRedownload);
         QCOMPARE(w.lists.entries(Which::Redownload), QStringList{u"Other - Song"_s});
 
         // The lists window's release reaches the button.
-        press(w, frmMain::MarkRedownload);
+        w.press(frmMain::MarkRedownload);
         w.form->releaseMarkRedownload();
         QVERIFY(!w.form->toolbarButton(frmMain::MarkRedownload)->isChecked());
     }
@@ -267,15 +341,15 @@ private Q_SLOTS:
         w.open();
         w.state.RedownloadListActive = true;
         QSignalSpy requested(w.form.get(), &frmMain::listsWindowRequested);
-        press(w, frmMain::Lists);
+        w.press(frmMain::Lists);
         QCOMPARE(requested.size(), 1);
         QVERIFY(w.state.RedownloadListActive);
-        w.form->findChild<QAction *>(u"DI"_s)->trigger();
+        w.chooseListsMenu(u"DI"_s);
         QCOMPARE(requested.size(), 2);
         QVERIFY(!w.state.RedownloadListActive);
-        press(w, frmMain::Lists);
+        w.press(frmMain::Lists);
         QVERIFY(!w.state.RedownloadListActive); // the deleted list again
-        w.form->findChild<QAction *>(u"MR"_s)->trigger();
+        w.chooseListsMenu(u"MR"_s);
         QVERIFY(w.state.RedownloadListActive);
     }
 
@@ -285,11 +359,11 @@ private Q_SLOTS:
         w.lib.song(u"R"_s, u"The Red Band - Blue Sky.txt"_s, kSong)
             .song(u"R"_s, u"The Red Band - Trap.txt"_s, "* Downloaded from: javascript:alert(1)\r\n");
         w.open();
-        w.form->lista_NodeClick(w.node(u"R/The Red Band - Blue Sky.txt"_s));
-        press(w, frmMain::OpenInBrowser);
-        press(w, frmMain::VisitSite);
-        press(w, frmMain::SearchKaraoke);
-        press(w, frmMain::Help);
+        w.click(u"R/The Red Band - Blue Sky.txt"_s);
+        w.press(frmMain::OpenInBrowser);
+        w.press(frmMain::VisitSite);
+        w.press(frmMain::SearchKaraoke);
+        w.press(frmMain::Help);
         QCOMPARE(w.platform.opened.size(), 4);
         QCOMPARE(w.platform.opened[0], QUrl(u"http://www.verses.example/a.html"_s));
         QCOMPARE(w.platform.opened[1], QUrl(u"http://www.verses.example"_s));
@@ -299,9 +373,9 @@ private Q_SLOTS:
         QVERIFY(w.platform.messages.isEmpty());
 
         // A source line that is not a web address never reaches the desktop.
-        w.form->lista_NodeClick(w.node(u"R/The Red Band - Trap.txt"_s));
-        press(w, frmMain::OpenInBrowser);
-        press(w, frmMain::VisitSite);
+        w.click(u"R/The Red Band - Trap.txt"_s);
+        w.press(frmMain::OpenInBrowser);
+        w.press(frmMain::VisitSite);
         QCOMPARE(w.platform.opened.size(), 4);
         QCOMPARE(w.platform.messages.size(), 2);
         QCOMPARE(w.platform.messages[0].text, u"Error opening in browser"_s);
@@ -319,7 +393,7 @@ private Q_SLOTS:
         w.open();
         LibraryTreeModel &model = w.form->libraryModel();
 
-        press(w, frmMain::JoinLyrics);
+        w.press(frmMain::JoinLyrics);
         QVERIFY(model.checkBoxesVisible());
         QCOMPARE(w.form->toolbarButton(frmMain::JoinLyrics)->text(), u"Joining..."_s);
         QCOMPARE(w.platform.messages.size(), 1);
@@ -329,11 +403,14 @@ private Q_SLOTS:
         QCOMPARE(w.platform.messages[0].icon, MessageIcon::Information);
 
         // Ticked: Bee's song first, then the artist Able (all its songs).
-        model.setData(model.indexOf(w.node(u"B/Bee - Three.txt"_s)), Qt::Checked, Qt::CheckStateRole);
-        model.setData(model.indexOf(w.node(u"able"_s)), Qt::Checked, Qt::CheckStateRole);
-        model.setData(model.indexOf(w.node(u"A/Able - Two.txt"_s)), Qt::Unchecked, Qt::CheckStateRole);
+        w.tick(u"B/Bee - Three.txt"_s);
+        w.tick(u"able"_s);
+        w.tick(u"A/Able - Two.txt"_s);
+        QVERIFY(w.node(u"B/Bee - Three.txt"_s)->Checked);
+        QVERIFY(w.node(u"T/Able - Late.txt"_s)->Checked);
+        QVERIFY(!w.node(u"A/Able - Two.txt"_s)->Checked);
         w.platform.answers = {MessageAnswer::Yes};
-        press(w, frmMain::JoinLyrics);
+        w.press(frmMain::JoinLyrics);
 
         QVERIFY(!model.checkBoxesVisible());
         QCOMPARE(w.form->toolbarButton(frmMain::JoinLyrics)->text(), u"Join lyrics"_s);
@@ -360,8 +437,8 @@ private Q_SLOTS:
         w.lib.song(u"A"_s, u"Able - One.txt"_s);
         w.state.InstallPath = w.dir.path();
         w.open();
-        press(w, frmMain::JoinLyrics);
-        press(w, frmMain::JoinLyrics);
+        w.press(frmMain::JoinLyrics);
+        w.press(frmMain::JoinLyrics);
         QCOMPARE(w.platform.messages.size(), 1); // the instructions only
         QCOMPARE(QDir(w.dir.path()).entryList(QDir::Files), QStringList());
     }
@@ -372,11 +449,10 @@ private Q_SLOTS:
         w.lib.song(u"A"_s, u"Able - One.txt"_s, "One").song(u"A"_s, u"Able - Two.txt"_s, "Two");
         w.state.InstallPath = w.dir.path() + u"/"_s;
         w.open();
-        press(w, frmMain::JoinLyrics);
-        w.form->libraryModel().setData(w.form->libraryModel().indexOf(w.node(u"able"_s)), Qt::Checked,
-                                       Qt::CheckStateRole);
+        w.press(frmMain::JoinLyrics);
+        w.tick(u"able"_s);
         QFile::remove(w.lib.cachePath() + u"A/Able - One.txt"_s);
-        press(w, frmMain::JoinLyrics);
+        w.press(frmMain::JoinLyrics);
         QCOMPARE(w.platform.messages.size(), 3);
         QCOMPARE(w.platform.messages[1].text, u"One or more files couldn't be found"_s);
         QCOMPARE(w.platform.messages[1].icon, MessageIcon::Stop);
@@ -391,10 +467,9 @@ private Q_SLOTS:
         Window w;
         w.lib.song(u"A"_s, u"Able - One.txt"_s, "One");
         w.open();
-        press(w, frmMain::JoinLyrics);
-        w.form->libraryModel().setData(w.form->libraryModel().indexOf(w.node(u"A/Able - One.txt"_s)),
-                                       Qt::Checked, Qt::CheckStateRole);
-        press(w, frmMain::JoinLyrics);
+        w.press(frmMain::JoinLyrics);
+        w.tick(u"A/Able - One.txt"_s);
+        w.press(frmMain::JoinLyrics);
         QCOMPARE(w.platform.messages.last().text, u"Could not create/overwrite file"_s);
     }
 };

@@ -23,6 +23,11 @@ QString FakePlatform::downloaderInstallFolder()
     return installFolder;
 }
 
+QStringList FakePlatform::downloaderSearchPlaces()
+{
+    return searchPlaces;
+}
+
 QString FakePlatform::nativePath(const QString &downloaderPath)
 {
     QString path = downloaderPath;

@@ -23,6 +23,7 @@ public:
 
     // What the fake answers.
     QString installFolder;
+    QStringList searchPlaces{QStringLiteral("/home/user/.wine")};
     QString folder;               // programFolder()
     QString name = QStringLiteral("Stanzabox");
     QString dataFolder;           // userDataFolder()
@@ -43,6 +44,7 @@ public:
     std::function<void(const QString &)> onEvent;
 
     QString downloaderInstallFolder() override;
+    QStringList downloaderSearchPlaces() override;
     QString nativePath(const QString &downloaderPath) override;
     QString readSetting(const QString &application, const QString &section, const QString &key,
                         const QString &defaultValue) override;
