@@ -153,11 +153,11 @@ private Q_SLOTS:
         ReadOnly readOnly(folderReadOnly ? w.lib.cachePath() + u"A"_s : path);
         QVERIFY(readOnly.made);
         w.open();
-        w.form->lista_NodeClick(w.node(u"A/Able - One.txt"_s));
-        w.form->toolbarButton(frmMain::Edit)->trigger();
-        auto *box = w.child<QPlainTextEdit>(u"lyrics"_s);
-        box->setPlainText(u"New words the user typed"_s);
-        w.form->toolbarButton(frmMain::Edit)->trigger();
+        w.click(u"A/Able - One.txt"_s);
+        w.press(frmMain::Edit);
+        auto *box = w.lyrics();
+        w.typeLyrics(u"New words the user typed"_s);
+        w.press(frmMain::Edit);
 
         QCOMPARE(w.platform.messages.size(), 1);
         QCOMPARE(w.platform.messages[0].text, u"Couldn't save the lyrics file"_s);
@@ -179,8 +179,8 @@ private Q_SLOTS:
         ReadOnly readOnly(w.lib.cachePath() + u"A"_s);
         QVERIFY(readOnly.made);
         w.open();
-        w.form->lista_NodeClick(w.node(u"A/Able - One.txt"_s));
-        w.form->toolbarButton(frmMain::Delete)->trigger();
+        w.click(u"A/Able - One.txt"_s);
+        w.press(frmMain::Delete);
 
         QCOMPARE(w.platform.messages.size(), 1);
         QCOMPARE(w.platform.messages[0].text, u"Couldn't delete file. File was not found"_s);
@@ -223,10 +223,9 @@ private Q_SLOTS:
         ReadOnly readOnly(w.state.InstallPath);
         QVERIFY(readOnly.made);
         w.open();
-        w.form->toolbarButton(frmMain::JoinLyrics)->trigger();
-        w.form->libraryModel().setData(w.form->libraryModel().indexOf(w.node(u"able"_s)), Qt::Checked,
-                                       Qt::CheckStateRole);
-        w.form->toolbarButton(frmMain::JoinLyrics)->trigger();
+        w.press(frmMain::JoinLyrics);
+        w.tick(u"able"_s);
+        w.press(frmMain::JoinLyrics);
         QCOMPARE(w.platform.messages.last().text, u"Could not create/overwrite file"_s);
         QCOMPARE(w.platform.messages.last().icon, MessageIcon::Stop);
         QCOMPARE(QDir(w.state.InstallPath).entryList(QDir::Files), QStringList());
@@ -242,8 +241,8 @@ private Q_SLOTS:
         ReadOnly readOnly(path);
         QVERIFY(readOnly.made);
         w.open();
-        w.form->lista_NodeClick(w.node(u"A/Able - One.txt"_s));
-        w.form->toolbarButton(frmMain::Delete)->trigger();
+        w.click(u"A/Able - One.txt"_s);
+        w.press(frmMain::Delete);
         QVERIFY(w.platform.messages.isEmpty());
         QVERIFY(!QFile::exists(path));
         QCOMPARE(LibraryBuilder::bytes(dataHome.filePath(u"Trash/files/Able - One.txt"_s)), kSong);
@@ -258,9 +257,9 @@ private Q_SLOTS:
         ReadOnly readOnly(w.lib.cachePath() + u"A"_s);
         QVERIFY(readOnly.made);
         w.open();
-        w.form->lista_NodeClick(w.node(u"A/Able - One.txt"_s));
+        w.click(u"A/Able - One.txt"_s);
         w.form->karaokeEdition().row(0)->setText(u"X"_s);
-        w.child<QPushButton>(u"cmdSave"_s)->click();
+        QTest::mouseClick(w.child<QPushButton>(u"cmdSave"_s), Qt::LeftButton);
         QCOMPARE(w.platform.messages.size(), 1);
         QCOMPARE(w.platform.messages[0].text, u"Karaoke timestamps could not be saved"_s);
         QCOMPARE(w.form->karaokeEdition().row(0)->Text(), u"X"_s);
