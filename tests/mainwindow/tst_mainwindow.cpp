@@ -325,10 +325,16 @@ private Q_SLOTS:
         Window w;
         w.lib.song(u"A"_s, u"Able - One.txt"_s);
         w.open();
+        w.click(u"A/Able - One.txt"_s);
         w.lib.song(u"Z"_s, u"Zed - New.txt"_s, "x", true);
-        auto *tree = w.child<LibraryTreeView>(u"lista"_s);
-        tree->setFocus();
-        QTest::keyClick(tree, Qt::Key_F5);
+        auto *tree = w.tree();
+        w.treeKey(Qt::Key_F5);
+        // The new tree selects nothing, and nothing it does counts as a click:
+        // the song on display stays, with its commands.
+        QVERIFY(!tree->currentIndex().isValid());
+        QCOMPARE(w.label(u"LblSong"_s), u" Able - One"_s);
+        QVERIFY(w.enabled(frmMain::Delete));
+        QCOMPARE(w.state.SelectedPath, w.lib.cachePath() + u"A/Able - One.txt"_s);
         QCOMPARE(w.form->libraryTree().count(), 4);
         QCOMPARE(w.label(u"lblCount"_s), u"2 lyrics\n1 timestamps"_s);
         QCOMPARE(int(w.state.TreeSnapshot.size()), 4);
