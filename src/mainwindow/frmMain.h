@@ -34,6 +34,7 @@ class clsKaraokeEdition;
 class frmMain : public QWidget
 {
     Q_OBJECT
+    Q_CLASSINFO("accessibleRole", "window")
 
 public:
     // Toolbar buttons by position.
