@@ -1,5 +1,6 @@
 #include "lists/frmlists.h"
 
+#include "app/Accessibility.h"
 #include "app/AppState.h"
 #include "lists/ListsModel.h"
 
@@ -30,6 +31,7 @@ frmlists::frmlists(AppState &state, ListsModel &lists, QWidget *parent)
                           | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       state(state), lists(lists)
 {
+    Accessibility::install();
     setObjectName(u"frmlists"_s);
     setWindowTitle(u"Lists"_s);
     setFixedSize(248, 312);

@@ -17,6 +17,7 @@ class ListsModel;
 class frmlists : public QWidget
 {
     Q_OBJECT
+    Q_CLASSINFO("accessibleRole", "window")
 
 public:
     frmlists(AppState &state, ListsModel &lists, QWidget *parent = nullptr);

@@ -1,8 +1,10 @@
 #include "mainwindow/frmMain.h"
 
+#include "app/Accessibility.h"
 #include "app/AppState.h"
 #include "app/ImageList.h"
 #include "app/Readability.h"
+#include "app/SpokenLabel.h"
 #include "app/Twips.h"
 #include "library/LibraryScan.h"
 #include "library/LibraryTree.h"
@@ -60,6 +62,7 @@ constexpr ButtonDesign kButtons[] = {
 frmMain::frmMain(AppState &state, Platform &platform, ListsModel &lists, QWidget *parent)
     : QWidget(parent), state(state), platform(platform), lists(lists)
 {
+    Accessibility::install();
     setObjectName(u"frmMain"_s);
     setWindowTitle(u"Wordhive Stanzabox"_s);
     setWindowIcon(ImageList::applicationIcon());
@@ -103,9 +106,8 @@ void frmMain::createControls()
 {
     const QFont heading = arial(18);
 
-    lblCount = new QLabel(this);
+    lblCount = new SpokenLabel(this);
     lblCount->setObjectName(u"lblCount"_s);
-    lblCount->setAccessibleName(u"Library counts"_s);
     lblCount->setFont(heading);
     lblCount->setAutoFillBackground(true);
     lblCount->setForegroundRole(QPalette::HighlightedText);
@@ -122,9 +124,9 @@ void frmMain::createControls()
     lblSearch->setBuddy(txtSearch);
     connect(txtSearch, &QLineEdit::textChanged, this, [this] { txtSearch_Change(); });
 
-    lblSearchResults = new QLabel(u"{10 artists} {30 songs}"_s, this);
+    lblSearchResults = new SpokenLabel(this);
+    lblSearchResults->setText(u"{10 artists} {30 songs}"_s);
     lblSearchResults->setObjectName(u"lblSearchResults"_s);
-    lblSearchResults->setAccessibleName(u"Search results"_s);
     QFont georgia(u"Georgia"_s);
     georgia.setPointSizeF(9.75);
     lblSearchResults->setFont(georgia);
@@ -155,9 +157,8 @@ void frmMain::createControls()
     picSplit->setCursor(Qt::SplitHCursor);
     picSplit->installEventFilter(this);
 
-    LblSong = new QLabel(this);
+    LblSong = new SpokenLabel(this);
     LblSong->setObjectName(u"LblSong"_s);
-    LblSong->setAccessibleName(u"Selected"_s);
     LblSong->setFont(heading);
     LblSong->setAutoFillBackground(true);
     LblSong->setForegroundRole(QPalette::HighlightedText);
@@ -179,17 +180,22 @@ void frmMain::createControls()
     {
         QLabel **label;
         const char16_t *name;
+        const char16_t *title; // its line of lblInfoTitles, said with the value
         double left;
         double top;
     };
     const ValueLabel values[] = {
-        {&lblArtist, u"lblArtist", 720, 0},    {&lblSong2, u"lblSong2", 720, 240},
-        {&lblKaraoke, u"lblKaraoke", 960, 480}, {&lblWebsite, u"lblWebsite", 960, 720},
-        {&lblBrowser, u"lblBrowser", 1710, 960}, {&lblFilter, u"lblFilter", 720, 1200},
+        {&lblArtist, u"lblArtist", u"Artist", 720, 0},
+        {&lblSong2, u"lblSong2", u"Song", 720, 240},
+        {&lblKaraoke, u"lblKaraoke", u"Karaoke", 960, 480},
+        {&lblWebsite, u"lblWebsite", u"Website", 960, 720},
+        {&lblBrowser, u"lblBrowser", u"Downloaded from", 1710, 960},
+        {&lblFilter, u"lblFilter", u"Filter", 720, 1200},
     };
     for (const ValueLabel &v : values) {
-        auto *label = new QLabel(picInfo);
+        auto *label = new SpokenLabel(picInfo);
         label->setObjectName(QString::fromUtf16(v.name));
+        label->setSpokenTitle(QString::fromUtf16(v.title));
         label->setFont(info);
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
         label->move(Twips::toPixels(v.left), Twips::toPixels(v.top));
@@ -251,7 +257,6 @@ void frmMain::createToolbar()
         tlbMain->addAction(action);
         if (auto *button = qobject_cast<QToolButton *>(tlbMain->widgetForAction(action))) {
             button->setObjectName(key);
-            button->setAccessibleName(QString::fromUtf16(b.caption));
             // Reachable with Tab like any other control.
             button->setFocusPolicy(Qt::TabFocus);
             if (action->menu()) {

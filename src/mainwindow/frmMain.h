@@ -35,6 +35,7 @@ class clsKaraokeEdition;
 class frmMain : public QWidget
 {
     Q_OBJECT
+    Q_CLASSINFO("accessibleRole", "window")
 
 public:
     // Toolbar buttons by position.

@@ -17,6 +17,14 @@ using namespace Qt::StringLiterals;
 
 namespace {
 const QString kTitle = u"Wordhive Stanzabox"_s;
+
+// The button shows the icon text, which Qt would otherwise make from the
+// text without its trailing "...".
+void setCaption(QAction *button, const QString &caption)
+{
+    button->setText(caption);
+    button->setIconText(caption);
+}
 } // namespace
 
 void frmMain::JoinLyrics_Click()
@@ -24,7 +32,7 @@ void frmMain::JoinLyrics_Click()
     QAction *join = toolbarButton(JoinLyrics);
     if (join->isChecked()) {
         model->setCheckBoxesVisible(true);
-        join->setText(u"Joining..."_s);
+        setCaption(join, u"Joining..."_s);
         platform.showMessage(u"Start selecting which artists/lyrics you would like to\n"
                              u"merge into a single text file (so you can print them)\n\n"
                              u"When you are done, repress the 'Joining...' button"_s,
@@ -34,7 +42,7 @@ void frmMain::JoinLyrics_Click()
 
     // The ticks stay on the nodes for the walk.
     model->setCheckBoxesVisible(false);
-    join->setText(u"Join lyrics"_s);
+    setCaption(join, u"Join lyrics"_s);
     platform.processPendingEvents();
     if (tree->count() == 0)
         return;

@@ -14,6 +14,7 @@ but dropping or renaming an accessible name does.
 
 import argparse
 import os
+import re
 import select
 import signal
 import subprocess
@@ -149,6 +150,7 @@ BUTTON_ROLES = set()
 TEXT_ROLES = set()
 TREE_ROLES = set()
 LIST_ROLES = set()
+WINDOW_ROLES = set()
 
 
 def load_pyatspi():
@@ -162,6 +164,8 @@ def load_pyatspi():
     TEXT_ROLES.update({pyatspi.ROLE_TEXT, pyatspi.ROLE_ENTRY})
     TREE_ROLES.update({pyatspi.ROLE_TREE, pyatspi.ROLE_TREE_TABLE, pyatspi.ROLE_TABLE})
     LIST_ROLES.update({pyatspi.ROLE_LIST, pyatspi.ROLE_LIST_BOX})
+    # What a screen reader announces as a window when it comes up.
+    WINDOW_ROLES.update({pyatspi.ROLE_FRAME, pyatspi.ROLE_WINDOW})
     # What a screen reader user lands on and must hear a name for.
     INTERACTIVE_ROLES.update(BUTTON_ROLES | TEXT_ROLES | TREE_ROLES | LIST_ROLES | {
         pyatspi.ROLE_RADIO_BUTTON, pyatspi.ROLE_COMBO_BOX, pyatspi.ROLE_SLIDER,
@@ -259,6 +263,29 @@ def press(acc, action="Press"):
         raise Failure(f"{describe(acc)} refused its \"{action}\" action")
 
 
+# Every new name the program announced, in order: what a screen reader hears
+# of a label or button whose text changed without being looked at again.
+announced = []
+
+
+def listen_for_new_names():
+    def heard(event):
+        announced.append(event.any_data if isinstance(event.any_data, str) else name_of(event.source))
+    pyatspi.Registry.registerEventListener(heard, "object:property-change:accessible-name")
+
+
+def deliver_events():
+    # Nothing runs a main loop here; the events wait in it until asked for.
+    from gi.repository import GLib
+    context = GLib.MainContext.default()
+    while context.pending():
+        context.iteration(False)
+
+
+def labels(root):
+    return [name_of(n) for n in walk(root) if role_of(n) == pyatspi.ROLE_LABEL and name_of(n)]
+
+
 class Session:
     def __init__(self, program):
         self.program = program
@@ -270,15 +297,17 @@ class Session:
             raise Failure(f"the program exited unexpectedly (status {status}) while: {current_step}")
 
     def wait_for(self, what, fn, timeout=15):
-        """Polls fn until it returns something true; fails naming what was awaited."""
+        """Polls fn until it returns something true; fails naming what was
+        awaited (what may be a function, to describe what was seen by then)."""
         deadline = time.monotonic() + timeout
         while True:
             self.alive()
+            deliver_events()
             result = safe(fn)
             if result:
                 return result
             if time.monotonic() > deadline:
-                raise Failure(f"gave up after {timeout} s waiting for {what}")
+                raise Failure(f"gave up after {timeout} s waiting for {what() if callable(what) else what}")
             time.sleep(0.1)
 
     def window(self, title):
@@ -327,6 +356,9 @@ LISTS_BUTTONS = ["Redownload List", "Deleted Items", "Delete Item", "Clear",
                  "Create Full Text List", "Create Selected TextList"]
 MAIN_TITLE = "Wordhive Stanzabox"
 ARTIST, SONG = "Kestrel Road", "Live"  # a demo song that has timestamps
+# Where make-demo-library puts the downloader's lyrics cache in the prefix.
+DEMO_CACHE = ("drive_c", "Program Files", "Wordhive", "lyrics")
+EDIT_MARK = "Sung again through AT-SPI"
 
 # Controls known to have no accessible name yet, as (role, name of the
 # nearest named ancestor). Each is printed when seen; take the entry out once
@@ -375,6 +407,8 @@ def start_everything(args, procs):
     os.environ.clear()
     os.environ.update(env)
     load_pyatspi()
+    # Before the program starts, so that it knows from the first what is listened to.
+    listen_for_new_names()
 
     step("starting Stanzabox on the demo library")
     program_env = dict(env, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
@@ -415,13 +449,49 @@ def find_application(session):
     return None
 
 
-def test_main_window(session):
+def library_counts(prefix):
+    """Lyrics and timestamp files as the library scan counts them: in the letter
+    folders A to Z (a lower-case folder only where the upper-case one is
+    missing), not hidden, a .txt file of any case, with timestamps when a .kas
+    file of the same name lies beside it."""
+    cache = os.path.join(prefix, *DEMO_CACHE)
+    lyrics = timestamps = 0
+    for letter in "ABCDEFGHIJKLMNOPQRSTUVWXYZ":
+        folder = next((os.path.join(cache, name) for name in (letter, letter.lower())
+                       if os.path.isdir(os.path.join(cache, name))), None)
+        if folder is None:
+            continue
+        names = [n for n in os.listdir(folder) if not n.startswith(".") and os.path.isfile(os.path.join(folder, n))]
+        stamps = {n[:-3] for n in names if n.endswith(".kas")}
+        for name in names:
+            if len(name) > 4 and name.lower().endswith(".txt"):
+                lyrics += 1
+                timestamps += name[:-3] in stamps
+    return lyrics, timestamps
+
+
+def check_window_role(window, title):
+    check(role_of(window) in WINDOW_ROLES,
+          f"the window \"{title}\" has the role \"{role_name(window)}\"; a screen reader announces "
+          f"only a frame or a window as one",
+          f"the window \"{title}\" is a {role_name(window)}")
+
+
+def test_main_window(session, prefix):
     step("finding the main window and its controls")
     session.app = session.wait_for("the program to appear on the accessibility bus",
                                    lambda: find_application(session), timeout=30)
     main = session.wait_for(f"a showing window titled \"{MAIN_TITLE}\"",
                             lambda: session.window(MAIN_TITLE), timeout=20)
     confirmed(f"window \"{MAIN_TITLE}\" is showing")
+    check_window_role(main, MAIN_TITLE)
+
+    step("reading the library counts")
+    lyrics, timestamps = library_counts(prefix)
+    counts = f"{lyrics} lyrics, {timestamps} timestamps"
+    session.wait_for(lambda: f"a label that reads \"{counts}\" (the labels read {labels(main)})",
+                     lambda: find(main, counts, {pyatspi.ROLE_LABEL}), timeout=10)
+    confirmed(f"the counts label reads \"{counts}\", as counted in the library")
 
     tree = session.require(main, "Library", TREE_ROLES, "the main window")
     search = session.require(main, "Search", TEXT_ROLES, "the main window")
@@ -448,6 +518,7 @@ def test_lists_window(session, buttons):
     press(buttons["Lists"])
     lists = session.wait_for("the Lists window to show after pressing \"Lists\"", lambda: session.window("Lists"))
     confirmed("pressing \"Lists\" showed the Lists window")
+    check_window_role(lists, "Lists")
 
     step("finding the Lists window's controls")
     found = {name: session.require(lists, name, {pyatspi.ROLE_PUSH_BUTTON}, "the Lists window")
@@ -506,6 +577,13 @@ def test_song_and_karaoke(session, main, tree, search, buttons, lists):
     check(text_of(search) == SONG, f"the search box holds \"{text_of(search)}\", expected \"{SONG}\"",
           f"the search box holds \"{SONG}\"")
     confirmed(f"the search narrowed the tree from {len(before)} to {len(narrowed)} rows: {narrowed}")
+    results = re.compile(r"^\{(\d+) artists?\} \{(\d+) songs?\}$")
+    line = session.wait_for("a label that reads the search results",
+                            lambda: next((n for n in labels(main) if results.match(n)), None), timeout=10)
+    artists, songs = map(int, results.match(line).groups())
+    check(artists == len(narrowed) and songs >= artists,
+          f"the results line reads \"{line}\" while the tree shows {len(narrowed)} artists",
+          f"the results line reads \"{line}\", as many artists as the tree shows")
 
     step(f"opening artist \"{ARTIST}\" in the tree")
     artist = cell(tree, ARTIST)
@@ -526,6 +604,18 @@ def test_song_and_karaoke(session, main, tree, search, buttons, lists):
     session.wait_for(f"song \"{SONG}\" to become the selected tree cell",
                      lambda: has_state(cell(tree, SONG), pyatspi.STATE_SELECTED))
     confirmed(f"song \"{SONG}\" is the selected cell")
+    chosen = f"{ARTIST} - {SONG}"
+    session.wait_for(f"the heading to read \"{chosen}\"", lambda: find(main, chosen, {pyatspi.ROLE_LABEL}))
+    confirmed(f"the heading reads \"{chosen}\"")
+    wanted = [f"Artist: {ARTIST}", f"Song: {SONG}", "Karaoke: Timestamps found"]
+    session.wait_for(f"the song information to read {wanted}", lambda: all(w in labels(main) for w in wanted))
+    titled = re.compile(r"^(Artist|Song|Karaoke|Website|Downloaded from|Filter): \S")
+    info = [n for n in labels(main) if titled.match(n)]
+    check(len(info) == 6, f"the song information should read six values with their titles; it reads {info}",
+          "the song information reads: " + " | ".join(info))
+    session.wait_for(lambda: f"the program to announce the new values (it announced {announced})",
+                     lambda: all(w in announced for w in [chosen] + wanted), timeout=5)
+    confirmed(f"the new heading and values were announced as name changes: {[chosen] + wanted}")
     session.wait_for("\"Edit\" to become enabled once a song is shown", lambda: enabled(buttons["Edit"]))
     for name in ENABLED_WITH_A_SONG:
         check(enabled(buttons[name]), f"toolbar button \"{name}\" is still disabled with a song shown",
@@ -557,6 +647,88 @@ def test_song_and_karaoke(session, main, tree, search, buttons, lists):
     check(rows_after == rows_before + 1,
           f"pressing \"Add\" changed the \"Timestamp\" rows from {rows_before} to {rows_after}, expected one more",
           f"pressing \"Add\" added one \"Timestamp\" row ({rows_before} -> {rows_after})")
+
+
+def alert(session):
+    for window in children(session.app):
+        if role_of(window) in (pyatspi.ROLE_ALERT, pyatspi.ROLE_DIALOG) and showing(window):
+            return window
+    return None
+
+
+def checked(acc):
+    return has_state(acc, pyatspi.STATE_CHECKED)
+
+
+def test_toggles(session, main, buttons, lists, prefix):
+    step("toggling \"Edit\" on")
+    lyrics = session.require(main, "Lyrics", TEXT_ROLES, "the main window")
+    check(not has_state(lyrics, pyatspi.STATE_EDITABLE) and not checked(buttons["Edit"]),
+          "the lyrics are editable before \"Edit\" was toggled", "the lyrics are read-only, \"Edit\" is off")
+    press(buttons["Edit"], "Toggle")
+    session.wait_for("the lyrics to become editable after toggling \"Edit\"",
+                     lambda: has_state(lyrics, pyatspi.STATE_EDITABLE) and checked(buttons["Edit"]))
+    confirmed("toggling \"Edit\" made the lyrics editable and checked the button")
+    text = lyrics.queryText()
+    end = text.characterCount
+    check(lyrics.queryEditableText().insertText(end, "\n" + EDIT_MARK, len(EDIT_MARK) + 1),
+          "the lyrics box refused text typed into it", f"typed the line \"{EDIT_MARK}\" into the lyrics")
+
+    step("toggling \"Edit\" off")
+    press(buttons["Edit"], "Toggle")
+    session.wait_for("the lyrics to become read-only after toggling \"Edit\" off",
+                     lambda: not has_state(lyrics, pyatspi.STATE_EDITABLE) and not checked(buttons["Edit"]))
+    cache = os.path.join(prefix, *DEMO_CACHE)
+    saved = [os.path.join(folder, name) for folder, _, names in os.walk(cache) for name in names
+             if name.endswith(".txt") and EDIT_MARK.encode() in open(os.path.join(folder, name), "rb").read()]
+    check(len(saved) == 1 and os.path.basename(saved[0]).startswith(ARTIST),
+          f"after toggling \"Edit\" off the typed line should be saved in one lyrics file of {ARTIST}; "
+          f"it is in {saved}",
+          f"toggling \"Edit\" off saved the lyrics to \"{os.path.basename(saved[0]) if saved else ''}\"")
+
+    step("toggling \"+ Redown\"")
+    entry = f"{ARTIST} - {SONG}"
+    redownload = session.require(lists, "Marked for Redownload", LIST_ROLES, "the Lists window")
+    press(session.require(lists, "Redownload List", {pyatspi.ROLE_PUSH_BUTTON}, "the Lists window"))
+    session.wait_for("the list \"Marked for Redownload\" to show", lambda: showing(redownload))
+    check(find(redownload, entry) is None, f"\"{entry}\" is marked for redownload before \"+ Redown\"",
+          f"\"{entry}\" is not in the list \"Marked for Redownload\"")
+    press(buttons["+ Redown"], "Toggle")
+    session.wait_for(f"\"{entry}\" to enter the list \"Marked for Redownload\"",
+                     lambda: find(redownload, entry) is not None)
+    check(checked(buttons["+ Redown"]) and len(find_all(redownload, entry)) == 1,
+          f"after toggling \"+ Redown\" the button should be checked and the entry listed once; "
+          f"checked: {checked(buttons['+ Redown'])}, entries: {len(find_all(redownload, entry))}",
+          f"toggling \"+ Redown\" put \"{entry}\" into the list \"Marked for Redownload\" once")
+    press(buttons["+ Redown"], "Toggle")
+    session.wait_for(f"\"{entry}\" to leave the list after toggling \"+ Redown\" off",
+                     lambda: find(redownload, entry) is None and not checked(buttons["+ Redown"]))
+    confirmed(f"toggling \"+ Redown\" off took \"{entry}\" out of the list")
+
+    step("toggling \"Join Lyrics\" on")
+    join = buttons["Join Lyrics"]
+    press(join, "Toggle")
+    box = session.wait_for("the joining instructions to show", lambda: alert(session))
+    message = [n for n in labels(box) if "Joining..." in n]
+    check(bool(message), f"the message box {describe(box)} does not explain joining (it reads {labels(box)})",
+          f"a message box {describe(box)} shows: {message[0].splitlines()[-1] if message else ''}")
+    press(session.require(box, "OK", {pyatspi.ROLE_PUSH_BUTTON}, "the message box"))
+    session.wait_for("the message box to go after pressing \"OK\"", lambda: alert(session) is None)
+    confirmed("pressing \"OK\" dismissed the message box")
+    session.wait_for("the join button to read \"Joining...\"", lambda: name_of(join) == "Joining...")
+    session.wait_for(lambda: f"the program to announce the join button's new name (it announced {announced})",
+                     lambda: "Joining..." in announced, timeout=5)
+    confirmed("the join button's new name was announced")
+    check(checked(join), "the join button reads \"Joining...\" but is not checked",
+          "the join button reads \"Joining...\" and is checked")
+
+    step("toggling \"Joining...\" off with nothing ticked")
+    press(join, "Toggle")
+    session.wait_for("the join button to read \"Join lyrics\"", lambda: name_of(join) == "Join lyrics")
+    time.sleep(0.5)
+    check(alert(session) is None and not checked(join),
+          "leaving join mode with nothing ticked showed a message or left the button checked",
+          "the join button reads \"Join lyrics\" again; nothing ticked, nothing written, no message")
 
 
 def test_every_control_named(session):
@@ -614,9 +786,10 @@ def main():
     try:
         env, program = start_everything(args, procs)
         session = Session(program)
-        main_window, tree, search, buttons = test_main_window(session)
+        main_window, tree, search, buttons = test_main_window(session, args.prefix)
         lists = test_lists_window(session, buttons)
         test_song_and_karaoke(session, main_window, tree, search, buttons, lists)
+        test_toggles(session, main_window, buttons, lists, args.prefix)
         test_every_control_named(session)
         test_quit(session, env)
     except (Failure, TimeUp) as failure:
