@@ -13,8 +13,12 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QValidator>
+#include <QWheelEvent>
 
+#include <algorithm>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -134,7 +138,6 @@ VeskTimePicker::VeskTimePicker(QWidget *parent)
     myScroll = new QScrollBar(Qt::Vertical, this);
     myScroll->setAccessibleName(u"Change the selected field"_s);
     myScroll->setObjectName(u"myScroll"_s);
-    myScroll->setGeometry(Twips::toPixels(0, 0, 180, 270));
     // The largest value sits at the top so that Up raises the field. Mouse
     // presses on the arrows are turned round in scrollActionTriggered, as Qt
     // keeps the arrow buttons in place when the appearance is inverted.
@@ -145,46 +148,27 @@ VeskTimePicker::VeskTimePicker(QWidget *parent)
     myScroll->installEventFilter(this);
 
     const QFont digits = fieldFont();
-    auto makeLabel = [this](const QString &name, const QRect &geometry, const QString &caption,
-                            const QFont &font) {
+    auto makeLabel = [this](const QString &name, const QString &caption, const QFont &font) {
         auto *label = new QLabel(caption, this);
         label->setObjectName(name);
-        label->setGeometry(geometry);
         label->setFont(font);
-        // Top-aligned so the digits and the points share one baseline even
-        // though the points' label is shorter.
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        // All labels are equally high and centred, so the digits and the
+        // points share one baseline.
+        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         label->setTextFormat(Qt::PlainText);
         return label;
     };
 
-    myLabel[0] = makeLabel(u"myLabel0"_s, Twips::toPixels(195, 0, 210, 270), u"00"_s, digits);
-
+    myLabel[0] = makeLabel(u"myLabel0"_s, u"00"_s, digits);
     QFont points = digits;
     points.setBold(true);
-    lblPoints = makeLabel(u"lblPoints"_s, Twips::toPixels(420, 0, 300, 240), u":   ."_s, points);
-
-    myLabel[1] = makeLabel(u"myLabel1"_s, Twips::toPixels(480, 0, 210, 270), u"00"_s, digits);
-    myLabel[2] = makeLabel(u"myLabel2"_s, Twips::toPixels(720, 0, 105, 270), u"0"_s, digits);
+    lblPoints = makeLabel(u"lblPoints"_s, u":   ."_s, points);
+    myLabel[1] = makeLabel(u"myLabel1"_s, u"00"_s, digits);
+    myLabel[2] = makeLabel(u"myLabel2"_s, u"0"_s, digits);
     for (int k = 0; k < kTagSlot; ++k) {
         myLabel[k]->setAutoFillBackground(true);
         showFieldSelected(k, false);
         myLabel[k]->installEventFilter(this);
-    }
-
-    // At 96 dpi the seconds' two digits fill their label and reach under the
-    // place where the caption's point would fall; the spaces are widened so
-    // the point lands in the gap between the seconds and the tenths.
-    {
-        const QFontMetricsF metrics(points);
-        const qreal gapCentre = (myLabel[1]->geometry().right() + 1 + myLabel[2]->x()) / 2.0
-                                - lblPoints->x();
-        const qreal pointLeft = gapCentre - metrics.tightBoundingRect(u"."_s).center().x();
-        const qreal extra = (pointLeft - metrics.horizontalAdvance(u":   "_s)) / 3;
-        if (extra > 0) {
-            points.setWordSpacing(extra);
-            lblPoints->setFont(points);
-        }
     }
 
     txtLyrics = new QLineEdit(this);
@@ -195,20 +179,6 @@ VeskTimePicker::VeskTimePicker(QWidget *parent)
     mono.setStyleHint(QFont::TypeWriter);
     txtLyrics->setFont(mono);
     txtLyrics->setMaxLength(kMaxTagLength);
-    txtLyrics->setGeometry(Twips::toPixels(1080, 15, 255, 240));
-    if (txtLyrics->sizeHint().height() > txtLyrics->height())
-        txtLyrics->setFrame(false);
-    if (!txtLyrics->hasFrame()) {
-        // Without a frame the line edit still keeps a two-pixel margin on
-        // each side, which leaves too little room for two characters of this
-        // font; the dotted frame drawn around the box marks its edge instead.
-        const qreal needed = QFontMetricsF(mono).horizontalAdvance(u"WW"_s) + 1;
-        const int missing = qCeil((needed - (txtLyrics->width() - 4)) / 2);
-        if (missing > 0) {
-            const int pull = qMin(missing, 2);
-            txtLyrics->setTextMargins(-pull, 0, -pull, 0);
-        }
-    }
     tagValidator = new TagValidator(txtLyrics);
     txtLyrics->setValidator(tagValidator);
     {
@@ -226,8 +196,9 @@ VeskTimePicker::VeskTimePicker(QWidget *parent)
     focusTracking = connect(qApp, &QApplication::focusChanged, this,
                             [this](QWidget *, QWidget *now) { focusMoved(now); });
 
-    resize(Twips::toPixels(1350), Twips::toPixels(270));
-    placeTagBox();
+    measureFields();
+    resize(qMax(Twips::toPixels(1350), fields.minimum.width()), fields.minimum.height());
+    arrangeFields();
 }
 
 VeskTimePicker::~VeskTimePicker()
@@ -360,7 +331,13 @@ QRect VeskTimePicker::focusRect() const
 
 QSize VeskTimePicker::sizeHint() const
 {
-    return {Twips::toPixels(1455), Twips::toPixels(270)};
+    // The size of an editor row, or more where the fonts or the style need it.
+    return fields.minimum.expandedTo({Twips::toPixels(1455), Twips::toPixels(270)});
+}
+
+QSize VeskTimePicker::minimumSizeHint() const
+{
+    return fields.minimum;
 }
 
 bool VeskTimePicker::eventFilter(QObject *watched, QEvent *event)
@@ -383,8 +360,10 @@ bool VeskTimePicker::eventFilter(QObject *watched, QEvent *event)
                 pressingScroll = false;
             break;
         case QEvent::Wheel:
-            syncScrollToField();
-            break;
+            // The arrows answer clicks and keys. A wheel turned over them is
+            // meant for the rows around the control, and goes on to them.
+            event->ignore();
+            return true;
         default:
             break;
         }
@@ -393,13 +372,16 @@ bool VeskTimePicker::eventFilter(QObject *watched, QEvent *event)
             SelectField(kTagSlot);
         else if (event->type() == QEvent::KeyPress)
             tagKeyPress(static_cast<QKeyEvent *>(event));
-    } else if (event->type() == QEvent::MouseButtonPress
-               && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
+    } else {
         for (int k = 0; k < kTagSlot; ++k) {
-            if (watched == myLabel[k]) {
+            if (watched != myLabel[k])
+                continue;
+            if (event->type() == QEvent::MouseButtonPress
+                && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
                 SelectField(k);
-                break;
-            }
+            else if (event->type() == QEvent::Wheel && wheelOnField(k, static_cast<QWheelEvent *>(event)))
+                return true;
+            break;
         }
     }
     return QWidget::eventFilter(watched, event);
@@ -408,7 +390,17 @@ bool VeskTimePicker::eventFilter(QObject *watched, QEvent *event)
 void VeskTimePicker::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    placeTagBox();
+    arrangeFields();
+}
+
+void VeskTimePicker::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::StyleChange) {
+        measureFields();
+        arrangeFields();
+        updateGeometry();
+    }
 }
 
 void VeskTimePicker::paintEvent(QPaintEvent *)
@@ -500,17 +492,123 @@ void VeskTimePicker::HideSelection()
 
 void VeskTimePicker::CalcFocusRect()
 {
-    const QRect box = txtLyrics->geometry();
     const int onePixel = Twips::toPixels(15);
-    tagFrame = QRect(QPoint(box.left() - onePixel, 0),
-                     QPoint(box.right() + onePixel, Twips::toPixels(270) - 1));
+    tagFrame = txtLyrics->geometry().adjusted(-onePixel, -onePixel, onePixel, onePixel);
     update();
 }
 
-void VeskTimePicker::placeTagBox()
+void VeskTimePicker::measureFields()
 {
-    txtLyrics->move(width() - txtLyrics->width() - Twips::toPixels(15), txtLyrics->y());
+    using Twips::toPixels;
+    const int onePixel = toPixels(15);
+
+    // Qt gives each arrow button the style's scroll bar extent, or half the
+    // bar where the bar is shorter than two of them: the arrows are then
+    // squeezed to slivers. The control is made tall enough for both.
+    QStyleOptionSlider option;
+    option.initFrom(myScroll);
+    option.orientation = Qt::Vertical;
+    const int arrow = myScroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent, &option, myScroll);
+    fields.scrollWidth = qMax(toPixels(180), arrow);
+
+    // The labels were laid out for a font whose two digits fill 14 pixels
+    // and whose point fits in a gap of two; Arial's stand-ins take more, at
+    // a ratio of 2 more again, and a label clips what it cannot hold.
+    const QFontMetricsF digits(myLabel[0]->font());
+    qreal digit = 0;
+    for (char16_t c = u'0'; c <= u'9'; ++c)
+        digit = qMax(digit, digits.horizontalAdvance(QChar(c)));
+    QFont pointsFont = lblPoints->font();
+    pointsFont.setWordSpacing(0);
+    const QFontMetricsF points(pointsFont);
+
+    fields.labelHeight = qMax(toPixels(270), qCeil(qMax(digits.height(), points.height())));
+    fields.labelWidth[0] = fields.labelWidth[1] = qMax(toPixels(210), qCeil(2 * digit));
+    fields.labelWidth[2] = qMax(toPixels(105), qCeil(digit));
+    fields.labelX[0] = fields.scrollWidth + onePixel;
+    const int minutesEnd = fields.labelX[0] + fields.labelWidth[0];
+    // The colon stands one pixel after the minutes, the point in the gap
+    // between the seconds and the tenths; both gaps hold their character.
+    fields.pointsX = minutesEnd + onePixel;
+    fields.labelX[1] = qMax(minutesEnd + toPixels(75),
+                            fields.pointsX + qCeil(points.horizontalAdvance(u':')));
+    const int secondsEnd = fields.labelX[1] + fields.labelWidth[1];
+    fields.labelX[2] = secondsEnd + qMax(toPixels(30), qCeil(points.horizontalAdvance(u'.')) + onePixel);
+    const int timeEnd = fields.labelX[2] + fields.labelWidth[2];
+
+    // The caption ":   ." puts its point where three spaces end; they are
+    // widened until the point lands in the middle of its gap. Qt widens a
+    // run of spaces once, not each space, so the effect of one unit is
+    // measured rather than assumed.
+    const qreal gapCentre = (secondsEnd + fields.labelX[2]) / 2.0 - fields.pointsX;
+    const qreal pointLeft = gapCentre - points.tightBoundingRect(u"."_s).center().x();
+    const qreal natural = points.horizontalAdvance(u":   "_s);
+    QFont spaced = pointsFont;
+    spaced.setWordSpacing(1);
+    const qreal perUnit = QFontMetricsF(spaced).horizontalAdvance(u":   "_s) - natural;
+    pointsFont.setWordSpacing(perUnit > 0 ? qMax<qreal>((pointLeft - natural) / perUnit, 0) : 0);
+    lblPoints->setFont(pointsFont);
+
+    // The tag box: two of the widest letters. At the designed height the
+    // box has no room for a frame; without one the line edit still keeps a
+    // two-pixel margin on each side, which is pulled back where the letters
+    // need it, and the dotted frame drawn around the box marks its edge.
+    const QFontMetricsF mono(txtLyrics->font());
+    const qreal needed = mono.horizontalAdvance(u"WW"_s) + 1;
+    fields.tag = QSize(toPixels(255), qMax(toPixels(240), qCeil(mono.height())));
+    txtLyrics->resize(fields.tag);
+    txtLyrics->setFrame(txtLyrics->sizeHint().height() <= fields.tag.height());
+    if (txtLyrics->hasFrame()) {
+        const int frame = txtLyrics->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, txtLyrics);
+        fields.tag.setWidth(qMax(fields.tag.width(), qCeil(needed) + 4 + 2 * frame));
+        txtLyrics->setTextMargins(0, 0, 0, 0);
+    } else {
+        fields.tag.setWidth(qMax(fields.tag.width(), qCeil(needed)));
+        const int pull = qBound(0, qCeil((needed - (fields.tag.width() - 4)) / 2), 2);
+        txtLyrics->setTextMargins(-pull, 0, -pull, 0);
+    }
+
+    fields.minimum = QSize(timeEnd + toPixels(1080 - 825) + fields.tag.width() + onePixel,
+                           std::max({toPixels(270), 2 * arrow, fields.labelHeight,
+                                     fields.tag.height() + 2 * onePixel}));
+}
+
+void VeskTimePicker::arrangeFields()
+{
+    const int h = height();
+    myScroll->setGeometry(0, 0, fields.scrollWidth, h);
+    const int labelTop = (h - fields.labelHeight) / 2;
+    for (int k = 0; k < kTagSlot; ++k)
+        myLabel[k]->setGeometry(fields.labelX[k], labelTop, fields.labelWidth[k], fields.labelHeight);
+    lblPoints->setGeometry(fields.pointsX, labelTop, fields.labelX[2] - fields.pointsX, fields.labelHeight);
+    // The tag box at the right end, one pixel in.
+    txtLyrics->setGeometry(width() - fields.tag.width() - Twips::toPixels(15),
+                           (h - fields.tag.height()) / 2, fields.tag.width(), fields.tag.height());
     CalcFocusRect();
+}
+
+bool VeskTimePicker::wheelOnField(int field, QWheelEvent *event)
+{
+    const int delta = event->angleDelta().y();
+    if (delta == 0)
+        return false;
+    // Turning the wheel over a field works it as the arrows would, and
+    // selects it first, as a click would, so that what changes is shown.
+    if (field != CurrentField || !focusWithin) {
+        SelectField(field);
+        wheelRemainder = 0;
+    }
+    // Fine-grained wheels send parts of a notch; a step is a whole one.
+    wheelRemainder += delta;
+    const int steps = wheelRemainder / QWheelEvent::DefaultDeltasPerStep;
+    wheelRemainder -= steps * QWheelEvent::DefaultDeltasPerStep;
+    if (steps != 0) {
+        syncScrollToField();
+        const FieldRange &range = kRanges[field];
+        myScroll->setValue(qBound(0, FieldValues[field] + steps * range.step, range.maximum));
+    }
+    event->accept();
+    return true;
 }
 
 void VeskTimePicker::showFieldSelected(int field, bool selected)

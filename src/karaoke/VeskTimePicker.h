@@ -12,6 +12,7 @@
 class QLabel;
 class QLineEdit;
 class QScrollBar;
+class QWheelEvent;
 
 class VeskTimePicker : public QWidget
 {
@@ -54,7 +55,10 @@ public:
     // The frame drawn around the tag box, in pixels.
     QRect focusRect() const;
 
+    // At least an editor row's designed size, more where the fonts need
+    // room for their digits or the style for the scroll bar's arrows.
     QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 Q_SIGNALS:
     void MinuteChanged();
@@ -73,6 +77,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     class TagValidator;
@@ -82,7 +87,11 @@ private:
     void HideSelection();
     void CalcFocusRect();
 
-    void placeTagBox();
+    // The parts' sizes from the fonts and the style, and where they stand
+    // in a control of the current size.
+    void measureFields();
+    void arrangeFields();
+    bool wheelOnField(int field, QWheelEvent *event);
     void showFieldSelected(int field, bool selected);
     void emitFieldChanged(int field);
     void emitTextChanged();
@@ -108,6 +117,20 @@ private:
     bool showTextBox = true;
     QColor txtForeColor = Qt::black;
     QRect tagFrame;
+
+    struct FieldGeometry
+    {
+        int scrollWidth = 0;
+        int labelHeight = 0;
+        int labelX[3] = {};
+        int labelWidth[3] = {};
+        int pointsX = 0;
+        QSize tag;
+        QSize minimum;
+    };
+    FieldGeometry fields;
+    // Parts of a wheel notch not yet turned into a step.
+    int wheelRemainder = 0;
 
     // Whether the keyboard focus is on this control or one of its children,
     // as far as this window is concerned.

@@ -14,13 +14,14 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-constexpr double kRowPitch = 300; // twips
+// The designed rows: 1455 x 270 twips, 300 apart. A row grows where its
+// fonts or its arrows need more room; the gap between two rows stays.
 constexpr double kRowWidth = 1455;
-constexpr double kRowHeight = 270;
+constexpr double kRowGap = 300 - 270;
 } // namespace
 
 clsKaraokeEdition::clsKaraokeEdition(QWidget &rowArea, Platform &platform, QObject *parent)
-    : QObject(parent), rowArea(rowArea), platform(platform)
+    : QObject(parent), rowArea(rowArea), platform(platform), rowWidth(Twips::toPixels(kRowWidth))
 {
     rows.push_back(createRow());
     placeRow(0);
@@ -49,14 +50,32 @@ VeskTimePicker *clsKaraokeEdition::row(int index) const
     return index >= 0 && index <= last() ? rows[size_t(index)] : nullptr;
 }
 
+QSize clsKaraokeEdition::rowSize() const
+{
+    const QSize wanted = rows[0]->sizeHint();
+    return {qMax(wanted.width(), rowWidth), wanted.height()};
+}
+
+int clsKaraokeEdition::rowPitch() const
+{
+    return rowSize().height() + Twips::toPixels(kRowGap);
+}
+
+void clsKaraokeEdition::setRowWidth(int pixels)
+{
+    rowWidth = pixels;
+    for (int i = 0; i <= last(); ++i)
+        placeRow(i);
+}
+
 void clsKaraokeEdition::placeRow(int index)
 {
-    rows[size_t(index)]->setGeometry(Twips::toPixels(0, index * kRowPitch, kRowWidth, kRowHeight));
+    rows[size_t(index)]->setGeometry(QRect(QPoint(0, index * rowPitch()), rowSize()));
 }
 
 void clsKaraokeEdition::resizeRowArea(int rowCount)
 {
-    rowArea.resize(rowArea.width(), Twips::toPixels(rowCount * kRowPitch));
+    rowArea.resize(rowArea.width(), rowCount * rowPitch());
 }
 
 void clsKaraokeEdition::copyValues(VeskTimePicker *to, const VeskTimePicker *from)

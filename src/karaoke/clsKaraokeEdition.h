@@ -1,11 +1,12 @@
 #pragma once
 
-// The rows of the karaoke editor: one time picker per stamp, stacked 300
-// twips apart in the moving row area. Loads a timestamp file into the rows,
+// The rows of the karaoke editor: one time picker per stamp, stacked one
+// pitch apart in the moving row area. Loads a timestamp file into the rows,
 // saves them back with the file's unparsed tail, inserts and deletes rows.
 
 #include <QByteArray>
 #include <QObject>
+#include <QSize>
 
 #include <vector>
 
@@ -42,6 +43,14 @@ public:
     // The last stop of the rows in the tab order.
     QWidget *lastInTabOrder() const;
 
+    // A row's size and the distance from one row's top to the next, in
+    // pixels: the designed 1455 x 270 twips and 300 twips, or more where
+    // the rows' fonts and arrows need it.
+    QSize rowSize() const;
+    int rowPitch() const;
+    // Rows as wide as the editor's column; never narrower than they need.
+    void setRowWidth(int pixels);
+
     int last() const { return int(rows.size()) - 1; }
     VeskTimePicker *row(int index) const;
     const QByteArray &kasTail() const { return KasTail; }
@@ -62,4 +71,5 @@ private:
     Platform &platform;
     std::vector<VeskTimePicker *> rows;
     QByteArray KasTail;
+    int rowWidth;
 };

@@ -66,16 +66,19 @@ bool MainLayout::DoSplit(double x)
 
 int MainLayout::UpdateKaraokeScroll(int rowCount)
 {
-    const double excess = rowCount * 300.0 - picContainerKasEditModeOne.Height;
+    const double excess = rowCount * KaraokeRowPitch - picContainerKasEditModeOne.Height;
+    // Room the rows and buttons take beyond their design.
+    const double wider = KaraokeContentWidth - 1455;
+    VScroll1.Left = 1560 + wider;
     if (excess > 0) {
-        picContainerKasEditModeOne.Width = 1805;
-        frmKaraoke.Width = 2055;
+        picContainerKasEditModeOne.Width = 1805 + wider;
+        frmKaraoke.Width = 2055 + wider;
         // A window made smaller leaves the rows where the bar can still reach.
         MoveableTop = std::max(MoveableTop, -excess);
         return qRound(excess);
     }
-    picContainerKasEditModeOne.Width = 1455;
-    frmKaraoke.Width = 1685;
+    picContainerKasEditModeOne.Width = 1455 + wider;
+    frmKaraoke.Width = 1685 + wider;
     MoveableTop = 0;
     return 0;
 }

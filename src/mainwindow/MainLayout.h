@@ -40,6 +40,12 @@ struct MainLayout
     TwipsRect VScroll1{1560, 0, 255, 4335};                     // inside the container
     TwipsRect lyrics{5520, 2760, 6735, 5175};
 
+    // The karaoke editor's row pitch and the width of its button strip and
+    // rows: the designed 300 and 1455 until the window has measured what
+    // its fonts and style need. The frame and the viewport grow with them.
+    double KaraokeRowPitch = 300;
+    double KaraokeContentWidth = 1455;
+
     bool KaraokeVisible = false;
     // How far the karaoke rows are moved up inside their viewport (0 or less).
     double MoveableTop = 0;
@@ -54,7 +60,7 @@ struct MainLayout
     // width (both inclusive) and lays out both columns; false otherwise.
     bool DoSplit(double x);
 
-    // Sizes the karaoke viewport and frame for rows of 300 twips: wider, with
+    // Sizes the karaoke viewport and frame for the rows: wider, with
     // a scroll bar whose maximum is the rows' excess height, when they do
     // not fit; narrower and back at the top when they do. Returns the scroll
     // bar's maximum, or 0 when no scroll bar is wanted.

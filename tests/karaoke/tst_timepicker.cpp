@@ -1,6 +1,7 @@
 #include "karaoke/VeskTimePicker.h"
 
 #include "app/Twips.h"
+#include "karaoke/TurnWheel.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -140,11 +141,18 @@ private Q_SLOTS:
         QFETCH(QByteArray, kind);
         QFETCH(QRect, twips);
         VeskTimePicker picker;
+        picker.resize(picker.sizeHint());
         auto *child = picker.findChild<QWidget *>(name);
         QVERIFY(child);
         QVERIFY(child->inherits(kind.constData()));
-        QCOMPARE(child->geometry(),
-                 Twips::toPixels(twips.x(), twips.y(), twips.width(), twips.height()));
+        // The designed place and size are the least a part gets: parts grow
+        // for their fonts and arrows, and those after them move right.
+        const QRect designed = Twips::toPixels(twips.x(), twips.y(), twips.width(), twips.height());
+        QVERIFY2(child->x() >= designed.x() && child->width() >= designed.width()
+                     && child->height() >= designed.height(),
+                 qPrintable(u"%1 at %2,%3 %4x%5"_s.arg(name).arg(child->x()).arg(child->y())
+                                .arg(child->width()).arg(child->height())));
+        QVERIFY(picker.rect().contains(child->geometry()));
     }
 
     void initialState()
@@ -157,7 +165,8 @@ private Q_SLOTS:
         QCOMPARE(picker.ShowTextBox(), true);
         QCOMPARE(picker.TxtForeColor(), QColor(Qt::black));
         QCOMPARE(picker.currentField(), -1);
-        QCOMPARE(picker.sizeHint(), QSize(Twips::toPixels(1455), Twips::toPixels(270)));
+        QCOMPARE(picker.sizeHint(),
+                 picker.minimumSizeHint().expandedTo({Twips::toPixels(1455), Twips::toPixels(270)}));
         QVERIFY(picker.focusPolicy() & Qt::TabFocus);
 
         const QStringList captions{u"00"_s, u"00"_s, u"0"_s};
@@ -235,6 +244,64 @@ private Q_SLOTS:
                 inked += image.pixelColor(x, y) != background;
         }
         QVERIFY(inked > 0);
+    }
+
+    void wheelOverAFieldStepsIt_data()
+    {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("notches");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("minute up") << 0 << 5 << 1 << 6;
+        QTest::newRow("minute stays at 0") << 0 << 0 << -1 << 0;
+        QTest::newRow("second down two") << 1 << 30 << -2 << 28;
+        QTest::newRow("second stops at 59") << 1 << 58 << 3 << 59;
+        QTest::newRow("frame up one step") << 2 << 4 << 1 << 6;
+        QTest::newRow("frame stays at 8") << 2 << 8 << 1 << 8;
+    }
+
+    void wheelOverAFieldStepsIt()
+    {
+        QFETCH(int, field);
+        QFETCH(int, start);
+        QFETCH(int, notches);
+        QFETCH(int, expected);
+        auto h = makeHarness();
+        h->picker->setProperty(kFieldProperty[field], start);
+        QVERIFY(showActive(*h));
+        QVERIFY(turnWheel(h->label[field], notches));
+        QCOMPARE(h->picker->property(kFieldProperty[field]).toInt(), expected);
+        QCOMPARE(h->label[field]->text().toInt(), expected);
+        // The field turned is the one selected, as after a click on it, and
+        // the keys go on from the value shown.
+        verifySelected(*h, field);
+        QVERIFY(press(Qt::Key_Down));
+        QCOMPARE(h->picker->property(kFieldProperty[field]).toInt(),
+                 qMax(0, expected - (field == 2 ? 2 : 1)));
+    }
+
+    void wheelElsewhereGoesOn()
+    {
+        // Over the arrows, the tag box or between the fields the wheel is
+        // not the picker's: it goes on to whatever holds the picker (the
+        // editor's rows scroll with it) and changes no value.
+        auto h = makeHarness();
+        h->picker->setMinute(5);
+        h->picker->setSecond(30);
+        h->picker->setFrame(4);
+        QVERIFY(showActive(*h));
+        const QRect gap(h->label[1]->geometry().topRight() + QPoint(1, 0), h->label[2]->geometry().bottomLeft());
+        QVERIFY(!turnWheel(h->scroll, 1));
+        QVERIFY(!turnWheel(h->tag, 1));
+        QVERIFY(!turnWheel(h->picker, gap.center(), -1));
+        clickSlot(*h, 1);
+        QVERIFY(h->scroll->isEnabled());
+        QVERIFY(!turnWheel(h->scroll, 2));
+        QVERIFY(!turnWheel(h->scroll, -2));
+        QCOMPARE(h->picker->Minute(), 5);
+        QCOMPARE(h->picker->Second(), 30);
+        QCOMPARE(h->picker->Frame(), 4);
+        QCOMPARE(h->scroll->value(), 30);
     }
 
     void refusedTimeValues_data()
