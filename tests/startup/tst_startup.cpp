@@ -9,7 +9,7 @@
 
 #include <QFile>
 #include <QLabel>
-#include <QListWidget>
+#include <QAbstractItemView>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -194,7 +194,7 @@ private Q_SLOTS:
         program.run();
         QCOMPARE(program.lists().entries(ListsModel::Which::Redownload), QStringList({u"A - 1"_s, u"B - 2"_s}));
         QVERIFY(program.lists().entries(ListsModel::Which::Deleted).isEmpty());
-        QCOMPARE(program.listsWindow().findChild<QListWidget *>(u"lstRedownload"_s)->count(), 2);
+        QCOMPARE(program.listsWindow().findChild<QAbstractItemView *>(u"lstRedownload"_s)->model()->rowCount(), 2);
     }
 
     void listsWindowFirstShowsTheRedownloadList()
@@ -208,11 +208,11 @@ private Q_SLOTS:
         program.mainWindow()->tlbMain_ButtonClick(u"Lists"_s);
         frmlists &lists = program.listsWindow();
         QVERIFY(lists.isVisible());
-        auto *redownload = lists.findChild<QListWidget *>(u"lstRedownload"_s);
+        auto *redownload = lists.findChild<QAbstractItemView *>(u"lstRedownload"_s);
         QVERIFY(!redownload->isHidden());
-        QVERIFY(lists.findChild<QListWidget *>(u"lstDeleted"_s)->isHidden());
-        QCOMPARE(redownload->currentRow(), 0);
-        QVERIFY(redownload->item(0)->isSelected());
+        QVERIFY(lists.findChild<QAbstractItemView *>(u"lstDeleted"_s)->isHidden());
+        QCOMPARE(redownload->currentIndex().row(), 0);
+        QCOMPARE(redownload->selectionModel()->selectedIndexes(), QModelIndexList{redownload->model()->index(0, 0)});
         // Closed and shown again: the same list.
         lists.close();
         QVERIFY(!lists.isVisible());
