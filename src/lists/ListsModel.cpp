@@ -37,6 +37,7 @@ QStringList &ListsModel::ref(Which list)
 void ListsModel::setFolder(const QString &folder)
 {
     listFolder = folder;
+    leftAlone[0] = leftAlone[1] = false;
 }
 
 void ListsModel::changedTo(Which list)
@@ -104,8 +105,12 @@ void ListsModel::LoadLists()
     if (listFolder.isEmpty())
         return;
     for (Which list : {Which::Redownload, Which::Deleted}) {
+        leftAlone[index(list)] = false;
         const QString path = filePath(list);
-        if (!QFileInfo::exists(path)) {
+        const QFileInfo info(path);
+        // A link whose target is gone counts as there: the target may come
+        // back (a drive not mounted), and saving would replace the link.
+        if (!info.exists() && !info.isSymLink()) {
             QFile created(path);
             created.open(QIODevice::WriteOnly | QIODevice::NewOnly);
             continue;
@@ -113,13 +118,16 @@ void ListsModel::LoadLists()
         if (const std::optional<QString> text = readTextFile(path)) {
             ref(list) = parseListText(*text);
             Q_EMIT changed(list);
+        } else {
+            leftAlone[index(list)] = true;
+            Q_EMIT loadFailed(path);
         }
     }
 }
 
 bool ListsModel::save(Which list)
 {
-    if (listFolder.isEmpty())
+    if (listFolder.isEmpty() || fileLeftAlone(list))
         return true;
     const QString path = filePath(list);
     const QStringList &l = entries(list);

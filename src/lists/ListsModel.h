@@ -34,11 +34,14 @@ public:
     QString folder() const { return listFolder; }
 
     // Reads redownload.txt, then deleted.txt, from the folder; a missing
-    // file is created empty. Nothing is reported: a list whose file cannot
-    // be read stays empty.
+    // file is created empty. A list whose file is there but cannot be read
+    // starts empty and is never written this run (loadFailed).
     void LoadLists();
     // Writes both lists to their files; the file of an empty list is removed.
     void SaveLists();
+    // True when the list's file could not be read at load: it is left alone
+    // until the next run, whatever the list holds.
+    bool fileLeftAlone(Which list) const { return leftAlone[index(list)]; }
 
     static QString fileName(Which list);
     QString filePath(Which list) const;
@@ -48,8 +51,13 @@ Q_SIGNALS:
     // A list's file could not be written; the list itself is as it was
     // meant to be, in memory.
     void saveFailed(const QString &path);
+    // A list file exists but could not be read. Writing the list back would
+    // replace or remove entries nobody has seen, so that list is kept in
+    // memory only for this run.
+    void loadFailed(const QString &path);
 
 private:
+    static int index(Which list) { return list == Which::Redownload ? 0 : 1; }
     QStringList &ref(Which list);
     void changedTo(Which list);
     // The list's file as SaveLists leaves it; false (and saveFailed) when
@@ -59,6 +67,7 @@ private:
     QStringList redownload;
     QStringList deleted;
     QString listFolder;
+    bool leftAlone[2] = {false, false};
 };
 
 // A list file's text as entries: split at every CR LF, the piece after the

@@ -196,6 +196,66 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(dir.filePath(u"deleted.txt"_s)));
     }
 
+    void unreadableListFileIsLeftAlone_data()
+    {
+        QTest::addColumn<bool>("redownload"); // which list's file cannot be read
+        QTest::addColumn<bool>("link");       // a link to nothing, or a folder
+        QTest::newRow("deleted.txt is a folder") << false << false;
+        QTest::newRow("redownload.txt is a folder") << true << false;
+        QTest::newRow("deleted.txt links to nothing") << false << true;
+    }
+
+    void unreadableListFileIsLeftAlone()
+    {
+        QFETCH(bool, redownload);
+        QFETCH(bool, link);
+        const Which which = redownload ? Which::Redownload : Which::Deleted;
+        const Which other = redownload ? Which::Deleted : Which::Redownload;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(ListsModel::fileName(which));
+        const QString target = dir.filePath(u"elsewhere/list.txt"_s);
+        LibraryBuilder(dir.path()).file(ListsModel::fileName(other), "Other - One\r\n");
+        if (link)
+            QVERIFY(QFile::link(target, path));
+        else
+            LibraryBuilder(path).file(u"inside.txt"_s, "x");
+
+        ListsModel lists;
+        lists.setFolder(dir.path());
+        QSignalSpy loadFailed(&lists, &ListsModel::loadFailed);
+        QSignalSpy saveFailed(&lists, &ListsModel::saveFailed);
+        lists.LoadLists();
+        QCOMPARE(loadFailed.size(), 1);
+        QCOMPARE(loadFailed[0][0].toString(), path);
+        QVERIFY(lists.fileLeftAlone(which));
+        QVERIFY(!lists.fileLeftAlone(other));
+        QVERIFY(lists.entries(which).isEmpty());
+        QCOMPARE(lists.entries(other), QStringList{u"Other - One"_s});
+
+        // Changes live in memory; the other list is written as ever.
+        lists.insertAtTop(which, u"New - Two"_s);
+        lists.insertAtTop(which, u"New - Three"_s);
+        lists.removeAll(which, u"New - Two"_s);
+        QCOMPARE(lists.entries(which), QStringList{u"New - Three"_s});
+        lists.insertAtTop(other, u"Other - Two"_s);
+        lists.SaveLists();
+        lists.clear(which);
+        lists.SaveLists();
+        QCOMPARE(LibraryBuilder::bytes(dir.filePath(ListsModel::fileName(other))),
+                 QByteArray("Other - Two\r\nOther - One\r\n"));
+
+        const QFileInfo after(path);
+        if (link) {
+            QCOMPARE(after.symLinkTarget(), target);
+            QVERIFY(!QFileInfo::exists(target));
+        } else {
+            QVERIFY(after.isDir());
+            QCOMPARE(LibraryBuilder::bytes(path + u"/inside.txt"_s), QByteArray("x"));
+        }
+        QCOMPARE(saveFailed.size(), 0);
+        QCOMPARE(loadFailed.size(), 1);
+    }
+
     void removeAllTakesEveryCopy()
     {
         ListsModel lists;

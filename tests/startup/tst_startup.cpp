@@ -1,4 +1,5 @@
 #include "library/LibraryTree.h"
+#include "library/LibraryTreeModel.h"
 #include "lists/ListsModel.h"
 #include "lists/frmlists.h"
 #include "mainwindow/frmMain.h"
@@ -10,6 +11,11 @@
 #include <QFile>
 #include <QLabel>
 #include <QAbstractItemView>
+#include <QAction>
+#include <QDir>
+#include <QPushButton>
+#include <QToolBar>
+#include <QTreeView>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -38,6 +44,23 @@ struct Machine
     }
     bool programFile(const QString &name) const { return QFile::exists(programFolder + u'/' + name); }
 };
+
+// The user's hand on the main window: rows of the library tree and the
+// toolbar's own buttons.
+void clickNode(frmMain &form, const QString &key)
+{
+    auto *tree = form.findChild<QTreeView *>(u"lista"_s);
+    const QModelIndex index = form.libraryModel().indexOf(form.libraryTree().find(key));
+    tree->scrollTo(index);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(index).center());
+}
+
+void clickToolbar(frmMain &form, int position)
+{
+    QWidget *button = form.findChild<QToolBar *>(u"tlbMain"_s)->widgetForAction(form.toolbarButton(position));
+    // The left part: the Lists button keeps its menu on the right.
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+}
 
 } // namespace
 
@@ -218,6 +241,39 @@ private Q_SLOTS:
         QVERIFY(!lists.isVisible());
         program.mainWindow()->tlbMain_ButtonClick(u"Lists"_s);
         QVERIFY(!redownload->isHidden());
+    }
+
+    void unreadableListIsToldOnceAndLeftAlone()
+    {
+        Machine m;
+        const QString path = m.programFolder + u"/redownload.txt"_s;
+        LibraryBuilder(path).file(u"inside.txt"_s, "x");
+        Main program(m.platform);
+        program.run();
+        QCOMPARE(m.platform.messages.size(), 1);
+        const FakePlatform::Message told = m.platform.messages[0];
+        QVERIFY2(told.text.startsWith(u"Couldn't read the list file "_s + path + u"\n"_s), qPrintable(told.text));
+        QVERIFY(told.text.contains(u"will not be saved this run"_s));
+        QCOMPARE(told.title, u"Wordhive Stanzabox"_s);
+        QCOMPARE(told.icon, MessageIcon::Stop);
+
+        // Marked by the user, shown, and kept in memory only.
+        frmMain &form = *program.mainWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        clickNode(form, u"able"_s);
+        clickNode(form, u"A/Able - One.txt"_s);
+        clickToolbar(form, frmMain::MarkRedownload);
+        QVERIFY(form.toolbarButton(frmMain::MarkRedownload)->isChecked());
+        QCOMPARE(program.lists().entries(ListsModel::Which::Redownload), QStringList{u"Able - One"_s});
+        clickToolbar(form, frmMain::Lists);
+        auto *shown = program.listsWindow().findChild<QAbstractItemView *>(u"lstRedownload"_s);
+        QVERIFY(shown->isVisible());
+        QCOMPARE(shown->model()->index(0, 0).data().toString(), u"Able - One"_s);
+
+        QVERIFY(form.close());
+        QVERIFY(QFileInfo(path).isDir());
+        QCOMPARE(QDir(path).entryList(QDir::Files), QStringList{u"inside.txt"_s});
+        QCOMPARE(m.platform.messages.size(), 1);
     }
 
     void closingSavesListsThenSettings()
