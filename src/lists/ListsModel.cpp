@@ -115,7 +115,7 @@ void ListsModel::LoadLists()
             created.open(QIODevice::WriteOnly | QIODevice::NewOnly);
             continue;
         }
-        if (const std::optional<QString> text = readTextFile(path)) {
+        if (const std::optional<QString> text = readTextFile(path, TextEncoding::CodePageOrUtf8)) {
             ref(list) = parseListText(*text);
             Q_EMIT changed(list);
         } else {
@@ -135,9 +135,10 @@ bool ListsModel::save(Which list)
     if (l.isEmpty()) {
         saved = !QFileInfo::exists(path) || QFile::remove(path);
     } else {
-        // The downloader reads these files in its 8-bit code page; a
-        // character it has no byte for is written as '?', as it would.
-        saved = writeTextFile(path, listText(l), true) == WriteResult::Written;
+        // In the downloader's code page while it holds every entry, as these
+        // files always were; a name it cannot hold turns the file to UTF-8
+        // rather than into a '?' that no song would match again.
+        saved = writeTextFile(path, listText(l), TextEncoding::CodePageOrUtf8) == WriteResult::Written;
     }
     if (!saved)
         Q_EMIT saveFailed(path);

@@ -256,6 +256,69 @@ private Q_SLOTS:
         QCOMPARE(loadFailed.size(), 1);
     }
 
+    void codePageFilesStayAsTheyAre()
+    {
+        // Every byte but CR and LF, in one entry, beside an ordinary one.
+        QByteArray all;
+        for (int b = 1; b < 256; ++b) {
+            if (b != '\r' && b != '\n')
+                all += char(b);
+        }
+        const QByteArray file = "Old - One\r\n" + all + "\r\n";
+        QTemporaryDir dir;
+        LibraryBuilder(dir.path()).file(u"redownload.txt"_s, file);
+        ListsModel lists;
+        lists.setFolder(dir.path());
+        lists.LoadLists();
+        QCOMPARE(lists.entries(Which::Redownload).size(), 2);
+        lists.insertAtTop(Which::Redownload, u"New - Two"_s);
+        QCOMPARE(LibraryBuilder::bytes(dir.filePath(u"redownload.txt"_s)), "New - Two\r\n" + file);
+        // A name the code page cannot hold turns the file to UTF-8 only while it is there.
+        lists.insertAtTop(Which::Redownload, u"\u0141o\u015b - \u017b\u00f3\u0142w"_s);
+        QVERIFY(LibraryBuilder::bytes(dir.filePath(u"redownload.txt"_s)).startsWith("\xef\xbb\xbf"));
+        lists.removePositions(Which::Redownload, {0, 1});
+        lists.SaveLists();
+        QCOMPARE(LibraryBuilder::bytes(dir.filePath(u"redownload.txt"_s)), file);
+    }
+
+    void entriesInAnyScriptSurviveARestart_data()
+    {
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("code page") << QStringList{u"\u00e9t\u00e9 - Song"_s, u"A - \u20ac"_s}
+                                   << QByteArray("\xe9t\xe9 - Song\r\nA - \x80\r\n");
+        QTest::newRow("Polish") << QStringList{u"\u0141o\u015b - \u017b\u00f3\u0142w"_s, u"\u00e9t\u00e9 - Song"_s}
+                                << QByteArray("\xef\xbb\xbf\xc5\x81o\xc5\x9b - \xc5\xbb\xc3\xb3\xc5\x82w\r\n"
+                                              "\xc3\xa9t\xc3\xa9 - Song\r\n");
+        QTest::newRow("Greek in the last entry")
+            << QStringList{u"A - 1"_s, QString(), u"\u03a9 - \u03b1"_s}
+            << QByteArray("\xef\xbb\xbf" "A - 1\r\n\r\n\xce\xa9 - \xce\xb1\r\n");
+        QTest::newRow("beyond the first plane")
+            << QStringList{u"\U0001F3B5 - Tune"_s} << QByteArray("\xef\xbb\xbf\xf0\x9f\x8e\xb5 - Tune\r\n");
+    }
+
+    void entriesInAnyScriptSurviveARestart()
+    {
+        QFETCH(QStringList, entries);
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        {
+            ListsModel lists;
+            lists.setFolder(dir.path());
+            lists.LoadLists();
+            lists.setEntries(Which::Deleted, entries);
+            QCOMPARE(LibraryBuilder::bytes(dir.filePath(u"deleted.txt"_s)), bytes);
+            lists.SaveLists();
+        }
+        QCOMPARE(LibraryBuilder::bytes(dir.filePath(u"deleted.txt"_s)), bytes);
+        ListsModel again;
+        again.setFolder(dir.path());
+        again.LoadLists();
+        QCOMPARE(again.entries(Which::Deleted), entries);
+        again.removeAll(Which::Deleted, entries.last());
+        QCOMPARE(again.entries(Which::Deleted), entries.mid(0, entries.size() - 1));
+    }
+
     void removeAllTakesEveryCopy()
     {
         ListsModel lists;

@@ -1,5 +1,6 @@
 #include "library/LibraryTree.h"
 #include "library/LibraryTreeModel.h"
+#include "library/SongNames.h"
 #include "lists/ListsModel.h"
 #include "lists/frmlists.h"
 #include "mainwindow/frmMain.h"
@@ -274,6 +275,45 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(path).isDir());
         QCOMPARE(QDir(path).entryList(QDir::Files), QStringList{u"inside.txt"_s});
         QCOMPARE(m.platform.messages.size(), 1);
+    }
+
+    void songInAnyScriptStaysMarkedAfterARestart()
+    {
+        Machine m;
+        const QString artist = u"\u0141o\u015b"_s;
+        const QString song = u"L/\u0141o\u015b - \u017b\u00f3\u0142w.txt"_s;
+        m.installFolder.song(u"lyrics/L"_s, u"\u0141o\u015b - \u017b\u00f3\u0142w.txt"_s);
+        const QString file = m.programFolder + u"/redownload.txt"_s;
+        QByteArray marked;
+        {
+            Main program(m.platform);
+            program.run();
+            frmMain &form = *program.mainWindow();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            clickNode(form, artistKey(artist));
+            clickNode(form, song);
+            clickToolbar(form, frmMain::MarkRedownload);
+            QVERIFY(form.toolbarButton(frmMain::MarkRedownload)->isChecked());
+            QVERIFY(form.close());
+            marked = LibraryBuilder::bytes(file);
+        }
+        {
+            Main again(m.platform);
+            again.run();
+            frmMain &form = *again.mainWindow();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            clickNode(form, artistKey(artist));
+            clickNode(form, song);
+            QVERIFY(form.toolbarButton(frmMain::MarkRedownload)->isChecked());
+            // Unmarking finds the entry again.
+            clickToolbar(form, frmMain::MarkRedownload);
+            QVERIFY(!form.toolbarButton(frmMain::MarkRedownload)->isChecked());
+            QVERIFY(again.lists().entries(ListsModel::Which::Redownload).isEmpty());
+            QVERIFY(form.close());
+        }
+        QVERIFY(!m.programFile(u"redownload.txt"_s));
+        QCOMPARE(marked, QByteArray("\xef\xbb\xbf\xc5\x81o\xc5\x9b - \xc5\xbb\xc3\xb3\xc5\x82w\r\n"));
+        QVERIFY(m.platform.messages.isEmpty());
     }
 
     void closingSavesListsThenSettings()
