@@ -8,7 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <algorithm>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -26,10 +26,15 @@ QString ListsModel::filePath(Which list) const
 
 const QStringList &ListsModel::entries(Which list) const
 {
-    return list == Which::Redownload ? redownload : deleted;
+    return (list == Which::Redownload ? redownload : deleted).entries();
 }
 
-QStringList &ListsModel::ref(Which list)
+QAbstractItemModel *ListsModel::model(Which list)
+{
+    return &ref(list);
+}
+
+ListEntriesModel &ListsModel::ref(Which list)
 {
     return list == Which::Redownload ? redownload : deleted;
 }
@@ -48,35 +53,25 @@ void ListsModel::changedTo(Which list)
 
 void ListsModel::setEntries(Which list, const QStringList &entries)
 {
-    ref(list) = entries;
+    ref(list).replace(entries);
     changedTo(list);
 }
 
 void ListsModel::insertAtTop(Which list, const QString &entry)
 {
-    ref(list).prepend(entry);
+    ref(list).insertAtTop(entry);
     changedTo(list);
 }
 
 void ListsModel::removePositions(Which list, QList<int> positions)
 {
-    QStringList &l = ref(list);
-    std::sort(positions.begin(), positions.end(), std::greater<int>());
-    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
-    bool removed = false;
-    for (int position : positions) {
-        if (position >= 0 && position < l.size()) {
-            l.removeAt(position);
-            removed = true;
-        }
-    }
-    if (removed)
+    if (ref(list).removeRowsAt(std::move(positions)))
         changedTo(list);
 }
 
 void ListsModel::removeAll(Which list, const QString &entry)
 {
-    if (ref(list).removeAll(entry) > 0)
+    if (ref(list).removeEqual(entry))
         changedTo(list);
 }
 
@@ -116,7 +111,7 @@ void ListsModel::LoadLists()
             continue;
         }
         if (const std::optional<QString> text = readTextFile(path, TextEncoding::CodePageOrUtf8)) {
-            ref(list) = parseListText(*text);
+            ref(list).replace(parseListText(*text));
             Q_EMIT changed(list);
         } else {
             leftAlone[index(list)] = true;

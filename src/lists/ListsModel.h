@@ -5,6 +5,8 @@
 // one object, and every change is written to the list's file at once, so a
 // program that is killed loses nothing.
 
+#include "lists/ListEntriesModel.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -20,6 +22,8 @@ public:
     explicit ListsModel(QObject *parent = nullptr);
 
     const QStringList &entries(Which list) const;
+    // The list as an item model for views; it changes with the list.
+    QAbstractItemModel *model(Which list);
     void setEntries(Which list, const QStringList &entries);
     void insertAtTop(Which list, const QString &entry);
     // Removes the entries at the given positions, in one change.
@@ -58,14 +62,14 @@ Q_SIGNALS:
 
 private:
     static int index(Which list) { return list == Which::Redownload ? 0 : 1; }
-    QStringList &ref(Which list);
+    ListEntriesModel &ref(Which list);
     void changedTo(Which list);
     // The list's file as SaveLists leaves it; false (and saveFailed) when
     // that failed.
     bool save(Which list);
 
-    QStringList redownload;
-    QStringList deleted;
+    ListEntriesModel redownload;
+    ListEntriesModel deleted;
     QString listFolder;
     bool leftAlone[2] = {false, false};
 };

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QAbstractItemModelTester>
 #include <QAbstractItemView>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -22,12 +23,25 @@ namespace {
 
 using Which = ListsModel::Which;
 
+// Qt's own checks of both lists' item models, for as long as the test runs.
+struct ModelCheck
+{
+    explicit ModelCheck(ListsModel &lists)
+        : redownload(lists.model(Which::Redownload), QAbstractItemModelTester::FailureReportingMode::QtTest),
+          deleted(lists.model(Which::Deleted), QAbstractItemModelTester::FailureReportingMode::QtTest)
+    {
+    }
+    QAbstractItemModelTester redownload;
+    QAbstractItemModelTester deleted;
+};
+
 // The lists window over a model, both lists filled, shown as the toolbar's
 // Lists button shows it; driven with the mouse and the keyboard.
 struct ListsWindow
 {
     AppState state;
     ListsModel lists;
+    ModelCheck check{lists};
     std::unique_ptr<frmlists> form;
 
     explicit ListsWindow(const QStringList &redownload, const QStringList &deleted = {})
@@ -179,6 +193,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         LibraryBuilder(dir.path()).file(u"redownload.txt"_s, "Old - One\r\n\xe9t\xe9 - Song\r\n");
         ListsModel lists;
+        ModelCheck check(lists);
         lists.setFolder(dir.path());
         lists.LoadLists();
         QCOMPARE(lists.entries(Which::Redownload), QStringList({u"Old - One"_s, u"\u00e9t\u00e9 - Song"_s}));
@@ -329,6 +344,44 @@ private Q_SLOTS:
         QCOMPARE(changes.size(), 1);
         lists.removeAll(Which::Redownload, u"Z - 9"_s);
         QCOMPARE(changes.size(), 1);
+    }
+
+    void itemModelsReportEachChange()
+    {
+        ListsModel lists;
+        ModelCheck check(lists);
+        QAbstractItemModel *model = lists.model(Which::Redownload);
+        QSignalSpy inserted(model, &QAbstractItemModel::rowsInserted);
+        QSignalSpy removed(model, &QAbstractItemModel::rowsRemoved);
+        QSignalSpy reset(model, &QAbstractItemModel::modelReset);
+        auto removedRanges = [&] {
+            QList<QPair<int, int>> ranges;
+            for (const QList<QVariant> &args : removed)
+                ranges.append({args[1].toInt(), args[2].toInt()});
+            removed.clear();
+            return ranges;
+        };
+
+        lists.setEntries(Which::Redownload, {u"A"_s, u"B"_s, u"C"_s, u"D"_s, u"E"_s, u"F"_s});
+        QCOMPARE(reset.size(), 1);
+        lists.insertAtTop(Which::Redownload, u"New"_s);
+        QCOMPARE(inserted.size(), 1);
+        QCOMPARE(inserted[0][1].toInt(), 0);
+        QCOMPARE(inserted[0][2].toInt(), 0);
+        QCOMPARE(model->index(0, 0).data().toString(), u"New"_s);
+
+        // Runs of rows go in one removal each, from the bottom; others are ignored.
+        lists.removePositions(Which::Redownload, {4, 1, 5, 2, 1, 40, -1});
+        QCOMPARE(removedRanges(), (QList<QPair<int, int>>{{4, 5}, {1, 2}}));
+        QCOMPARE(lists.entries(Which::Redownload), QStringList({u"New"_s, u"C"_s, u"F"_s}));
+        lists.insertAtTop(Which::Redownload, u"F"_s);
+        lists.removeAll(Which::Redownload, u"F"_s);
+        QCOMPARE(removedRanges(), (QList<QPair<int, int>>{{3, 3}, {0, 0}}));
+        lists.clear(Which::Redownload);
+        QCOMPARE(removedRanges(), (QList<QPair<int, int>>{{0, 1}}));
+        QCOMPARE(model->rowCount(), 0);
+        QCOMPARE(reset.size(), 1);
+        QVERIFY(lists.entries(Which::Deleted).isEmpty());
     }
 
     void listsFolder_data()
@@ -494,10 +547,66 @@ private Q_SLOTS:
         QVERIFY(w.shownEntries(list).isEmpty());
         QCOMPARE(w.lists.entries(redownload ? Which::Deleted : Which::Redownload).size(), 2);
         QCOMPARE(released.size(), releases);
-        QVERIFY(!w.enabled(u"cmdClear"_s));
-        QVERIFY(!w.enabled(u"cmdDelete"_s));
+        // The list is empty now, so nothing is left to remove or turn into text.
+        QCOMPARE(w.entryButtons(), kAllOff);
         QVERIFY(w.enabled(redownload ? u"cmdDelet"_s : u"cmdRedown"_s));
-        QVERIFY(w.enabled(u"cmdCreateFullList"_s));
+        QVERIFY(!w.enabled(redownload ? u"cmdRedown"_s : u"cmdDelet"_s));
+    }
+
+    void buttonsFollowTheListWhileItShows()
+    {
+        ListsWindow w({}, {u"D - 1"_s});
+        QVERIFY(w.exposed());
+        QCOMPARE(w.entryButtons(), kAllOff);
+
+        // The toolbar marks a song while the window shows the list.
+        w.lists.insertAtTop(Which::Redownload, u"New - One"_s);
+        QCOMPARE(w.shownEntries(u"lstRedownload"_s), QStringList{u"New - One"_s});
+        QCOMPARE(w.entryButtons(), kAllOn);
+        w.clickRow(u"lstRedownload"_s, 0);
+        w.click(u"cmdCreateSelectedText"_s);
+        QCOMPARE(w.child<QPlainTextEdit>(u"txtList"_s)->toPlainText(), u"New - One"_s);
+        w.click(u"cmdRedown"_s);
+
+        // ... and unmarks it again.
+        w.lists.removeAll(Which::Redownload, u"New - One"_s);
+        QVERIFY(w.shownEntries(u"lstRedownload"_s).isEmpty());
+        QCOMPARE(w.entryButtons(), kAllOff);
+
+        // The list not shown leaves the buttons alone.
+        w.click(u"cmdDelet"_s);
+        w.lists.insertAtTop(Which::Redownload, u"New - Two"_s);
+        w.lists.clear(Which::Redownload);
+        QCOMPARE(w.entryButtons(), kAllOn);
+        w.lists.clear(Which::Deleted);
+        QCOMPARE(w.entryButtons(), kAllOff);
+        w.lists.insertAtTop(Which::Deleted, u"Gone - Two"_s);
+        QCOMPARE(w.entryButtons(), kAllOn);
+
+        // A text list stays as the user made it; only the view buttons lead on.
+        w.click(u"cmdCreateFullList"_s);
+        w.lists.insertAtTop(Which::Deleted, u"Gone - Three"_s);
+        QCOMPARE(w.entryButtons(), kAllOff);
+        QCOMPARE(w.child<QPlainTextEdit>(u"txtList"_s)->toPlainText(), u"Gone - Two"_s);
+        w.click(u"cmdDelet"_s);
+        QCOMPARE(w.shownEntries(u"lstDeleted"_s), QStringList({u"Gone - Three"_s, u"Gone - Two"_s}));
+        QCOMPARE(w.entryButtons(), kAllOn);
+    }
+
+    void selectionStaysWithItsEntries()
+    {
+        ListsWindow w({u"A"_s, u"B"_s, u"C"_s, u"D"_s});
+        QVERIFY(w.exposed());
+        w.clickRows(u"lstRedownload"_s, u"1 ^3"_s);
+        // The main window adds and removes entries meanwhile.
+        w.lists.insertAtTop(Which::Redownload, u"New"_s);
+        w.lists.removeAll(Which::Redownload, u"C"_s);
+        QCOMPARE(w.selectedRows(u"lstRedownload"_s), QList<int>({2, 3}));
+        w.click(u"cmdCreateSelectedText"_s);
+        QCOMPARE(w.child<QPlainTextEdit>(u"txtList"_s)->toPlainText(), u"B\nD"_s);
+        w.click(u"cmdRedown"_s);
+        w.click(u"cmdDelete"_s);
+        QCOMPARE(w.lists.entries(Which::Redownload), QStringList({u"New"_s, u"A"_s}));
     }
 
     void textLists()

@@ -316,6 +316,50 @@ private Q_SLOTS:
         QVERIFY(m.platform.messages.isEmpty());
     }
 
+    void listsWindowFollowsTheToolbar()
+    {
+        Machine m;
+        m.installFolder.song(u"lyrics/A"_s, u"Able - Two.txt"_s);
+        Main program(m.platform);
+        program.run();
+        frmMain &form = *program.mainWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        clickToolbar(form, frmMain::Lists);
+        frmlists &lists = program.listsWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(&lists));
+        auto *redownload = lists.findChild<QAbstractItemView *>(u"lstRedownload"_s);
+        auto *remove = lists.findChild<QPushButton *>(u"cmdDelete"_s);
+        auto *clear = lists.findChild<QPushButton *>(u"cmdClear"_s);
+        QVERIFY(!remove->isEnabled());
+
+        // Marked in the main window while the lists window shows.
+        clickNode(form, u"able"_s);
+        clickNode(form, u"A/Able - One.txt"_s);
+        clickToolbar(form, frmMain::MarkRedownload);
+        clickNode(form, u"A/Able - Two.txt"_s);
+        clickToolbar(form, frmMain::MarkRedownload);
+        QCOMPARE(redownload->model()->rowCount(), 2);
+        QCOMPARE(redownload->model()->index(0, 0).data().toString(), u"Able - Two"_s);
+        QVERIFY(remove->isEnabled());
+        QVERIFY(clear->isEnabled());
+        QVERIFY(lists.findChild<QPushButton *>(u"cmdCreateFullList"_s)->isEnabled());
+        QVERIFY(lists.findChild<QPushButton *>(u"cmdCreateSelectedText"_s)->isEnabled());
+
+        // The selected song's entry removed in the lists window releases its mark.
+        QTest::mouseClick(redownload->viewport(), Qt::LeftButton, {},
+                          redownload->visualRect(redownload->model()->index(0, 0)).center());
+        QTest::mouseClick(remove, Qt::LeftButton);
+        QVERIFY(!form.toolbarButton(frmMain::MarkRedownload)->isChecked());
+        QCOMPARE(program.lists().entries(ListsModel::Which::Redownload), QStringList{u"Able - One"_s});
+        // Unmarked in the main window: the list empties and its buttons go off.
+        clickNode(form, u"A/Able - One.txt"_s);
+        QVERIFY(form.toolbarButton(frmMain::MarkRedownload)->isChecked());
+        clickToolbar(form, frmMain::MarkRedownload);
+        QCOMPARE(redownload->model()->rowCount(), 0);
+        QVERIFY(!remove->isEnabled());
+        QVERIFY(!clear->isEnabled());
+    }
+
     void closingSavesListsThenSettings()
     {
         Machine m;
