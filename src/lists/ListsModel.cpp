@@ -8,7 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <algorithm>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -26,10 +26,15 @@ QString ListsModel::filePath(Which list) const
 
 const QStringList &ListsModel::entries(Which list) const
 {
-    return list == Which::Redownload ? redownload : deleted;
+    return (list == Which::Redownload ? redownload : deleted).entries();
 }
 
-QStringList &ListsModel::ref(Which list)
+QAbstractItemModel *ListsModel::model(Which list)
+{
+    return &ref(list);
+}
+
+ListEntriesModel &ListsModel::ref(Which list)
 {
     return list == Which::Redownload ? redownload : deleted;
 }
@@ -37,6 +42,7 @@ QStringList &ListsModel::ref(Which list)
 void ListsModel::setFolder(const QString &folder)
 {
     listFolder = folder;
+    leftAlone[0] = leftAlone[1] = false;
 }
 
 void ListsModel::changedTo(Which list)
@@ -47,35 +53,25 @@ void ListsModel::changedTo(Which list)
 
 void ListsModel::setEntries(Which list, const QStringList &entries)
 {
-    ref(list) = entries;
+    ref(list).replace(entries);
     changedTo(list);
 }
 
 void ListsModel::insertAtTop(Which list, const QString &entry)
 {
-    ref(list).prepend(entry);
+    ref(list).insertAtTop(entry);
     changedTo(list);
 }
 
 void ListsModel::removePositions(Which list, QList<int> positions)
 {
-    QStringList &l = ref(list);
-    std::sort(positions.begin(), positions.end(), std::greater<int>());
-    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
-    bool removed = false;
-    for (int position : positions) {
-        if (position >= 0 && position < l.size()) {
-            l.removeAt(position);
-            removed = true;
-        }
-    }
-    if (removed)
+    if (ref(list).removeRowsAt(std::move(positions)))
         changedTo(list);
 }
 
 void ListsModel::removeAll(Which list, const QString &entry)
 {
-    if (ref(list).removeAll(entry) > 0)
+    if (ref(list).removeEqual(entry))
         changedTo(list);
 }
 
@@ -104,22 +100,29 @@ void ListsModel::LoadLists()
     if (listFolder.isEmpty())
         return;
     for (Which list : {Which::Redownload, Which::Deleted}) {
+        leftAlone[index(list)] = false;
         const QString path = filePath(list);
-        if (!QFileInfo::exists(path)) {
+        const QFileInfo info(path);
+        // A link whose target is gone counts as there: the target may come
+        // back (a drive not mounted), and saving would replace the link.
+        if (!info.exists() && !info.isSymLink()) {
             QFile created(path);
             created.open(QIODevice::WriteOnly | QIODevice::NewOnly);
             continue;
         }
-        if (const std::optional<QString> text = readTextFile(path)) {
-            ref(list) = parseListText(*text);
+        if (const std::optional<QString> text = readTextFile(path, TextEncoding::CodePageOrUtf8)) {
+            ref(list).replace(parseListText(*text));
             Q_EMIT changed(list);
+        } else {
+            leftAlone[index(list)] = true;
+            Q_EMIT loadFailed(path);
         }
     }
 }
 
 bool ListsModel::save(Which list)
 {
-    if (listFolder.isEmpty())
+    if (listFolder.isEmpty() || fileLeftAlone(list))
         return true;
     const QString path = filePath(list);
     const QStringList &l = entries(list);
@@ -127,9 +130,10 @@ bool ListsModel::save(Which list)
     if (l.isEmpty()) {
         saved = !QFileInfo::exists(path) || QFile::remove(path);
     } else {
-        // The downloader reads these files in its 8-bit code page; a
-        // character it has no byte for is written as '?', as it would.
-        saved = writeTextFile(path, listText(l), true) == WriteResult::Written;
+        // In the downloader's code page while it holds every entry, as these
+        // files always were; a name it cannot hold turns the file to UTF-8
+        // rather than into a '?' that no song would match again.
+        saved = writeTextFile(path, listText(l), TextEncoding::CodePageOrUtf8) == WriteResult::Written;
     }
     if (!saved)
         Q_EMIT saveFailed(path);

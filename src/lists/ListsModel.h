@@ -5,6 +5,8 @@
 // one object, and every change is written to the list's file at once, so a
 // program that is killed loses nothing.
 
+#include "lists/ListEntriesModel.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -20,6 +22,8 @@ public:
     explicit ListsModel(QObject *parent = nullptr);
 
     const QStringList &entries(Which list) const;
+    // The list as an item model for views; it changes with the list.
+    QAbstractItemModel *model(Which list);
     void setEntries(Which list, const QStringList &entries);
     void insertAtTop(Which list, const QString &entry);
     // Removes the entries at the given positions, in one change.
@@ -34,11 +38,14 @@ public:
     QString folder() const { return listFolder; }
 
     // Reads redownload.txt, then deleted.txt, from the folder; a missing
-    // file is created empty. Nothing is reported: a list whose file cannot
-    // be read stays empty.
+    // file is created empty. A list whose file is there but cannot be read
+    // starts empty and is never written this run (loadFailed).
     void LoadLists();
     // Writes both lists to their files; the file of an empty list is removed.
     void SaveLists();
+    // True when the list's file could not be read at load: it is left alone
+    // until the next run, whatever the list holds.
+    bool fileLeftAlone(Which list) const { return leftAlone[index(list)]; }
 
     static QString fileName(Which list);
     QString filePath(Which list) const;
@@ -48,17 +55,23 @@ Q_SIGNALS:
     // A list's file could not be written; the list itself is as it was
     // meant to be, in memory.
     void saveFailed(const QString &path);
+    // A list file exists but could not be read. Writing the list back would
+    // replace or remove entries nobody has seen, so that list is kept in
+    // memory only for this run.
+    void loadFailed(const QString &path);
 
 private:
-    QStringList &ref(Which list);
+    static int index(Which list) { return list == Which::Redownload ? 0 : 1; }
+    ListEntriesModel &ref(Which list);
     void changedTo(Which list);
     // The list's file as SaveLists leaves it; false (and saveFailed) when
     // that failed.
     bool save(Which list);
 
-    QStringList redownload;
-    QStringList deleted;
+    ListEntriesModel redownload;
+    ListEntriesModel deleted;
     QString listFolder;
+    bool leftAlone[2] = {false, false};
 };
 
 // A list file's text as entries: split at every CR LF, the piece after the

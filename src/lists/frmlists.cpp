@@ -8,7 +8,7 @@
 #include <QKeyEvent>
 #include <QHash>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -40,16 +40,17 @@ frmlists::frmlists(AppState &state, ListsModel &lists, QWidget *parent)
     small.setPointSizeF(8);
     setFont(small);
 
-    auto makeList = [this](const QString &name) {
-        auto *box = new QListWidget(this);
+    auto makeList = [this](const QString &name, ListsModel::Which which) {
+        auto *box = new QListView(this);
         box->setObjectName(name);
+        box->setModel(this->lists.model(which));
         box->setAccessibleName(name == u"lstRedownload" ? u"Marked for Redownload"_s : u"Deleted Items"_s);
         box->setSelectionMode(QAbstractItemView::ExtendedSelection);
         box->setGeometry(8, 8, 233, 225);
         return box;
     };
-    lstRedownload = makeList(u"lstRedownload"_s);
-    lstDeleted = makeList(u"lstDeleted"_s);
+    lstRedownload = makeList(u"lstRedownload"_s, ListsModel::Which::Redownload);
+    lstDeleted = makeList(u"lstDeleted"_s, ListsModel::Which::Deleted);
 
     txtList = new QPlainTextEdit(this);
     txtList->setObjectName(u"txtList"_s);
@@ -99,23 +100,39 @@ frmlists::frmlists(AppState &state, ListsModel &lists, QWidget *parent)
                                                        cmdCreateSelectedText})
         w->installEventFilter(this);
 
-    refill(lstRedownload, lists.entries(ListsModel::Which::Redownload));
-    refill(lstDeleted, lists.entries(ListsModel::Which::Deleted));
+    // The other window changes the lists too (Delete, + Redown): the buttons
+    // of the list on show follow its count. A text list on show stays as the
+    // user made it, with only the view buttons leading on.
     connect(&lists, &ListsModel::changed, this, [this](ListsModel::Which which) {
-        refill(which == ListsModel::Which::Redownload ? lstRedownload : lstDeleted,
-               this->lists.entries(which));
+        if (which == currentWhich() && txtList->isHidden())
+            enableEntryButtons();
     });
 }
 
-void frmlists::refill(QListWidget *box, const QStringList &entries)
-{
-    box->clear();
-    box->addItems(entries);
-}
-
-QListWidget *frmlists::currentList() const
+QListView *frmlists::currentList() const
 {
     return state.RedownloadListActive ? lstRedownload : lstDeleted;
+}
+
+ListsModel::Which frmlists::currentWhich() const
+{
+    return state.RedownloadListActive ? ListsModel::Which::Redownload : ListsModel::Which::Deleted;
+}
+
+QList<int> frmlists::selectedRows() const
+{
+    QList<int> rows;
+    for (const QModelIndex &index : currentList()->selectionModel()->selectedRows())
+        rows.append(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+void frmlists::enableEntryButtons()
+{
+    const bool any = !lists.entries(currentWhich()).isEmpty();
+    for (QPushButton *b : {cmdDelete, cmdClear, cmdCreateFullList, cmdCreateSelectedText})
+        b->setEnabled(any);
 }
 
 QString frmlists::selectedSongEntry() const
@@ -131,15 +148,14 @@ void frmlists::ShowCorrectList()
     cmdDelet->setEnabled(redownload);
     lstRedownload->setVisible(redownload);
     lstDeleted->setVisible(!redownload);
-    const bool any = currentList()->count() > 0;
-    for (QPushButton *b : {cmdDelete, cmdClear, cmdCreateFullList, cmdCreateSelectedText})
-        b->setEnabled(any);
+    enableEntryButtons();
 }
 
 void frmlists::selectRedownloadEntry(int position)
 {
-    if (QListWidgetItem *item = lstRedownload->item(position))
-        lstRedownload->setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
+    const QModelIndex index = lstRedownload->model()->index(position, 0);
+    if (index.isValid())
+        lstRedownload->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
 }
 
 void frmlists::cmdRedown_Click()
@@ -158,22 +174,20 @@ void frmlists::cmdDelet_Click()
 
 void frmlists::cmdDelete_Click()
 {
-    QListWidget *box = currentList();
-    const ListsModel::Which which =
-        state.RedownloadListActive ? ListsModel::Which::Redownload : ListsModel::Which::Deleted;
-    QList<int> rows;
+    // The entries are taken as the user chose them, before anything goes:
+    // removing rows moves the view's current row, which is no choice.
+    const ListsModel::Which which = currentWhich();
+    const QList<int> rows = selectedRows();
     bool releases = false;
-    for (int row = 0; row < box->count(); ++row) {
-        if (!box->item(row)->isSelected())
-            continue;
-        rows.append(row);
-        if (which == ListsModel::Which::Redownload && box->item(row)->text() == selectedSongEntry())
-            releases = true;
+    if (which == ListsModel::Which::Redownload) {
+        const QStringList &entries = lists.entries(which);
+        for (int row : rows)
+            releases = releases || entries.at(row) == selectedSongEntry();
     }
     if (releases)
         Q_EMIT markRedownloadReleased();
     lists.removePositions(which, rows);
-    box->setFocus();
+    currentList()->setFocus();
     ShowCorrectList();
 }
 
@@ -205,23 +219,19 @@ void frmlists::showTextList(const QString &text)
 void frmlists::cmdCreateFullList_Click()
 {
     txtList->clear();
-    QListWidget *box = currentList();
-    if (box->count() == 0)
+    const QStringList &entries = lists.entries(currentWhich());
+    if (entries.isEmpty())
         return;
-    const ListsModel::Which which =
-        state.RedownloadListActive ? ListsModel::Which::Redownload : ListsModel::Which::Deleted;
-    showTextList(textListOf(lists.entries(which)));
+    showTextList(textListOf(entries));
 }
 
 void frmlists::cmdCreateSelectedText_Click()
 {
     txtList->clear();
-    QListWidget *box = currentList();
+    const QStringList &entries = lists.entries(currentWhich());
     QStringList selected;
-    for (int row = 0; row < box->count(); ++row) {
-        if (box->item(row)->isSelected())
-            selected.append(box->item(row)->text());
-    }
+    for (int row : selectedRows())
+        selected.append(entries.at(row));
     if (selected.isEmpty())
         return;
     showTextList(textListOf(selected));

@@ -4,15 +4,17 @@
 // deleted list, prunes and clears them, and turns them into text to hand to
 // the downloader. Closing it only hides it.
 
+#include "lists/ListsModel.h"
+
+#include <QList>
 #include <QWidget>
 
 class QLabel;
-class QListWidget;
+class QListView;
 class QPlainTextEdit;
 class QPushButton;
 
 struct AppState;
-class ListsModel;
 
 class frmlists : public QWidget
 {
@@ -45,8 +47,12 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
-    void refill(QListWidget *box, const QStringList &entries);
-    QListWidget *currentList() const;
+    QListView *currentList() const;
+    ListsModel::Which currentWhich() const;
+    // The current list's selected rows, top first.
+    QList<int> selectedRows() const;
+    // X, Clear and the two create buttons: on while the current list has entries.
+    void enableEntryButtons();
     QString selectedSongEntry() const;
     // After a text list is made: only the two view buttons lead on.
     void showTextList(const QString &text);
@@ -54,8 +60,8 @@ private:
     AppState &state;
     ListsModel &lists;
 
-    QListWidget *lstRedownload = nullptr;
-    QListWidget *lstDeleted = nullptr;
+    QListView *lstRedownload = nullptr;
+    QListView *lstDeleted = nullptr;
     QPlainTextEdit *txtList = nullptr;
     QLabel *lblmain = nullptr;
     QPushButton *cmdRedown = nullptr;

@@ -71,7 +71,7 @@ void frmMain::JoinLyrics_Click()
     // Without the downloader's folder there is nowhere the user would look
     // for the file.
     const QString path = state.InstallPath.isEmpty() ? QString() : joinPath(state.InstallPath, name);
-    if (path.isEmpty() || writeTextFile(path, collected + u"\r\n"_s, true) != WriteResult::Written) {
+    if (path.isEmpty() || writeTextFile(path, collected + u"\r\n"_s, TextEncoding::CodePageOrUtf8) != WriteResult::Written) {
         platform.showMessage(u"Could not create/overwrite file"_s, kTitle, MessageIcon::Stop);
         return;
     }

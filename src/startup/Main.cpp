@@ -46,6 +46,14 @@ void Main::run()
                              u"Wordhive Stanzabox"_s, MessageIcon::Stop);
     });
 
+    // Loading happens once, so each unreadable list is told once.
+    connect(&listsModel, &ListsModel::loadFailed, this, [this](const QString &path) {
+        platform.showMessage(u"Couldn't read the list file "_s + path
+                                 + u"\n\nThe file is left as it is: this list will not be saved this run. "
+                                   u"Entries added to it are kept only while Stanzabox runs."_s,
+                             u"Wordhive Stanzabox"_s, MessageIcon::Stop);
+    });
+
     // Chosen once: the program's folder, or the user's own where that is not writable.
     listsModel.setFolder(chooseListsFolder(platform.programFolder(), platform.userDataFolder()));
     listsModel.LoadLists();

@@ -1,12 +1,13 @@
 #include "text/TextFile.h"
 
 #include "text/Cp1252.h"
+#include "text/LosslessText.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
-std::optional<QString> readTextFile(const QString &path)
+std::optional<QString> readTextFile(const QString &path, TextEncoding encoding)
 {
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return std::nullopt;
@@ -16,15 +17,20 @@ std::optional<QString> readTextFile(const QString &path)
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return std::nullopt;
-    return Cp1252::decode(bytes);
+    return encoding == TextEncoding::CodePage ? Cp1252::decode(bytes) : LosslessText::decode(bytes);
 }
 
-WriteResult writeTextFile(const QString &path, const QString &text, bool allowLossy)
+WriteResult writeTextFile(const QString &path, const QString &text, TextEncoding encoding)
 {
-    qsizetype unencodable = 0;
-    const QByteArray bytes = Cp1252::encode(text, &unencodable);
-    if (unencodable > 0 && !allowLossy)
-        return WriteResult::Unencodable;
+    QByteArray bytes;
+    if (encoding == TextEncoding::CodePage) {
+        qsizetype unencodable = 0;
+        bytes = Cp1252::encode(text, &unencodable);
+        if (unencodable > 0)
+            return WriteResult::Unencodable;
+    } else {
+        bytes = LosslessText::encode(text);
+    }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return WriteResult::Failed;

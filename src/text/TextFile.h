@@ -6,14 +6,21 @@
 
 #include <optional>
 
-// The file's bytes decoded from Windows-1252; nothing when it is not a
-// readable regular file.
-std::optional<QString> readTextFile(const QString &path);
+enum class TextEncoding {
+    // Windows-1252 only: the downloader's lyrics and settings files.
+    CodePage,
+    // Windows-1252 where it holds the text, otherwise UTF-8 behind a
+    // byte-order mark (LosslessText): the program's own lists and joined files.
+    CodePageOrUtf8,
+};
+
+// The file's text; nothing when it is not a readable regular file.
+std::optional<QString> readTextFile(const QString &path, TextEncoding encoding = TextEncoding::CodePage);
 
 enum class WriteResult { Written, Unencodable, Failed };
 
-// Replaces the file atomically with text encoded as Windows-1252: either the
-// whole new content is on disk afterwards, or the old file is untouched.
-// Text with characters the code page cannot hold is refused unless
-// allowLossy is set (they are then written as '?').
-WriteResult writeTextFile(const QString &path, const QString &text, bool allowLossy = false);
+// Replaces the file atomically: either the whole new content is on disk
+// afterwards, or the old file is untouched. With CodePage, text that has
+// characters the code page cannot hold is refused (Unencodable).
+WriteResult writeTextFile(const QString &path, const QString &text,
+                          TextEncoding encoding = TextEncoding::CodePage);

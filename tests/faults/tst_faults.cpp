@@ -291,6 +291,44 @@ private Q_SLOTS:
         QVERIFY(platform.journal.contains(u"write FrmMaximized"_s));
     }
 
+    void unreadableListFileSurvivesTheRun_data()
+    {
+        QTest::addColumn<QString>("added"); // entry added during the run, if any
+        QTest::newRow("list left empty") << QString();
+        QTest::newRow("entry added") << u"Able - One"_s;
+    }
+
+    void unreadableListFileSurvivesTheRun()
+    {
+        QFETCH(QString, added);
+        QTemporaryDir dir;
+        LibraryBuilder(dir.path()).folder(u"program"_s).file(u"program/deleted.txt"_s, "Kept - One\r\n");
+        const QString path = dir.filePath(u"program/deleted.txt"_s);
+        QVERIFY(QFile::setPermissions(path, QFile::Permissions()));
+        FakePlatform platform;
+        platform.folder = dir.filePath(u"program"_s);
+        platform.dataFolder = dir.filePath(u"data"_s);
+        {
+            Main program(platform);
+            program.run();
+            QCOMPARE(program.listsFolder(), platform.folder);
+            QVERIFY(program.lists().entries(ListsModel::Which::Deleted).isEmpty());
+            if (!added.isEmpty()) {
+                program.lists().insertAtTop(ListsModel::Which::Deleted, added);
+                QCOMPARE(program.lists().entries(ListsModel::Which::Deleted), QStringList{added});
+            }
+            QVERIFY(program.mainWindow()->close());
+        }
+        // The file first: it is what the user would lose.
+        QVERIFY(QFile::exists(path));
+        QCOMPARE(QFile::permissions(path), QFile::Permissions());
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+        QCOMPARE(LibraryBuilder::bytes(path), QByteArray("Kept - One\r\n"));
+        // Told once, at start-up, with the path.
+        QCOMPARE(platform.messages.size(), 1);
+        QVERIFY(platform.messages[0].text.startsWith(u"Couldn't read the list file "_s + path));
+    }
+
     void unreadableLetterFolder()
     {
         Window w;

@@ -431,6 +431,31 @@ private Q_SLOTS:
         QCOMPARE(order.mid(order.size() - 2), QStringList({u"events"_s, u"clock"_s}));
     }
 
+    void joinedFileHoldsNamesInAnyScript()
+    {
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s, "La")
+            .song(u"L"_s, u"\u0141o\u015b - \u017b\u00f3\u0142w.txt"_s, "Gra\xe9 \x93so\x94\r\n");
+        w.state.InstallPath = w.dir.path();
+        w.open();
+        LibraryTreeModel &model = w.form->libraryModel();
+        press(w, frmMain::JoinLyrics);
+        model.setData(model.indexOf(w.node(u"A/Able - One.txt"_s)), Qt::Checked, Qt::CheckStateRole);
+        model.setData(model.indexOf(w.node(u"L/\u0141o\u015b - \u017b\u00f3\u0142w.txt"_s)), Qt::Checked,
+                      Qt::CheckStateRole);
+        press(w, frmMain::JoinLyrics);
+        const QString text = u":: Able - One\r\n---------------\r\nLa\r\n=========================\r\n\r\n"
+                             u":: \u0141o\u015b - \u017b\u00f3\u0142w\r\n---------------\r\n"
+                             u"Gra\u00e9 \u201cso\u201d\r\n\r\n=========================\r\n\r\n\r\n"_s;
+        // The heading cannot be held by the code page: the whole file, lyrics
+        // too, is UTF-8 behind its mark.
+        QCOMPARE(LibraryBuilder::bytes(w.dir.filePath(u"2 Lyrics Joined at 04-07-2005 9-5.txt"_s)),
+                 "\xef\xbb\xbf" + text.toUtf8());
+        QCOMPARE(LibraryBuilder::bytes(w.lib.cachePath() + u"L/\u0141o\u015b - \u017b\u00f3\u0142w.txt"_s),
+                 QByteArray("Gra\xe9 \x93so\x94\r\n"));
+        QCOMPARE(w.platform.messages.size(), 2); // the instructions, then the saved file
+    }
+
     void joinWithNothingTickedDoesNothing()
     {
         Window w;

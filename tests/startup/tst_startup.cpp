@@ -1,4 +1,6 @@
 #include "library/LibraryTree.h"
+#include "library/LibraryTreeModel.h"
+#include "library/SongNames.h"
 #include "lists/ListsModel.h"
 #include "lists/frmlists.h"
 #include "mainwindow/frmMain.h"
@@ -9,7 +11,12 @@
 
 #include <QFile>
 #include <QLabel>
-#include <QListWidget>
+#include <QAbstractItemView>
+#include <QAction>
+#include <QDir>
+#include <QPushButton>
+#include <QToolBar>
+#include <QTreeView>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -38,6 +45,23 @@ struct Machine
     }
     bool programFile(const QString &name) const { return QFile::exists(programFolder + u'/' + name); }
 };
+
+// The user's hand on the main window: rows of the library tree and the
+// toolbar's own buttons.
+void clickNode(frmMain &form, const QString &key)
+{
+    auto *tree = form.findChild<QTreeView *>(u"lista"_s);
+    const QModelIndex index = form.libraryModel().indexOf(form.libraryTree().find(key));
+    tree->scrollTo(index);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(index).center());
+}
+
+void clickToolbar(frmMain &form, int position)
+{
+    QWidget *button = form.findChild<QToolBar *>(u"tlbMain"_s)->widgetForAction(form.toolbarButton(position));
+    // The left part: the Lists button keeps its menu on the right.
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+}
 
 } // namespace
 
@@ -194,7 +218,7 @@ private Q_SLOTS:
         program.run();
         QCOMPARE(program.lists().entries(ListsModel::Which::Redownload), QStringList({u"A - 1"_s, u"B - 2"_s}));
         QVERIFY(program.lists().entries(ListsModel::Which::Deleted).isEmpty());
-        QCOMPARE(program.listsWindow().findChild<QListWidget *>(u"lstRedownload"_s)->count(), 2);
+        QCOMPARE(program.listsWindow().findChild<QAbstractItemView *>(u"lstRedownload"_s)->model()->rowCount(), 2);
     }
 
     void listsWindowFirstShowsTheRedownloadList()
@@ -208,16 +232,132 @@ private Q_SLOTS:
         program.mainWindow()->tlbMain_ButtonClick(u"Lists"_s);
         frmlists &lists = program.listsWindow();
         QVERIFY(lists.isVisible());
-        auto *redownload = lists.findChild<QListWidget *>(u"lstRedownload"_s);
+        auto *redownload = lists.findChild<QAbstractItemView *>(u"lstRedownload"_s);
         QVERIFY(!redownload->isHidden());
-        QVERIFY(lists.findChild<QListWidget *>(u"lstDeleted"_s)->isHidden());
-        QCOMPARE(redownload->currentRow(), 0);
-        QVERIFY(redownload->item(0)->isSelected());
+        QVERIFY(lists.findChild<QAbstractItemView *>(u"lstDeleted"_s)->isHidden());
+        QCOMPARE(redownload->currentIndex().row(), 0);
+        QCOMPARE(redownload->selectionModel()->selectedIndexes(), QModelIndexList{redownload->model()->index(0, 0)});
         // Closed and shown again: the same list.
         lists.close();
         QVERIFY(!lists.isVisible());
         program.mainWindow()->tlbMain_ButtonClick(u"Lists"_s);
         QVERIFY(!redownload->isHidden());
+    }
+
+    void unreadableListIsToldOnceAndLeftAlone()
+    {
+        Machine m;
+        const QString path = m.programFolder + u"/redownload.txt"_s;
+        LibraryBuilder(path).file(u"inside.txt"_s, "x");
+        Main program(m.platform);
+        program.run();
+        QCOMPARE(m.platform.messages.size(), 1);
+        const FakePlatform::Message told = m.platform.messages[0];
+        QVERIFY2(told.text.startsWith(u"Couldn't read the list file "_s + path + u"\n"_s), qPrintable(told.text));
+        QVERIFY(told.text.contains(u"will not be saved this run"_s));
+        QCOMPARE(told.title, u"Wordhive Stanzabox"_s);
+        QCOMPARE(told.icon, MessageIcon::Stop);
+
+        // Marked by the user, shown, and kept in memory only.
+        frmMain &form = *program.mainWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        clickNode(form, u"able"_s);
+        clickNode(form, u"A/Able - One.txt"_s);
+        clickToolbar(form, frmMain::MarkRedownload);
+        QVERIFY(form.toolbarButton(frmMain::MarkRedownload)->isChecked());
+        QCOMPARE(program.lists().entries(ListsModel::Which::Redownload), QStringList{u"Able - One"_s});
+        clickToolbar(form, frmMain::Lists);
+        auto *shown = program.listsWindow().findChild<QAbstractItemView *>(u"lstRedownload"_s);
+        QVERIFY(shown->isVisible());
+        QCOMPARE(shown->model()->index(0, 0).data().toString(), u"Able - One"_s);
+
+        QVERIFY(form.close());
+        QVERIFY(QFileInfo(path).isDir());
+        QCOMPARE(QDir(path).entryList(QDir::Files), QStringList{u"inside.txt"_s});
+        QCOMPARE(m.platform.messages.size(), 1);
+    }
+
+    void songInAnyScriptStaysMarkedAfterARestart()
+    {
+        Machine m;
+        const QString artist = u"\u0141o\u015b"_s;
+        const QString song = u"L/\u0141o\u015b - \u017b\u00f3\u0142w.txt"_s;
+        m.installFolder.song(u"lyrics/L"_s, u"\u0141o\u015b - \u017b\u00f3\u0142w.txt"_s);
+        const QString file = m.programFolder + u"/redownload.txt"_s;
+        QByteArray marked;
+        {
+            Main program(m.platform);
+            program.run();
+            frmMain &form = *program.mainWindow();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            clickNode(form, artistKey(artist));
+            clickNode(form, song);
+            clickToolbar(form, frmMain::MarkRedownload);
+            QVERIFY(form.toolbarButton(frmMain::MarkRedownload)->isChecked());
+            QVERIFY(form.close());
+            marked = LibraryBuilder::bytes(file);
+        }
+        {
+            Main again(m.platform);
+            again.run();
+            frmMain &form = *again.mainWindow();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            clickNode(form, artistKey(artist));
+            clickNode(form, song);
+            QVERIFY(form.toolbarButton(frmMain::MarkRedownload)->isChecked());
+            // Unmarking finds the entry again.
+            clickToolbar(form, frmMain::MarkRedownload);
+            QVERIFY(!form.toolbarButton(frmMain::MarkRedownload)->isChecked());
+            QVERIFY(again.lists().entries(ListsModel::Which::Redownload).isEmpty());
+            QVERIFY(form.close());
+        }
+        QVERIFY(!m.programFile(u"redownload.txt"_s));
+        QCOMPARE(marked, QByteArray("\xef\xbb\xbf\xc5\x81o\xc5\x9b - \xc5\xbb\xc3\xb3\xc5\x82w\r\n"));
+        QVERIFY(m.platform.messages.isEmpty());
+    }
+
+    void listsWindowFollowsTheToolbar()
+    {
+        Machine m;
+        m.installFolder.song(u"lyrics/A"_s, u"Able - Two.txt"_s);
+        Main program(m.platform);
+        program.run();
+        frmMain &form = *program.mainWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        clickToolbar(form, frmMain::Lists);
+        frmlists &lists = program.listsWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(&lists));
+        auto *redownload = lists.findChild<QAbstractItemView *>(u"lstRedownload"_s);
+        auto *remove = lists.findChild<QPushButton *>(u"cmdDelete"_s);
+        auto *clear = lists.findChild<QPushButton *>(u"cmdClear"_s);
+        QVERIFY(!remove->isEnabled());
+
+        // Marked in the main window while the lists window shows.
+        clickNode(form, u"able"_s);
+        clickNode(form, u"A/Able - One.txt"_s);
+        clickToolbar(form, frmMain::MarkRedownload);
+        clickNode(form, u"A/Able - Two.txt"_s);
+        clickToolbar(form, frmMain::MarkRedownload);
+        QCOMPARE(redownload->model()->rowCount(), 2);
+        QCOMPARE(redownload->model()->index(0, 0).data().toString(), u"Able - Two"_s);
+        QVERIFY(remove->isEnabled());
+        QVERIFY(clear->isEnabled());
+        QVERIFY(lists.findChild<QPushButton *>(u"cmdCreateFullList"_s)->isEnabled());
+        QVERIFY(lists.findChild<QPushButton *>(u"cmdCreateSelectedText"_s)->isEnabled());
+
+        // The selected song's entry removed in the lists window releases its mark.
+        QTest::mouseClick(redownload->viewport(), Qt::LeftButton, {},
+                          redownload->visualRect(redownload->model()->index(0, 0)).center());
+        QTest::mouseClick(remove, Qt::LeftButton);
+        QVERIFY(!form.toolbarButton(frmMain::MarkRedownload)->isChecked());
+        QCOMPARE(program.lists().entries(ListsModel::Which::Redownload), QStringList{u"Able - One"_s});
+        // Unmarked in the main window: the list empties and its buttons go off.
+        clickNode(form, u"A/Able - One.txt"_s);
+        QVERIFY(form.toolbarButton(frmMain::MarkRedownload)->isChecked());
+        clickToolbar(form, frmMain::MarkRedownload);
+        QCOMPARE(redownload->model()->rowCount(), 0);
+        QVERIFY(!remove->isEnabled());
+        QVERIFY(!clear->isEnabled());
     }
 
     void closingSavesListsThenSettings()

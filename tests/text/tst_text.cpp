@@ -1,5 +1,7 @@
 #include "text/Cp1252.h"
+#include "text/LosslessText.h"
 #include "text/TextFile.h"
+#include "support/LibraryBuilder.h"
 
 #include <QDir>
 #include <QFile>
@@ -128,8 +130,69 @@ private Q_SLOTS:
         QCOMPARE(writeTextFile(path, u"kept\r\n"_s), WriteResult::Written);
         QCOMPARE(writeTextFile(path, u"\u0100"_s), WriteResult::Unencodable);
         QCOMPARE(readTextFile(path), std::optional<QString>(u"kept\r\n"_s));
-        QCOMPARE(writeTextFile(path, u"\u0100"_s, true), WriteResult::Written);
-        QCOMPARE(readTextFile(path), std::optional<QString>(u"?"_s));
+    }
+
+    void losslessEncoding_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("empty") << QString() << QByteArray();
+        QTest::newRow("code page text as ever")
+            << u"Caf\u00e9 \u20ac \u0081\r\n"_s << QByteArray("Caf\xe9 \x80 \x81\r\n");
+        QTest::newRow("Polish names") << u"\u0141o\u015b - \u017b\u00f3\u0142w\r\n"_s
+                                      << QByteArray("\xef\xbb\xbf\xc5\x81o\xc5\x9b - \xc5\xbb\xc3\xb3\xc5\x82w\r\n");
+        // One character outside the code page takes the whole text to UTF-8.
+        QTest::newRow("mixed") << u"\u00e9\r\n\u0100"_s << QByteArray("\xef\xbb\xbf\xc3\xa9\r\n\xc4\x80");
+        QTest::newRow("beyond the first plane") << u"A \U0001F3B5"_s << QByteArray("\xef\xbb\xbf" "A \xf0\x9f\x8e\xb5");
+        // Code-page text whose bytes would read as the mark.
+        QTest::newRow("starts like the mark")
+            << u"\u00ef\u00bb\u00bfA"_s << QByteArray("\xef\xbb\xbf\xc3\xaf\xc2\xbb\xc2\xbf" "A");
+        QTest::newRow("a mark inside the text") << u"\ufeffA"_s << QByteArray("\xef\xbb\xbf\xef\xbb\xbf" "A");
+    }
+
+    void losslessEncoding()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(LosslessText::encode(text), bytes);
+        QCOMPARE(LosslessText::decode(bytes), text);
+    }
+
+    void losslessDecoding_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("code page") << QByteArray("Caf\xe9\x92") << u"Caf\u00e9\u2019"_s;
+        // Files without the mark are read as they always were.
+        QTest::newRow("UTF-8 without the mark") << QByteArray("\xc5\x81") << u"\u00c5\u0081"_s;
+        QTest::newRow("the mark alone") << QByteArray("\xef\xbb\xbf") << QString();
+        QTest::newRow("the mark and UTF-8") << QByteArray("\xef\xbb\xbf\xc5\x81\r\n") << u"\u0141\r\n"_s;
+        // Not UTF-8 after all: every byte kept, in the code page.
+        QTest::newRow("the mark and other bytes")
+            << QByteArray("\xef\xbb\xbf\xe9t\xe9") << u"\u00ef\u00bb\u00bf\u00e9t\u00e9"_s;
+        QTest::newRow("the mark and a cut sequence") << QByteArray("\xef\xbb\xbf" "A\xc5") << u"\u00ef\u00bb\u00bf" "A\u00c5"_s;
+        QTest::newRow("the mark and an encoded surrogate")
+            << QByteArray("\xef\xbb\xbf\xed\xa0\x80") << u"\u00ef\u00bb\u00bf\u00ed\u00a0\u20ac"_s;
+    }
+
+    void losslessDecoding()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(LosslessText::decode(bytes), text);
+    }
+
+    void filesInEitherEncoding()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"a.txt"_s);
+        QCOMPARE(writeTextFile(path, u"\u0141\u00e9\r\n"_s, TextEncoding::CodePageOrUtf8), WriteResult::Written);
+        QCOMPARE(LibraryBuilder::bytes(path), QByteArray("\xef\xbb\xbf\xc5\x81\xc3\xa9\r\n"));
+        QCOMPARE(readTextFile(path, TextEncoding::CodePageOrUtf8), std::optional<QString>(u"\u0141\u00e9\r\n"_s));
+        // The downloader's own files know no mark: their bytes stay what they are.
+        QCOMPARE(readTextFile(path), std::optional<QString>(u"\u00ef\u00bb\u00bf\u00c5\u0081\u00c3\u00a9\r\n"_s));
+        QCOMPARE(writeTextFile(path, u"\u00e9\r\n"_s, TextEncoding::CodePageOrUtf8), WriteResult::Written);
+        QCOMPARE(LibraryBuilder::bytes(path), QByteArray("\xe9\r\n"));
     }
 
     void writeFailsWhereNoFileCanBe()
