@@ -44,18 +44,21 @@ bool ownFolder(const QString &path)
            && st.st_uid == ::geteuid();
 }
 
-// Whether deleting the file for good would work: its folder lets this user
-// change it, and a sticky folder lets the user remove this file.
-bool removable(const QByteArray &file)
+// Why the file cannot be taken out of its folder, which trashing and
+// deleting it for good both do: gone, a folder this user may not change, or
+// a sticky folder that keeps other people's files. Zero when it can.
+int removalError(const QByteArray &file)
 {
     const qsizetype slash = file.lastIndexOf('/');
     const QByteArray folder = slash <= 0 ? QByteArray("/") : file.left(slash);
     struct stat dir, entry;
-    if (::faccessat(AT_FDCWD, folder.constData(), W_OK | X_OK, AT_EACCESS) != 0
-        || ::stat(folder.constData(), &dir) != 0 || ::lstat(file.constData(), &entry) != 0)
-        return false;
+    if (::lstat(file.constData(), &entry) != 0
+        || ::faccessat(AT_FDCWD, folder.constData(), W_OK | X_OK, AT_EACCESS) != 0
+        || ::stat(folder.constData(), &dir) != 0)
+        return errno;
     const uid_t me = ::geteuid();
-    return !(dir.st_mode & S_ISVTX) || me == 0 || me == dir.st_uid || me == entry.st_uid;
+    const bool kept = (dir.st_mode & S_ISVTX) && me != 0 && me != dir.st_uid && me != entry.st_uid;
+    return kept ? EPERM : 0;
 }
 
 // The symbolic-link-free form of a path whose last part need not exist.
@@ -242,9 +245,10 @@ RestoreResult moveBack(const QString &from, const QString &to)
 TrashResult DesktopTrash::moveToTrash(const QString &path)
 {
     const QByteArray native = QFile::encodeName(QFileInfo(path).absoluteFilePath());
-    struct stat st;
-    if (::lstat(native.constData(), &st) != 0)
-        return {TrashResult::Failed, qt_error_string(errno)};
+    // Asked first, so that GIO is not: it would fail the same way, after
+    // writing an info file to take back.
+    if (const int error = removalError(native))
+        return {TrashResult::Failed, qt_error_string(error)};
 
     GFile *file = g_file_new_for_path(native.constData());
     GError *error = nullptr;
@@ -257,7 +261,7 @@ TrashResult DesktopTrash::moveToTrash(const QString &path)
     // GIO's error codes do not tell the trash's faults from the file's own.
     // What the caller decides next is whether to delete the file for good,
     // so that is what tells them apart.
-    return {removable(native) ? TrashResult::NoTrash : TrashResult::Failed, reason};
+    return {removalError(native) == 0 ? TrashResult::NoTrash : TrashResult::Failed, reason};
 }
 
 RestoreResult DesktopTrash::restore(const QString &originalPath)

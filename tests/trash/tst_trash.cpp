@@ -331,6 +331,35 @@ private Q_SLOTS:
         QCOMPARE(DesktopTrash::topDirectory(top + u"/A/gone.txt"_s), QStorageInfo(top).rootPath());
     }
 
+    void trashOnAnotherFileSystem()
+    {
+        // Some file managers copy songs from other file systems into the
+        // home trash; those come back by copy.
+        QTemporaryDir elsewhere(u"/dev/shm/stanzabox-trash-XXXXXX"_s);
+        QTemporaryDir songs(songsTemplate());
+        if (!elsewhere.isValid() || deviceOf(elsewhere.path()) == deviceOf(songs.path()))
+            QSKIP("no second file system at /dev/shm");
+        const QString path = songs.filePath(u"Able - One.txt"_s);
+        const QString trash = elsewhere.path();
+        auto entry = [&](const QString &name, const QByteArray &date, const QByteArray &content) {
+            return write(trash + u"/info/"_s + name + u".trashinfo"_s,
+                         "[Trash Info]\nPath=" + QFile::encodeName(path).toPercentEncoding("/")
+                             + "\nDeletionDate=" + date + "\n")
+                   && write(trash + u"/files/"_s + name, content);
+        };
+        QVERIFY(entry(u"a"_s, "2024-05-01T10:00:00", "newer"));
+        QVERIFY(entry(u"b"_s, "2024-05-01T09:00:00", "older"));
+        const QList<DesktopTrash::Folder> folders{{trash, trash}};
+
+        QCOMPARE(DesktopTrash::restore(path, folders).status, RestoreResult::Restored);
+        QCOMPARE(bytes(path), QByteArray("newer"));
+        QCOMPARE(entries(trash + u"/files"_s), QStringList{u"b"_s});
+        QCOMPARE(entries(trash + u"/info"_s), QStringList{u"b.trashinfo"_s});
+        QCOMPARE(DesktopTrash::restore(path, folders).status, RestoreResult::TargetExists);
+        QCOMPARE(bytes(path), QByteArray("newer"));
+        QCOMPARE(bytes(trash + u"/files/b"_s), QByteArray("older"));
+    }
+
     void noTrashLeavesTheFileInPlace()
     {
         // A data home below a regular file: no trash can be made there, and
