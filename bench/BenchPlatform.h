@@ -1,6 +1,7 @@
 #pragma once
 
-// A quiet platform for benchmarks: no registry, no settings, no dialogs.
+// A quiet platform for benchmarks: no registry, no settings, no dialogs,
+// no trash.
 
 #include "platform/Platform.h"
 
@@ -30,4 +31,6 @@ public:
     std::optional<quint16> windowsVersionWord() override { return std::nullopt; }
     bool initCommonControls() override { return true; }
     void processPendingEvents() override { QCoreApplication::processEvents(); }
+    TrashResult moveToTrash(const QString &) override { return {TrashResult::Failed, {}}; }
+    RestoreResult restoreFromTrash(const QString &) override { return {RestoreResult::NotInTrash, {}}; }
 };

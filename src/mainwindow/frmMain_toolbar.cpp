@@ -138,7 +138,15 @@ void frmMain::Delete_Click()
     }
     // The file goes first; the tree, the counts and the list follow only
     // when it is gone.
-    if (!QFile::moveToTrash(path) && !QFile::remove(path)) {
+    const TrashResult trashed = platform.moveToTrash(path);
+    bool gone = trashed.status == TrashResult::Trashed;
+    if (trashed.status == TrashResult::NoTrash) {
+        if (platform.showMessage(u"The file cannot be moved to the trash. Delete it permanently?"_s, kTitle,
+                                 MessageIcon::Exclamation, MessageButtons::YesNo) != MessageAnswer::Yes)
+            return;
+        gone = QFile::remove(path);
+    }
+    if (!gone) {
         platform.showMessage(u"Couldn't delete file. File was not found"_s, kTitle, MessageIcon::Stop);
         return;
     }

@@ -1,6 +1,7 @@
 #include "platform/DesktopPlatform.h"
 
 #include "app/StanzaboxStyle.h"
+#include "platform/DesktopTrash.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -109,6 +110,16 @@ bool DesktopPlatform::initCommonControls()
     // The desktop's style, fitted to the designed sizes of the controls.
     QApplication::setStyle(new StanzaboxStyle);
     return true;
+}
+
+TrashResult DesktopPlatform::moveToTrash(const QString &path)
+{
+    return DesktopTrash::moveToTrash(path);
+}
+
+RestoreResult DesktopPlatform::restoreFromTrash(const QString &originalPath)
+{
+    return DesktopTrash::restore(originalPath);
 }
 
 void DesktopPlatform::processPendingEvents()

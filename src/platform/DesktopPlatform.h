@@ -29,6 +29,8 @@ public:
     QDateTime currentDateTime() override;
     std::optional<quint16> windowsVersionWord() override;
     bool initCommonControls() override;
+    TrashResult moveToTrash(const QString &path) override;
+    RestoreResult restoreFromTrash(const QString &originalPath) override;
     void processPendingEvents() override;
 
 private:

@@ -14,6 +14,25 @@ enum class MessageIcon { Information, Stop, Question, Exclamation };
 enum class MessageButtons { Ok, YesNo };
 enum class MessageAnswer { Ok, Yes, No };
 
+// What became of a file sent to the desktop's trash. NoTrash: no trash could
+// take it, the file is where it was and deleting it for good would work.
+// Failed: it could not be moved at all (gone, or its folder forbids it).
+struct TrashResult
+{
+    enum Status { Trashed, NoTrash, Failed };
+    Status status = Failed;
+    QString reason; // the system's words, for a message
+};
+
+// What became of a song asked back from the trash. TargetExists: a file
+// already stands at its place; nothing was touched.
+struct RestoreResult
+{
+    enum Status { Restored, NotInTrash, TargetExists, Failed };
+    Status status = Failed;
+    QString reason;
+};
+
 class Platform
 {
 public:
@@ -60,6 +79,12 @@ public:
     virtual std::optional<quint16> windowsVersionWord() = 0;
     // Prepares the platform's standard controls; false when that failed.
     virtual bool initCommonControls() = 0;
+
+    // Moves a file to the desktop's trash, as the desktop's file manager
+    // would; never deletes it for good.
+    virtual TrashResult moveToTrash(const QString &path) = 0;
+    // Puts back the file most recently trashed from this absolute path.
+    virtual RestoreResult restoreFromTrash(const QString &originalPath) = 0;
 
     // Lets queued window events run once.
     virtual void processPendingEvents() = 0;

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
+#include <QToolBar>
 #include <QTest>
 #include <QRegularExpression>
 #include <QUrlQuery>
@@ -172,6 +173,62 @@ private Q_SLOTS:
         QCOMPARE(w.lists.entries(Which::Deleted), QStringList{u"Able - One"_s});
         // Moved to the desktop's trash, not gone for good.
         QVERIFY(QFile::exists(QDir(qEnvironmentVariable("XDG_DATA_HOME")).filePath(u"Trash/files/Able - One.txt"_s)));
+    }
+
+    void deletingWhenTheTrashCannotTakeTheSong_data()
+    {
+        QTest::addColumn<int>("trash");
+        QTest::addColumn<MessageAnswer>("answer");
+        QTest::addColumn<bool>("deleted");
+        QTest::newRow("no trash, kept") << int(TrashResult::NoTrash) << MessageAnswer::No << false;
+        QTest::newRow("no trash, deleted for good") << int(TrashResult::NoTrash) << MessageAnswer::Yes << true;
+        QTest::newRow("cannot be moved") << int(TrashResult::Failed) << MessageAnswer::Yes << false;
+    }
+
+    void deletingWhenTheTrashCannotTakeTheSong()
+    {
+        QFETCH(int, trash);
+        QFETCH(MessageAnswer, answer);
+        QFETCH(bool, deleted);
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s, kSong).song(u"A"_s, u"Able - Two.txt"_s);
+        w.platform.trashResults = {{TrashResult::Status(trash), u"No room"_s}};
+        w.platform.answers = {answer};
+        const QString path = w.lib.cachePath() + u"A/Able - One.txt"_s;
+        const QDir trashed(QDir(qEnvironmentVariable("XDG_DATA_HOME")).filePath(u"Trash/files"_s));
+        const QStringList inTrash = trashed.entryList(QDir::Files);
+        w.open();
+        w.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+        auto *tree = w.child<LibraryTreeView>(u"lista"_s);
+        const LibraryTreeModel &model = w.form->libraryModel();
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(model.indexOf(w.node(u"able"_s))).center());
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                          tree->visualRect(model.indexOf(w.node(u"A/Able - One.txt"_s))).center());
+        QTest::mouseClick(w.child<QToolBar>(u"tlbMain"_s)->widgetForAction(w.form->toolbarButton(frmMain::Delete)),
+                          Qt::LeftButton);
+
+        QCOMPARE(w.platform.journal.filter(u"trash "_s), QStringList{u"trash "_s + path});
+        QCOMPARE(w.platform.messages.size(), 1);
+        const FakePlatform::Message &message = w.platform.messages[0];
+        QCOMPARE(message.title, u"Wordhive Stanzabox"_s);
+        if (trash == TrashResult::NoTrash) {
+            QCOMPARE(message.text, u"The file cannot be moved to the trash. Delete it permanently?"_s);
+            QCOMPARE(message.buttons, MessageButtons::YesNo);
+        } else {
+            QCOMPARE(message.text, u"Couldn't delete file. File was not found"_s);
+            QCOMPARE(message.buttons, MessageButtons::Ok);
+        }
+        QCOMPARE(LibraryBuilder::bytes(path), deleted ? QByteArray("<missing>") : kSong);
+        QCOMPARE(!w.node(u"A/Able - One.txt"_s), deleted);
+        QCOMPARE(w.state.LyricsCount, deleted ? 1 : 2);
+        // Deleted for good, not through the trash.
+        QCOMPARE(trashed.entryList(QDir::Files), inTrash);
+        // Known fault, left to the rework of Delete: taking out the current
+        // row moves the view to the next song, which counts as a click, and
+        // the list's entry is read only after that.
+        QEXPECT_FAIL("no trash, deleted for good", "the deleted list takes the song the view moved to", Continue);
+        QCOMPARE(w.lists.entries(Which::Deleted), deleted ? QStringList{u"Able - One"_s} : QStringList());
     }
 
     void deletingTheOnlySongOfAnArtist()

@@ -1,8 +1,31 @@
 #include "support/FakePlatform.h"
 
+#include "platform/DesktopTrash.h"
+
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+// The real trash, only when it is the test's own and the file would go
+// into it: never the user's, never a trash at the top of a file system.
+void requireTestsOwnTrash(const QString &path)
+{
+    const QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    const bool own = !dataHome.isEmpty()
+                     && QDir::cleanPath(DesktopTrash::homeFolder()) == QDir::cleanPath(dataHome) + u"/Trash"_s
+                     && (path.isEmpty() || DesktopTrash::usesHomeTrash(path));
+    if (!own)
+        qFatal("FakePlatform: %s would go to a trash that is not the test's own; set XDG_DATA_HOME "
+               "to a folder on the same file system as the home folder and the test's files, before "
+               "anything uses it, or script the answer",
+               qPrintable(path));
+}
+
+} // namespace
 
 void FakePlatform::log(const QString &line)
 {
@@ -109,4 +132,23 @@ void FakePlatform::processPendingEvents()
     log(u"events"_s);
     ++pendingEventRuns;
     QCoreApplication::processEvents();
+}
+
+TrashResult FakePlatform::moveToTrash(const QString &path)
+{
+    log(u"trash "_s + path);
+    if (!trashResults.isEmpty())
+        return trashResults.takeFirst();
+    if (const QFileInfo file(path); file.exists() || file.isSymLink())
+        requireTestsOwnTrash(path);
+    return DesktopTrash::moveToTrash(path);
+}
+
+RestoreResult FakePlatform::restoreFromTrash(const QString &originalPath)
+{
+    log(u"restore "_s + originalPath);
+    if (!restoreResults.isEmpty())
+        return restoreResults.takeFirst();
+    requireTestsOwnTrash({});
+    return DesktopTrash::restore(originalPath);
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 // A Platform for tests: answers from fields the test sets, and records what
-// the program asked of it, in order.
+// the program asked of it, in order. The trash is the one exception: unless
+// the test scripts its answers, files really go to the desktop's trash,
+// which must then be the test's own ($XDG_DATA_HOME set before the first use).
 
 #include "platform/Platform.h"
 
@@ -33,6 +35,9 @@ public:
     bool openSucceeds = true;
     QList<MessageAnswer> answers; // taken in order for questions; Ok/No when used up
     QMap<QString, QString> settings; // "application/section/key" -> value
+    // Taken in order, touching no file; when used up, the real trash answers.
+    QList<TrashResult> trashResults;
+    QList<RestoreResult> restoreResults;
 
     // What the program did.
     QStringList journal;
@@ -61,6 +66,8 @@ public:
     std::optional<quint16> windowsVersionWord() override;
     bool initCommonControls() override;
     void processPendingEvents() override;
+    TrashResult moveToTrash(const QString &path) override;
+    RestoreResult restoreFromTrash(const QString &originalPath) override;
 
     static QString settingKey(const QString &application, const QString &section, const QString &key);
 
