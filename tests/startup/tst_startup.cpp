@@ -228,8 +228,11 @@ private Q_SLOTS:
         Main program(m.platform);
         program.run();
         // A song click before the window exists still selects its entry there.
-        program.mainWindow()->lista_NodeClick(program.mainWindow()->libraryTree().find(u"A/Able - One.txt"_s));
-        program.mainWindow()->tlbMain_ButtonClick(u"Lists"_s);
+        frmMain &form = *program.mainWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        clickNode(form, u"able"_s);
+        clickNode(form, u"A/Able - One.txt"_s);
+        clickToolbar(form, frmMain::Lists);
         frmlists &lists = program.listsWindow();
         QVERIFY(lists.isVisible());
         auto *redownload = lists.findChild<QAbstractItemView *>(u"lstRedownload"_s);
@@ -240,7 +243,7 @@ private Q_SLOTS:
         // Closed and shown again: the same list.
         lists.close();
         QVERIFY(!lists.isVisible());
-        program.mainWindow()->tlbMain_ButtonClick(u"Lists"_s);
+        clickToolbar(form, frmMain::Lists);
         QVERIFY(!redownload->isHidden());
     }
 
