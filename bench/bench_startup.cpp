@@ -6,7 +6,7 @@
 // Usage: bench_startup bare
 //        bench_startup program WINE_PREFIX
 
-#include "platform/DesktopPlatform.h"
+#include "desktop/DesktopPlatform.h"
 #include "mainwindow/frmMain.h"
 #include "startup/Main.h"
 

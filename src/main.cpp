@@ -1,4 +1,4 @@
-#include "platform/DesktopPlatform.h"
+#include "desktop/DesktopPlatform.h"
 #include "startup/Main.h"
 
 #include <QApplication>

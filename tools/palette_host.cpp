@@ -2,7 +2,7 @@
 // desktops bring, so that pictures of the dark look can be made without a
 // desktop. Used by scripts/screenshot only.
 
-#include "platform/DesktopPlatform.h"
+#include "desktop/DesktopPlatform.h"
 #include "startup/Main.h"
 #include "support/Palettes.h"
 

@@ -7,6 +7,9 @@
 
 #include <QString>
 
+// The program's name in its window title and its messages.
+inline const QString ProgramTitle = QStringLiteral("Wordhive Stanzabox");
+
 struct AppState
 {
     QString CachePath;   // the lyrics cache folder; a song's file is CachePath + its key

@@ -1,15 +1,11 @@
 #include "app/CacheFolder.h"
 
 #include "app/AppState.h"
+#include "platform/Paths.h"
 #include "platform/Platform.h"
 #include "text/TextFile.h"
 
 using namespace Qt::StringLiterals;
-
-QString joinPath(const QString &folder, const QString &name)
-{
-    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
-}
 
 void ReadInstallPath(AppState &state, Platform &platform)
 {

@@ -11,9 +11,6 @@
 struct AppState;
 class Platform;
 
-// Folder followed by name, with one '/' between them.
-QString joinPath(const QString &folder, const QString &name);
-
 // Sets InstallPath from the registry and, when there is one, the default
 // CachePath "<install>/lyrics/". Leaves CachePath alone otherwise.
 void ReadInstallPath(AppState &state, Platform &platform);

@@ -1,10 +1,11 @@
 #include "app/Manifest.h"
 
 #include "app/CacheFolder.h"
+#include "platform/Paths.h"
 #include "platform/Platform.h"
+#include "text/TextFile.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 
 using namespace Qt::StringLiterals;
 
@@ -68,13 +69,5 @@ void WriteManifest(Platform &platform)
     if (WindowsVersion(platform) <= 5.0f)
         return;
     // A program folder the user cannot write to just gets no manifest.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    const QByteArray bytes = manifestText() + "\r\n";
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return;
-    }
-    file.commit();
+    writeFileAtomically(path, manifestText() + "\r\n");
 }

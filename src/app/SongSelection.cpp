@@ -3,6 +3,12 @@
 #include "app/AppState.h"
 #include "library/LibraryTree.h"
 #include "library/SongNames.h"
+#include "lists/ListsModel.h"
+
+QString selectedEntry(const AppState &state)
+{
+    return listEntry(state.SelectedArtist, state.SelectedSong);
+}
 
 void SelectSong(AppState &state, const LibraryNode &song)
 {

@@ -2,8 +2,13 @@
 
 // Recording a song node as the selection every song command acts on.
 
+#include <QString>
+
 struct AppState;
 struct LibraryNode;
+
+// The selected song's entry in the lists, "Artist - Song".
+QString selectedEntry(const AppState &state);
 
 // SelectedPath = CachePath + key; song and artist texts; the node's and its
 // artist's positions; whether the song's timestamp file exists.

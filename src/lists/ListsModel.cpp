@@ -1,6 +1,6 @@
 #include "lists/ListsModel.h"
 
-#include "app/CacheFolder.h"
+#include "platform/Paths.h"
 #include "library/SongNames.h"
 #include "text/TextFile.h"
 
@@ -79,6 +79,11 @@ void ListsModel::clear(Which list)
 {
     ref(list).clear();
     changedTo(list);
+}
+
+QString listEntry(const QString &artist, const QString &song)
+{
+    return artist + u" - "_s + song;
 }
 
 QStringList parseListText(const QString &text)

@@ -74,6 +74,9 @@ private:
     bool leftAlone[2] = {false, false};
 };
 
+// A song's entry in the lists: "Artist - Song".
+QString listEntry(const QString &artist, const QString &song);
+
 // A list file's text as entries: split at every CR LF, the piece after the
 // last CR LF dropped; text of spaces only is an empty list.
 QStringList parseListText(const QString &text);

@@ -1,5 +1,7 @@
 #include "platform/WinePrefix.h"
 
+#include "platform/Paths.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -282,16 +284,6 @@ QString wow64Path(const QString &keyPath)
     if (rest.startsWith(u"Wow6432Node\\"_s, Qt::CaseInsensitive))
         return {};
     return software + u"Wow6432Node\\"_s + rest;
-}
-
-QString joinPath(const QString &folder, const QString &name)
-{
-    QString base = folder;
-    while (base.endsWith(u'/'))
-        base.chop(1);
-    if (base.isEmpty() && !folder.isEmpty())
-        return u'/' + name; // the folder was the root
-    return base.isEmpty() ? name : base + u'/' + name;
 }
 
 bool isAsciiLetter(QChar c)

@@ -3,7 +3,7 @@
 #include "app/CacheFolder.h"
 #include "app/Manifest.h"
 #include "app/WindowSettings.h"
-#include "lists/frmlists.h"
+#include "listswindow/frmlists.h"
 #include "mainwindow/frmMain.h"
 #include "platform/Platform.h"
 
@@ -43,7 +43,7 @@ void Main::run()
         listSaveReported = true;
         platform.showMessage(u"Couldn't save the list file "_s + path
                                  + u"\n\nThe lists are kept while Stanzabox runs."_s,
-                             u"Wordhive Stanzabox"_s, MessageIcon::Stop);
+                             ProgramTitle, MessageIcon::Stop);
     });
 
     // Loading happens once, so each unreadable list is told once.
@@ -51,7 +51,7 @@ void Main::run()
         platform.showMessage(u"Couldn't read the list file "_s + path
                                  + u"\n\nThe file is left as it is: this list will not be saved this run. "
                                    u"Entries added to it are kept only while Stanzabox runs."_s,
-                             u"Wordhive Stanzabox"_s, MessageIcon::Stop);
+                             ProgramTitle, MessageIcon::Stop);
     });
 
     // Chosen once: the program's folder, or the user's own where that is not writable.

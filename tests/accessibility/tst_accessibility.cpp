@@ -2,9 +2,9 @@
 // controls, through the accessible interfaces Qt hands to AT-SPI. The AT-SPI
 // test beside this file checks the same on the real program over the bus.
 
-#include "library/LibraryTreeModel.h"
-#include "lists/frmlists.h"
-#include "mainwindow/LibraryTreeView.h"
+#include "widgets/LibraryTreeModel.h"
+#include "listswindow/frmlists.h"
+#include "widgets/LibraryTreeView.h"
 #include "mainwindow/MainWindowFixture.h"
 
 #include <QAccessible>

@@ -4,7 +4,7 @@
 #include "app/SongSelection.h"
 #include "app/WebPage.h"
 #include "app/WindowSettings.h"
-#include "mainwindow/JoinText.h"
+#include "app/JoinText.h"
 #include "library/LibraryTree.h"
 #include "support/FakePlatform.h"
 #include "support/LibraryBuilder.h"

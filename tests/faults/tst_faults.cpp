@@ -1,9 +1,9 @@
 // Faults made with permissions: a file or folder the program may not write.
 // Run as an ordinary user (root writes read-only files).
 
-#include "karaoke/VeskTimePicker.h"
-#include "karaoke/clsKaraokeEdition.h"
-#include "library/LibraryTreeModel.h"
+#include "widgets/VeskTimePicker.h"
+#include "mainwindow/clsKaraokeEdition.h"
+#include "widgets/LibraryTreeModel.h"
 #include "lists/ListsModel.h"
 #include "text/TextFile.h"
 #include "mainwindow/MainWindowFixture.h"

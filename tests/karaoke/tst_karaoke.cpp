@@ -1,11 +1,11 @@
 // The karaoke editor: its rows and the panel beside the lyrics.
 
 #include "karaoke/KasFormat.h"
-#include "karaoke/VeskTimePicker.h"
-#include "karaoke/clsKaraokeEdition.h"
+#include "widgets/VeskTimePicker.h"
+#include "mainwindow/clsKaraokeEdition.h"
 #include "karaoke/TurnWheel.h"
-#include "library/LibraryTreeModel.h"
-#include "mainwindow/LibraryTreeView.h"
+#include "widgets/LibraryTreeModel.h"
+#include "widgets/LibraryTreeView.h"
 #include "mainwindow/MainWindowFixture.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "karaoke/VeskTimePicker.h"
+#include "widgets/VeskTimePicker.h"
 
 #include "app/Twips.h"
 #include "karaoke/TurnWheel.h"

@@ -1,7 +1,7 @@
 #include "library/FolderListing.h"
 #include "library/LibraryScan.h"
 #include "library/LibraryTree.h"
-#include "library/LibraryTreeModel.h"
+#include "widgets/LibraryTreeModel.h"
 #include "library/LyricsInfo.h"
 #include "library/SearchFilter.h"
 #include "library/SongNames.h"

@@ -1,6 +1,6 @@
 #include "app/AppState.h"
 #include "lists/ListsModel.h"
-#include "lists/frmlists.h"
+#include "listswindow/frmlists.h"
 #include "support/LibraryBuilder.h"
 
 #include <QApplication>

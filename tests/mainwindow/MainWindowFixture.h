@@ -7,9 +7,9 @@
 
 #include "app/AppState.h"
 #include "library/LibraryTree.h"
-#include "library/LibraryTreeModel.h"
+#include "widgets/LibraryTreeModel.h"
 #include "lists/ListsModel.h"
-#include "mainwindow/LibraryTreeView.h"
+#include "widgets/LibraryTreeView.h"
 #include "mainwindow/frmMain.h"
 #include "support/FakePlatform.h"
 #include "support/LibraryBuilder.h"

@@ -1,8 +1,8 @@
 // The main window as a desktop program: keys, focus order, readable colours.
 
-#include "app/Readability.h"
-#include "library/LibraryTreeModel.h"
-#include "mainwindow/LibraryTreeView.h"
+#include "widgets/Readability.h"
+#include "widgets/LibraryTreeModel.h"
+#include "widgets/LibraryTreeView.h"
 #include "mainwindow/MainWindowFixture.h"
 #include "support/Palettes.h"
 

@@ -1,6 +1,6 @@
 // The main window's layout arithmetic, without a window.
 
-#include "mainwindow/MainLayout.h"
+#include "app/MainLayout.h"
 
 #include <QTest>
 

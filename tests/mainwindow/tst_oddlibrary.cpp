@@ -1,9 +1,9 @@
 // Libraries as they come: odd names, empty and huge files, leftovers, loops.
 
 #include "library/LibraryScan.h"
-#include "library/LibraryTreeModel.h"
+#include "widgets/LibraryTreeModel.h"
 #include "lists/ListsModel.h"
-#include "mainwindow/LibraryTreeView.h"
+#include "widgets/LibraryTreeView.h"
 #include "mainwindow/MainWindowFixture.h"
 
 #include <QDir>

@@ -1,9 +1,9 @@
 // The search box: narrowing, widening, the results line and the tree it leaves.
 
 #include "library/LibraryScan.h"
-#include "library/LibraryTreeModel.h"
+#include "widgets/LibraryTreeModel.h"
 #include "library/SearchFilter.h"
-#include "mainwindow/LibraryTreeView.h"
+#include "widgets/LibraryTreeView.h"
 #include "mainwindow/MainWindowFixture.h"
 
 #include <QLineEdit>

@@ -1,8 +1,8 @@
 // The toolbar's commands and joining lyrics.
 
-#include "library/LibraryTreeModel.h"
-#include "mainwindow/LibraryTreeView.h"
-#include "app/ImageList.h"
+#include "widgets/LibraryTreeModel.h"
+#include "widgets/LibraryTreeView.h"
+#include "widgets/ImageList.h"
 #include "mainwindow/MainWindowFixture.h"
 #include "text/Cp1252.h"
 

@@ -1,19 +1,16 @@
-// frmMain: the karaoke editor panel beside the lyrics.
+#include "mainwindow/KaraokePanel.h"
 
-#include "mainwindow/frmMain.h"
-
-#include "app/AppState.h"
-#include "app/ImageList.h"
-#include "karaoke/VeskTimePicker.h"
-#include "karaoke/clsKaraokeEdition.h"
 #include "library/SongNames.h"
+#include "app/MainLayout.h"
+#include "mainwindow/clsKaraokeEdition.h"
 #include "platform/Platform.h"
+#include "widgets/ImageList.h"
+#include "widgets/VeskTimePicker.h"
 
 #include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QGroupBox>
 #include <QIcon>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QStyle>
@@ -25,6 +22,7 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+// The editor's own messages carry the program's short name.
 const QString kKaraokeTitle = u"Stanzabox"_s;
 
 // The least size at which a button shows its picture and caption whole:
@@ -79,14 +77,28 @@ private:
 };
 } // namespace
 
-clsKaraokeEdition &frmMain::karaokeEdition()
+KaraokePanel::KaraokePanel(Platform &platform, MainLayout &layout, QWidget &window)
+    : QObject(&window), platform(platform), layout(layout)
+{
+    frmKaraoke = new QGroupBox(u"Karaoke Editor"_s, &window);
+    frmKaraoke->setObjectName(u"frmKaraoke"_s);
+    frmKaraoke->setAccessibleName(u"Karaoke Editor"_s);
+    frmKaraoke->hide();
+}
+
+QWidget &KaraokePanel::frame() const
+{
+    return *frmKaraoke;
+}
+
+clsKaraokeEdition &KaraokePanel::karaokeEdition()
 {
     if (!KaraokeEdition)
-        createKaraokePanel();
+        createControls();
     return *KaraokeEdition;
 }
 
-void frmMain::createKaraokePanel()
+void KaraokePanel::createControls()
 {
     Picture1 = new QWidget(frmKaraoke);
     Picture1->setObjectName(u"Picture1"_s);
@@ -106,17 +118,17 @@ void frmMain::createKaraokePanel()
     // drawn for a smaller font: a picture and a caption in this one need
     // more. All three take the size the widest needs, side by side, so none
     // hides another's edge or caption.
-    QSize button = TwipsRect{0, 0, 495, 330}.pixels().size();
+    QSize button = KaraokeDesign::Button.pixels().size();
     for (const QPushButton *b : {cmdAdd, cmdDel, cmdSave})
         button = button.expandedTo(neededSize(b));
     cmdAdd->setGeometry(QRect(QPoint(0, 0), button));
     cmdDel->setGeometry(QRect(QPoint(button.width(), 0), button));
     cmdSave->setGeometry(QRect(QPoint(2 * button.width(), 0), button));
     const QSize strip(3 * button.width(),
-                      std::max(TwipsRect{0, 0, 0, 345}.pixels().height(), button.height() + Twips::toPixels(15)));
-    connect(cmdAdd, &QPushButton::clicked, this, &frmMain::cmdAdd_Click);
-    connect(cmdDel, &QPushButton::clicked, this, &frmMain::cmdDel_Click);
-    connect(cmdSave, &QPushButton::clicked, this, &frmMain::cmdSave_Click);
+                      std::max(KaraokeDesign::Strip.pixels().height(), button.height() + Twips::toPixels(15)));
+    connect(cmdAdd, &QPushButton::clicked, this, &KaraokePanel::cmdAdd_Click);
+    connect(cmdDel, &QPushButton::clicked, this, &KaraokePanel::cmdDel_Click);
+    connect(cmdSave, &QPushButton::clicked, this, &KaraokePanel::cmdSave_Click);
 
     picContainerKasEditModeOne = new QWidget(frmKaraoke);
     picContainerKasEditModeOne->setObjectName(u"picContainerKasEditModeOne"_s);
@@ -131,7 +143,7 @@ void frmMain::createKaraokePanel()
     VScroll1->setMinimum(0);
     VScroll1->hide();
     // The column follows the thumb while it is dragged, not only at the end.
-    connect(VScroll1, &QScrollBar::valueChanged, this, &frmMain::VScroll1_Change);
+    connect(VScroll1, &QScrollBar::valueChanged, this, &KaraokePanel::VScroll1_Change);
     picContainerKasEditModeOne->installEventFilter(new RowsWheel(*VScroll1, picContainerKasEditModeOne));
 
     KaraokeEdition = new clsKaraokeEdition(*picMoveable1, platform, this);
@@ -140,13 +152,15 @@ void frmMain::createKaraokePanel()
     // as wide as the wider of them needs; the frame grows with them. The
     // rows' pitch follows their height, and the viewport stays its designed
     // distance below a taller strip.
-    const int content = std::max({Twips::toPixels(1455), strip.width(), KaraokeEdition->rowSize().width()});
+    const int content = std::max({Twips::toPixels(KaraokeDesign::RowWidth), strip.width(), KaraokeEdition->rowSize().width()});
     KaraokeEdition->setRowWidth(content);
-    Picture1->setGeometry(QRect(TwipsRect{120, 240, 0, 0}.pixels().topLeft(), QSize(content, strip.height())));
-    picMoveable1->setGeometry(0, 0, content, Twips::toPixels(9000));
+    Picture1->setGeometry(QRect(KaraokeDesign::Strip.pixels().topLeft(), QSize(content, strip.height())));
+    picMoveable1->setGeometry(0, 0, content, Twips::toPixels(KaraokeDesign::RowAreaHeight));
     layout.KaraokeContentWidth = Twips::fromPixels(content);
     layout.KaraokeRowPitch = Twips::fromPixels(KaraokeEdition->rowPitch());
-    layout.picContainerKasEditModeOne.Top = std::max(720.0, 240 + Twips::fromPixels(strip.height()) + 135);
+    layout.picContainerKasEditModeOne.Top =
+        std::max(MainLayout().picContainerKasEditModeOne.Top,
+                 KaraokeDesign::Strip.Top + Twips::fromPixels(strip.height()) + KaraokeDesign::GapBelowStrip);
     layout.ArrangeHeights();
     connect(KaraokeEdition, &clsKaraokeEdition::rowFocused, this, [this](int index) {
         CurrentStamp = index;
@@ -154,35 +168,37 @@ void frmMain::createKaraokePanel()
     });
     for (QWidget *w : {Picture1, picContainerKasEditModeOne, picMoveable1})
         w->show();
-    applyKaraokeLayout();
+    applyLayout(layout);
 }
 
-void frmMain::arrangeKaraokeTabOrder()
+void KaraokePanel::arrangeTabOrder()
 {
     // Toolbar, the editor's buttons, its rows top to bottom, then the lyrics.
     QWidget::setTabOrder(cmdAdd, cmdDel);
     QWidget::setTabOrder(cmdDel, cmdSave);
     QWidget::setTabOrder(cmdSave, KaraokeEdition->row(0));
     KaraokeEdition->ArrangeTabOrder();
-    QWidget::setTabOrder(KaraokeEdition->lastInTabOrder(), lyrics);
+    if (afterRows)
+        QWidget::setTabOrder(KaraokeEdition->lastInTabOrder(), afterRows);
 }
 
-void frmMain::applyKaraokeLayout()
+void KaraokePanel::applyLayout(const MainLayout &l)
 {
+    frmKaraoke->setGeometry(l.frmKaraoke.pixels());
     if (!KaraokeEdition)
         return;
-    picContainerKasEditModeOne->setGeometry(layout.picContainerKasEditModeOne.pixels());
-    VScroll1->setGeometry(layout.VScroll1.pixels());
-    picMoveable1->move(0, Twips::toPixels(layout.MoveableTop));
+    picContainerKasEditModeOne->setGeometry(l.picContainerKasEditModeOne.pixels());
+    VScroll1->setGeometry(l.VScroll1.pixels());
+    picMoveable1->move(0, Twips::toPixels(l.MoveableTop));
 }
 
-void frmMain::VScroll1_Change(int value)
+void KaraokePanel::VScroll1_Change(int value)
 {
     layout.MoveableTop = -value;
     picMoveable1->move(0, Twips::toPixels(layout.MoveableTop));
 }
 
-void frmMain::scrollRowIntoView(int index)
+void KaraokePanel::scrollRowIntoView(int index)
 {
     // Tabbing through the rows keeps the focused one in sight.
     if (VScroll1->isHidden())
@@ -198,13 +214,13 @@ void frmMain::scrollRowIntoView(int index)
     VScroll1->setValue(qRound(offset));
 }
 
-void frmMain::UpdateKaraokeScroll()
+void KaraokePanel::UpdateKaraokeScroll()
 {
     // Before the editor is made it has its one designed row.
     const int maximum = layout.UpdateKaraokeScroll(KaraokeEdition ? KaraokeEdition->last() + 1 : 1);
     const bool wanted = maximum > 0;
     if (!VScroll1) {
-        applyLayout();
+        Q_EMIT layoutChanged();
         return;
     }
     if (wanted)
@@ -214,10 +230,10 @@ void frmMain::UpdateKaraokeScroll()
         layout.ArrangeColumns();
     }
     VScroll1->setValue(qRound(-layout.MoveableTop));
-    applyLayout();
+    Q_EMIT layoutChanged();
 }
 
-void frmMain::ShowKaraokeEditionFrame(bool show)
+void KaraokePanel::ShowKaraokeEditionFrame(bool show)
 {
     layout.KaraokeVisible = show;
     frmKaraoke->setVisible(show);
@@ -225,14 +241,15 @@ void frmMain::ShowKaraokeEditionFrame(bool show)
         UpdateKaraokeScroll();
     layout.ArrangeColumns();
     layout.ArrangeRightWidths();
-    applyLayout();
+    Q_EMIT layoutChanged();
 }
 
-void frmMain::LoadTimestamps()
+void KaraokePanel::LoadTimestamps(const QString &path)
 {
-    switch (karaokeEdition().LoadKasFile(kasPathFor(state.SelectedPath))) {
+    lyricsPath = path;
+    switch (karaokeEdition().LoadKasFile(kasPathFor(path))) {
     case clsKaraokeEdition::LoadResult::Loaded:
-        arrangeKaraokeTabOrder();
+        arrangeTabOrder();
         ShowKaraokeEditionFrame(true);
         break;
     case clsKaraokeEdition::LoadResult::Unreadable:
@@ -244,17 +261,17 @@ void frmMain::LoadTimestamps()
     }
 }
 
-void frmMain::rearrangeAfterRowChange()
+void KaraokePanel::rearrangeAfterRowChange()
 {
-    arrangeKaraokeTabOrder();
+    arrangeTabOrder();
     layout.ArrangeHeights();
     UpdateKaraokeScroll();
     layout.ArrangeColumns();
     layout.ArrangeRightWidths();
-    applyLayout();
+    Q_EMIT layoutChanged();
 }
 
-void frmMain::cmdAdd_Click()
+void KaraokePanel::cmdAdd_Click()
 {
     if (KaraokeEdition->last() < CurrentStamp)
         CurrentStamp = KaraokeEdition->last();
@@ -262,18 +279,24 @@ void frmMain::cmdAdd_Click()
     rearrangeAfterRowChange();
 }
 
-void frmMain::cmdDel_Click()
+void KaraokePanel::cmdDel_Click()
 {
     KaraokeEdition->Del(CurrentStamp);
     rearrangeAfterRowChange();
 }
 
-void frmMain::cmdSave_Click()
+void KaraokePanel::cmdSave_Click()
 {
-    if (state.SelectedPath.isEmpty())
+    if (lyricsPath.isEmpty())
         return;
-    if (KaraokeEdition->SaveKasFile(kasPathFor(state.SelectedPath)))
+    if (KaraokeEdition->SaveKasFile(kasPathFor(lyricsPath)))
         platform.showMessage(u"Karaoke timestamps succesfully saved"_s, kKaraokeTitle, MessageIcon::Information);
     else
         platform.showMessage(u"Karaoke timestamps could not be saved"_s, kKaraokeTitle, MessageIcon::Stop);
+}
+
+void KaraokePanel::followPalette()
+{
+    if (KaraokeEdition)
+        KaraokeEdition->followPalette();
 }

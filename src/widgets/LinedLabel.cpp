@@ -1,4 +1,4 @@
-#include "mainwindow/LinedLabel.h"
+#include "widgets/LinedLabel.h"
 
 #include <QPainter>
 

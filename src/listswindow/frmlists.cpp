@@ -1,7 +1,8 @@
-#include "lists/frmlists.h"
+#include "listswindow/frmlists.h"
 
-#include "app/Accessibility.h"
+#include "widgets/Accessibility.h"
 #include "app/AppState.h"
+#include "app/SongSelection.h"
 #include "lists/ListsModel.h"
 
 #include <QCloseEvent>
@@ -137,7 +138,7 @@ void frmlists::enableEntryButtons()
 
 QString frmlists::selectedSongEntry() const
 {
-    return state.SelectedArtist + u" - "_s + state.SelectedSong;
+    return selectedEntry(state);
 }
 
 void frmlists::ShowCorrectList()

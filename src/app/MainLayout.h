@@ -17,8 +17,35 @@ struct TwipsRect
     QRect pixels() const { return Twips::toPixels(Left, Top, Width, Height); }
 };
 
+// The karaoke editor as designed, in twips. The window grows a part only
+// where its fonts or its style need more room than this.
+namespace KaraokeDesign {
+inline constexpr double RowWidth = 1455;
+inline constexpr double RowHeight = 270;
+inline constexpr double RowPitch = 300;
+inline constexpr TwipsRect Button{0, 0, 495, 330};
+inline constexpr TwipsRect Strip{120, 240, 1455, 345}; // the Add, Del, Save strip in the frame
+inline constexpr double GapBelowStrip = 135;
+inline constexpr double RowAreaHeight = 9000;
+// The viewport and the frame, without and with the rows' scroll bar.
+inline constexpr double ViewportWidth = 1455;
+inline constexpr double ViewportWidthWithBar = 1805;
+inline constexpr double FrameWidth = 1685;
+inline constexpr double FrameWidthWithBar = 2055;
+inline constexpr double ScrollBarLeft = 1560;
+} // namespace KaraokeDesign
+
 struct MainLayout
 {
+    // The tree's top while the search's results line stands above it, and
+    // once it has gone (the designed 1455 holds only until the first search).
+    static constexpr double TreeTop = 1500;
+    static constexpr double TreeTopBelowResults = 1740;
+    // The information panel: the titles' label, and the pitch of its lines,
+    // which the six values beside them keep.
+    static constexpr TwipsRect InfoTitles{120, 0, 2175, 1455};
+    static constexpr double InfoLinePitch = 240;
+
     // The designed client area.
     double ClientWidth = 12360;
     double ClientHeight = 8025;
@@ -43,8 +70,8 @@ struct MainLayout
     // The karaoke editor's row pitch and the width of its button strip and
     // rows: the designed 300 and 1455 until the window has measured what
     // its fonts and style need. The frame and the viewport grow with them.
-    double KaraokeRowPitch = 300;
-    double KaraokeContentWidth = 1455;
+    double KaraokeRowPitch = KaraokeDesign::RowPitch;
+    double KaraokeContentWidth = KaraokeDesign::RowWidth;
 
     bool KaraokeVisible = false;
     // How far the karaoke rows are moved up inside their viewport (0 or less).

@@ -1,27 +1,27 @@
-#include "karaoke/clsKaraokeEdition.h"
+#include "mainwindow/clsKaraokeEdition.h"
 
 #include "app/Twips.h"
+#include "app/MainLayout.h"
 #include "karaoke/KasFormat.h"
-#include "karaoke/VeskTimePicker.h"
+#include "widgets/VeskTimePicker.h"
 #include "platform/Platform.h"
 #include "text/Cp1252.h"
+#include "text/TextFile.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QWidget>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-// The designed rows: 1455 x 270 twips, 300 apart. A row grows where its
-// fonts or its arrows need more room; the gap between two rows stays.
-constexpr double kRowWidth = 1455;
-constexpr double kRowGap = 300 - 270;
+// A row grows where its fonts or its arrows need more room than designed;
+// the gap between two rows stays.
+constexpr double kRowGap = KaraokeDesign::RowPitch - KaraokeDesign::RowHeight;
 } // namespace
 
 clsKaraokeEdition::clsKaraokeEdition(QWidget &rowArea, Platform &platform, QObject *parent)
-    : QObject(parent), rowArea(rowArea), platform(platform), rowWidth(Twips::toPixels(kRowWidth))
+    : QObject(parent), rowArea(rowArea), platform(platform), rowWidth(Twips::toPixels(KaraokeDesign::RowWidth))
 {
     rows.push_back(createRow());
     placeRow(0);
@@ -121,19 +121,12 @@ clsKaraokeEdition::LoadResult clsKaraokeEdition::LoadKasFile(const QString &path
     // minute out of range) or not at all must not keep the old values.
     clearRow(rows[0]);
 
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+    const WholeFile file = readWholeFile(path);
+    if (file.status != WholeFile::Read) {
         resizeRowArea(0);
         return LoadResult::Unreadable;
     }
-    const QByteArray bytes = file.readAll();
-    const bool readFailed = file.error() != QFileDevice::NoError;
-    file.close();
-    if (readFailed) {
-        resizeRowArea(0);
-        return LoadResult::Unreadable;
-    }
-    const KasFile kas = parseKas(bytes);
+    const KasFile kas = parseKas(file.bytes);
     if (!kas.wellFormed()) {
         resizeRowArea(0);
         return LoadResult::NotATimestampFile;
@@ -169,16 +162,7 @@ bool clsKaraokeEdition::SaveKasFile(const QString &path)
     values.reserve(rows.size());
     for (const VeskTimePicker *picker : rows)
         values.push_back({{picker->Minute(), picker->Second(), picker->Frame()}, Cp1252::encode(picker->Text())});
-    const QByteArray bytes = composeKas(values, KasTail);
-
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    return writeFileAtomically(path, composeKas(values, KasTail));
 }
 
 void clsKaraokeEdition::Add(int position)

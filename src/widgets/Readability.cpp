@@ -1,4 +1,4 @@
-#include "app/Readability.h"
+#include "widgets/Readability.h"
 
 #include <QApplication>
 #include <QWidget>

@@ -1,6 +1,6 @@
-#include "app/StanzaboxStyle.h"
+#include "widgets/StanzaboxStyle.h"
 
-#include "app/ImageList.h"
+#include "widgets/ImageList.h"
 
 #include <QStyleOptionToolButton>
 

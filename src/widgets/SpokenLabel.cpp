@@ -1,4 +1,4 @@
-#include "app/SpokenLabel.h"
+#include "widgets/SpokenLabel.h"
 
 #include <QAccessible>
 

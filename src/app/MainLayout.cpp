@@ -1,4 +1,4 @@
-#include "mainwindow/MainLayout.h"
+#include "app/MainLayout.h"
 
 #include <QtGlobal>
 
@@ -68,17 +68,17 @@ int MainLayout::UpdateKaraokeScroll(int rowCount)
 {
     const double excess = rowCount * KaraokeRowPitch - picContainerKasEditModeOne.Height;
     // Room the rows and buttons take beyond their design.
-    const double wider = KaraokeContentWidth - 1455;
-    VScroll1.Left = 1560 + wider;
+    const double wider = KaraokeContentWidth - KaraokeDesign::RowWidth;
+    VScroll1.Left = KaraokeDesign::ScrollBarLeft + wider;
     if (excess > 0) {
-        picContainerKasEditModeOne.Width = 1805 + wider;
-        frmKaraoke.Width = 2055 + wider;
+        picContainerKasEditModeOne.Width = KaraokeDesign::ViewportWidthWithBar + wider;
+        frmKaraoke.Width = KaraokeDesign::FrameWidthWithBar + wider;
         // A window made smaller leaves the rows where the bar can still reach.
         MoveableTop = std::max(MoveableTop, -excess);
         return qRound(excess);
     }
-    picContainerKasEditModeOne.Width = 1455 + wider;
-    frmKaraoke.Width = 1685 + wider;
+    picContainerKasEditModeOne.Width = KaraokeDesign::ViewportWidth + wider;
+    frmKaraoke.Width = KaraokeDesign::FrameWidth + wider;
     MoveableTop = 0;
     return 0;
 }

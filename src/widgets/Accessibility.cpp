@@ -1,6 +1,6 @@
-#include "app/Accessibility.h"
+#include "widgets/Accessibility.h"
 
-#include "app/SpokenLabel.h"
+#include "widgets/SpokenLabel.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

@@ -1,10 +1,12 @@
-#include "mainwindow/JoinText.h"
+#include "app/JoinText.h"
+
+#include "lists/ListsModel.h"
 
 using namespace Qt::StringLiterals;
 
 QString joinedHeading(const QString &artist, const QString &title)
 {
-    return u":: "_s + artist + u" - "_s + title + u"\r\n"_s + QString(15, u'-') + u"\r\n"_s;
+    return u":: "_s + listEntry(artist, title) + u"\r\n"_s + QString(15, u'-') + u"\r\n"_s;
 }
 
 QString joinedClosing()

@@ -1,6 +1,6 @@
-#include "platform/DesktopPlatform.h"
+#include "desktop/DesktopPlatform.h"
 
-#include "app/StanzaboxStyle.h"
+#include "widgets/StanzaboxStyle.h"
 #include "platform/DesktopTrash.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "mainwindow/LibraryTreeView.h"
+#include "widgets/LibraryTreeView.h"
 
 #include <QKeyEvent>
 #include <QLabel>

@@ -1,6 +1,6 @@
-#include "library/LibraryTreeModel.h"
+#include "widgets/LibraryTreeModel.h"
 
-#include "app/ImageList.h"
+#include "widgets/ImageList.h"
 #include "library/LibraryTree.h"
 
 #include <QFont>

@@ -1,0 +1,309 @@
+#include "mainwindow/LibraryColumn.h"
+
+#include "app/AppState.h"
+#include "library/LibraryScan.h"
+#include "library/LibraryTree.h"
+#include "library/SearchFilter.h"
+#include "library/SongNames.h"
+#include "app/MainLayout.h"
+#include "platform/Platform.h"
+#include "text/TextFile.h"
+#include "widgets/DesignFonts.h"
+#include "widgets/LibraryTreeModel.h"
+#include "widgets/LibraryTreeView.h"
+#include "widgets/Readability.h"
+#include "widgets/SpokenLabel.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+
+#include <utility>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+const QString kFilterMark = u"] filter used"_s;
+const QString kFilterChecked = u"filterchecked"_s;
+} // namespace
+
+LibraryColumn::LibraryColumn(AppState &state, Platform &platform, QWidget &window)
+    : QObject(&window), state(state), platform(platform)
+{
+    tree = new LibraryTree(this);
+    model = new LibraryTreeModel(*tree, this);
+    // Every node is freed: none of them is open any more.
+    connect(tree, &LibraryTree::cleared, this, [this] { expandedNodes.clear(); });
+
+    lblCount = new SpokenLabel(&window);
+    lblCount->setObjectName(u"lblCount"_s);
+    lblCount->setFont(DesignFonts::heading());
+    lblCount->setAutoFillBackground(true);
+    lblCount->setForegroundRole(QPalette::HighlightedText);
+    lblCount->setBackgroundRole(QPalette::Shadow);
+    lblCount->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    lblSearch = new QLabel(u"Search:"_s, &window);
+    lblSearch->setObjectName(u"lblSearch"_s);
+    lblSearch->adjustSize();
+
+    txtSearch = new QLineEdit(&window);
+    txtSearch->setObjectName(u"txtSearch"_s);
+    txtSearch->setAccessibleName(u"Search"_s);
+    txtSearch->setPlaceholderText(u"Artist or song"_s);
+    lblSearch->setBuddy(txtSearch);
+    connect(txtSearch, &QLineEdit::textChanged, this, [this] { txtSearch_Change(); });
+    txtSearch->installEventFilter(this);
+
+    lblSearchResults = new SpokenLabel(&window);
+    lblSearchResults->setObjectName(u"lblSearchResults"_s);
+    lblSearchResults->setFont(DesignFonts::results());
+    lblSearchResults->setForegroundRole(QPalette::Highlight);
+    lblSearchResults->hide();
+
+    lista = new LibraryTreeView(&window);
+    lista->setObjectName(u"lista"_s);
+    lista->setAccessibleName(u"Library"_s);
+    lista->setModel(model);
+    connect(lista, &LibraryTreeView::nodeClicked, this,
+            [this](const QModelIndex &index) { Q_EMIT nodeClicked(model->nodeAt(index)); });
+    connect(lista, &QTreeView::expanded, this, [this](const QModelIndex &index) {
+        expandedNodes.insert(model->nodeAt(index));
+        lista_Expand(model->nodeAt(index));
+    });
+    connect(lista, &QTreeView::collapsed, this,
+            [this](const QModelIndex &index) { expandedNodes.remove(model->nodeAt(index)); });
+    connect(lista, &LibraryTreeView::keyReleased, this, [this](int key) { lista_KeyUp(key); });
+    connect(model, &LibraryTreeModel::nodeCheckChanged, this, [this](LibraryNode *node) { lista_NodeCheck(node); });
+}
+
+double LibraryColumn::searchLabelWidthTwips() const
+{
+    return Twips::fromPixels(lblSearch->width());
+}
+
+void LibraryColumn::applyLayout(const MainLayout &l)
+{
+    lblCount->setGeometry(l.lblCount.pixels());
+    // Both labels size themselves to their captions when these are set.
+    lblSearch->move(l.lblSearch.pixels().topLeft());
+    txtSearch->setGeometry(l.txtSearch.pixels());
+    lblSearchResults->move(l.lblSearchResults.pixels().topLeft());
+    lista->setGeometry(l.lista.pixels());
+}
+
+void LibraryColumn::applyColours()
+{
+    // The design's colours by role, readable on the desktop's palette.
+    Readability::apply(lblCount, QPalette::HighlightedText, QPalette::Shadow);
+    Readability::apply(lblSearchResults, QPalette::Highlight, QPalette::Window);
+}
+
+void LibraryColumn::showCounts()
+{
+    lblCount->setText(countsCaption(state.LyricsCount, state.TimestampsCount));
+}
+
+QString LibraryColumn::notice(const ScanCounts &counts) const
+{
+    if (state.InstallPath.isEmpty() && !counts.FolderFound) {
+        const QStringList places = platform.downloaderSearchPlaces();
+        return places.isEmpty() ? u"No Wordhive downloader found."_s
+                                : u"No Wordhive downloader found in "_s + places.join(u", "_s);
+    }
+    if (!counts.FolderFound)
+        return u"The Wordhive lyrics folder was not found: "_s + state.CachePath;
+    if (counts.Lyrics == 0)
+        return u"No lyrics in "_s + state.CachePath + u" yet."_s;
+    return QString();
+}
+
+ScanCounts LibraryColumn::ScanLibrary()
+{
+    state.LyricsCount = 0;
+    state.TimestampsCount = 0;
+    const ScanCounts counts = scanCacheFolder(state.CachePath, *tree);
+    // An empty tree says why it is empty.
+    lista->setNotice(notice(counts));
+    if (!counts.FolderFound)
+        return counts;
+    state.LyricsCount = counts.Lyrics;
+    state.TimestampsCount = counts.Timestamps;
+    if (state.LyricsCount == 0)
+        setSearchEnabled(false);
+    showCounts();
+    if (!counts.Unreadable.isEmpty()) {
+        // Songs may be missing from the tree: say where, rather than show
+        // a library smaller than it is without a word.
+        platform.showMessage(u"These letter folders of the library could not be read: "_s
+                                 + counts.Unreadable.join(u", "_s) + u"\n\n"_s + state.CachePath,
+                             ProgramTitle, MessageIcon::Exclamation);
+    }
+    platform.processPendingEvents();
+    if (state.LyricsCount > 0)
+        state.TreeSnapshot = TakeTreeSnapshot(*tree);
+    return counts;
+}
+
+void LibraryColumn::setSearchEnabled(bool enabled)
+{
+    txtSearch->setEnabled(enabled);
+}
+
+void LibraryColumn::focusSearch()
+{
+    txtSearch->setFocus(Qt::ShortcutFocusReason);
+    txtSearch->selectAll();
+}
+
+bool LibraryColumn::eventFilter(QObject *watched, QEvent *event)
+{
+    // Escape in the search box clears it, and with it the search.
+    if (watched == txtSearch && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape && !txtSearch->text().isEmpty()) {
+        txtSearch->clear();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void LibraryColumn::txtSearch_Change()
+{
+    const QString text = trimSpaces(txtSearch->text());
+    // Only text that adds to the last one may narrow what the tree shows;
+    // anything else starts again from the whole library.
+    if (searchNeedsRestore(LastSearchText, text))
+        RestoreTree();
+    LastSearchText = text;
+    if (text.isEmpty()) {
+        lblSearchResults->hide();
+        Q_EMIT resultsLineShown(false);
+        return;
+    }
+    applySearch(text);
+}
+
+void LibraryColumn::applySearch(const QString &text)
+{
+    FilterCounts counts;
+    keepingViewState([&] { counts = filterTree(*tree, text); });
+    lblSearchResults->setText(searchResultsCaption(counts));
+    lblSearchResults->adjustSize();
+    lblSearchResults->show();
+    Q_EMIT resultsLineShown(true);
+}
+
+void LibraryColumn::RestoreTree()
+{
+    // The rebuilt tree is the last scan's: nothing is open or selected in it.
+    expandedNodes.clear();
+    ::RestoreTree(*tree, state.TreeSnapshot);
+}
+
+void LibraryColumn::keepingViewState(const std::function<void()> &change)
+{
+    // Nodes taken out by the change stay readable until the tree is cleared,
+    // so holding on to them is safe; no key lookups on a large library.
+    LibraryNode *current = model->nodeAt(lista->currentIndex());
+    change();
+    const QSet<LibraryNode *> open = std::exchange(expandedNodes, {});
+    for (LibraryNode *node : open) {
+        if (node->inTree())
+            lista->setExpanded(model->indexOf(node), true); // back into the set through expanded()
+    }
+    if (current && current->inTree())
+        lista->setCurrentIndex(model->indexOf(current));
+}
+
+void LibraryColumn::lista_Expand(LibraryNode *node)
+{
+    if (!node || node->Tag == kFilterChecked)
+        return;
+    tree->setTag(node, kFilterChecked);
+    // The artist's own songs, wherever they stand in the collection. A file
+    // that cannot be read keeps its song's picture.
+    for (LibraryNode *song : node->Children) {
+        if (song->Image == NodeImage::SongWithTimestamps)
+            continue;
+        const std::optional<QString> text = readTextFile(state.CachePath + song->Key);
+        if (text && !text->contains(kFilterMark))
+            tree->setImage(song, NodeImage::UnfilteredSong);
+    }
+}
+
+void LibraryColumn::lista_NodeCheck(LibraryNode *node)
+{
+    if (!node)
+        return;
+    for (LibraryNode *song : node->Children)
+        tree->setChecked(song, node->Checked);
+}
+
+void LibraryColumn::lista_KeyUp(int key)
+{
+    if (key != Qt::Key_F5)
+        return;
+    tree->clear();
+    const ScanCounts counts = ScanLibrary();
+    // A search in effect applies to the new tree too, so that the tree, the
+    // results line and the search box agree.
+    if (!LastSearchText.isEmpty())
+        applySearch(LastSearchText);
+    Q_EMIT rescanned(counts);
+}
+
+int LibraryColumn::removeSong(const QString &songKey, bool hadTimestamps, int artistIndex)
+{
+    --state.LyricsCount;
+    if (hadTimestamps)
+        --state.TimestampsCount;
+    showCounts();
+
+    // The song's node by its key: a search or a rescan since the click may
+    // have moved it to another position, or out of the tree.
+    if (LibraryNode *song = tree->find(songKey); song && !song->hasChildren()) {
+        LibraryNode *artist = song->Parent;
+        artistIndex = artist ? artist->Index : song->Index;
+        if (artist && artist->Children.size() <= 1)
+            tree->remove(artist);
+        else
+            tree->remove(song);
+    }
+    dropFromSnapshot(songKey);
+    if (lblSearchResults->isVisible())
+        lblSearchResults->setText(searchResultsCaption(countTree(*tree)));
+    if (state.LyricsCount == 0)
+        setSearchEnabled(false);
+    return artistIndex;
+}
+
+void LibraryColumn::dropFromSnapshot(const QString &songKey)
+{
+    TreeNodeRecords &records = state.TreeSnapshot;
+    const auto song = std::find_if(records.begin(), records.end(),
+                                   [&](const TreeNodeRecord &r) { return r.IsLeaf && r.Key == songKey; });
+    if (song == records.end())
+        return;
+    std::vector<int> gone{int(song - records.begin())};
+    if (song->ParentRecord >= 0 && size_t(song->ParentRecord) < records.size()) {
+        // An artist left without songs would come back as an empty node.
+        TreeNodeRecord &artist = records[size_t(song->ParentRecord)];
+        if (--artist.ChildCount <= 0)
+            gone.insert(gone.begin(), song->ParentRecord);
+    }
+    // Later records move up; so do the artists they point to.
+    auto shift = [&](int index) {
+        return index - int(std::count_if(gone.begin(), gone.end(), [&](int g) { return g < index; }));
+    };
+    TreeNodeRecords kept;
+    kept.reserve(records.size());
+    for (size_t i = 0; i < records.size(); ++i) {
+        if (std::find(gone.begin(), gone.end(), int(i)) != gone.end())
+            continue;
+        TreeNodeRecord r = std::move(records[i]);
+        if (r.ParentRecord >= 0)
+            r.ParentRecord = shift(r.ParentRecord);
+        kept.push_back(std::move(r));
+    }
+    records.swap(kept);
+}

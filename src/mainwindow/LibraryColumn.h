@@ -1,0 +1,98 @@
+#pragma once
+
+// The main window's left column: the counts, the search box with its
+// results line, and the tree of artists and songs, with what the tree does
+// on its own (the one-time filter check when an artist opens, ticking an
+// artist's songs, F5).
+
+#include <QObject>
+#include <QSet>
+
+#include <functional>
+
+class QLabel;
+class QLineEdit;
+class QWidget;
+
+struct AppState;
+struct LibraryNode;
+struct MainLayout;
+struct ScanCounts;
+class LibraryTree;
+class LibraryTreeModel;
+class LibraryTreeView;
+class Platform;
+
+class LibraryColumn : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Makes the column's controls as children of window.
+    LibraryColumn(AppState &state, Platform &platform, QWidget &window);
+
+    LibraryTree &libraryTree() { return *tree; }
+    LibraryTreeModel &libraryModel() { return *model; }
+    LibraryTreeView &view() { return *lista; }
+    QLineEdit &searchBox() { return *txtSearch; }
+
+    // Fills the (empty) tree from CachePath, shows the counts and takes the
+    // snapshot the search filter restores from.
+    ScanCounts ScanLibrary();
+
+    // The search box changed: narrow the tree, or rebuild and filter it.
+    void txtSearch_Change();
+    void RestoreTree();
+    void lista_Expand(LibraryNode *node);
+    void lista_NodeCheck(LibraryNode *node);
+    void lista_KeyUp(int key);
+
+    // The song's file is gone: its node (its artist's too, when it was the
+    // last) leaves the tree and the snapshot, the counts and the results
+    // line follow. Returns the collection position the artist had, where
+    // the next node to select now stands.
+    int removeSong(const QString &songKey, bool hadTimestamps, int artistIndex);
+    // No lyrics left: nothing to search.
+    void setSearchEnabled(bool enabled);
+    void focusSearch();
+
+    void applyLayout(const MainLayout &layout);
+    void applyColours();
+    // The search box's label sizes itself to its caption; the box takes the rest.
+    double searchLabelWidthTwips() const;
+
+Q_SIGNALS:
+    void nodeClicked(LibraryNode *node);
+    // The results line appeared or went: the tree moves down or up.
+    void resultsLineShown(bool shown);
+    // The library was read again (F5).
+    void rescanned(const ScanCounts &counts);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void applySearch(const QString &text);
+    void showCounts();
+    // Why the tree is empty, when it is; empty text when it is not.
+    QString notice(const ScanCounts &counts) const;
+    // Runs a change of the tree's nodes, then opens the artists that were
+    // open and selects the node that was current, where they are still there.
+    void keepingViewState(const std::function<void()> &change);
+    // Takes a deleted song, and its artist when it was the last, out of
+    // the snapshot the search restores from.
+    void dropFromSnapshot(const QString &songKey);
+
+    AppState &state;
+    Platform &platform;
+    LibraryTree *tree = nullptr;
+    LibraryTreeModel *model = nullptr;
+    QString LastSearchText;
+    QSet<LibraryNode *> expandedNodes;
+
+    QLabel *lblCount = nullptr;
+    QLabel *lblSearch = nullptr;
+    QLineEdit *txtSearch = nullptr;
+    QLabel *lblSearchResults = nullptr;
+    LibraryTreeView *lista = nullptr;
+};

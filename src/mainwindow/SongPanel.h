@@ -1,0 +1,69 @@
+#pragma once
+
+// The main window's song display: the heading above the right column, the
+// information panel with its six values, and the lyrics box, with the box's
+// editing state.
+
+#include <QObject>
+#include <QString>
+
+class QLabel;
+class QPlainTextEdit;
+class QWidget;
+
+struct AppState;
+struct LibraryNode;
+struct LyricsInfo;
+struct MainLayout;
+class LinedLabel;
+class Platform;
+
+class SongPanel : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Makes the panel's controls as children of window.
+    SongPanel(AppState &state, Platform &platform, QWidget &window);
+
+    // An artist was clicked: its name and its number of songs; no song.
+    void showArtist(const LibraryNode &artist);
+    // A song was clicked: the heading and the information titles for it.
+    void showSongHeading();
+    // Reads the selected song's file into the box and fills the values from
+    // it; PageUrl and SiteName follow when the file names its source.
+    LyricsInfo ShowLyrics();
+    // Nothing is selected: heading, titles, values and box are empty.
+    void showNothing();
+
+    // The box holds the selected file's whole text as read, so that saving
+    // it gives the file back what the user edited.
+    bool showsWholeFile() const { return wholeFileShown; }
+    void setEditable(bool editable);
+    bool isEditable() const;
+    // The box's text with the file's CR LF line ends.
+    QString editedText() const;
+    QPlainTextEdit &lyricsBox() { return *lyrics; }
+
+    void applyLayout(const MainLayout &layout);
+    void applyColours();
+
+private:
+    void clearSong();
+    void setValue(QLabel *label, const QString &text);
+
+    AppState &state;
+    Platform &platform;
+    bool wholeFileShown = false;
+
+    QLabel *LblSong = nullptr;
+    QWidget *picInfo = nullptr;
+    LinedLabel *lblInfoTitles = nullptr;
+    QLabel *lblArtist = nullptr;
+    QLabel *lblSong2 = nullptr;
+    QLabel *lblKaraoke = nullptr;
+    QLabel *lblWebsite = nullptr;
+    QLabel *lblBrowser = nullptr;
+    QLabel *lblFilter = nullptr;
+    QPlainTextEdit *lyrics = nullptr;
+};
