@@ -23,7 +23,6 @@ struct AppState
     QString SelectedSong;
     QString SelectedArtist;
     bool HasTimestamps = false;
-    int SelectedNodeIndex = 0;
     int SelectedArtistIndex = 0;
 
     // Source page of the selected song, kept when a song has none.

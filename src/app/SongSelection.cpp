@@ -15,7 +15,6 @@ void SelectSong(AppState &state, const LibraryNode &song)
     state.SelectedPath = state.CachePath + song.Key;
     state.SelectedSong = song.Text;
     state.SelectedArtist = song.Parent ? song.Parent->Text : QString();
-    state.SelectedNodeIndex = song.Index;
     state.SelectedArtistIndex = song.Parent ? song.Parent->Index : 0;
     state.HasTimestamps = KasFileExists(state.SelectedPath);
 }

@@ -10,6 +10,6 @@ struct LibraryNode;
 // The selected song's entry in the lists, "Artist - Song".
 QString selectedEntry(const AppState &state);
 
-// SelectedPath = CachePath + key; song and artist texts; the node's and its
-// artist's positions; whether the song's timestamp file exists.
+// SelectedPath = CachePath + key; song and artist texts; the artist's
+// position; whether the song's timestamp file exists.
 void SelectSong(AppState &state, const LibraryNode &song);

@@ -71,27 +71,6 @@ LibraryNode *LibraryTree::allocate()
     return &blocks.back()[usedInLastBlock++];
 }
 
-LibraryNode *LibraryTree::addRoot(const QString &key, const QString &text, quint8 image)
-{
-    if (LibraryNode *existing = find(key))
-        return existing;
-    LibraryNode *n = appendNew(nullptr, key, text, image);
-    byKey.insert(key, n);
-    keysValid = true;
-    return n;
-}
-
-LibraryNode *LibraryTree::addChild(LibraryNode *parent, const QString &key, const QString &text,
-                                   quint8 image)
-{
-    if (!parent || !parent->inTree() || find(key))
-        return nullptr;
-    LibraryNode *n = appendNew(parent, key, text, image);
-    byKey.insert(key, n);
-    keysValid = true;
-    return n;
-}
-
 LibraryNode *LibraryTree::appendNew(LibraryNode *parent, const QString &key, const QString &text,
                                     quint8 image, int childCapacity)
 {

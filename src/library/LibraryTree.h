@@ -60,13 +60,9 @@ public:
     LibraryNode *find(const QString &key) const;
     const std::vector<LibraryNode *> &roots() const { return rootNodes; }
 
-    // Adds a root node, or returns the node that already has the key.
-    LibraryNode *addRoot(const QString &key, const QString &text, quint8 image);
-    // Adds a child of parent; nullptr (nothing added) when the key is taken.
-    LibraryNode *addChild(LibraryNode *parent, const QString &key, const QString &text,
-                          quint8 image);
-    // For builders that know their keys are new (a scan, a restore): no
-    // lookup. parent may be null for a root. childCapacity reserves room.
+    // Adds a node under parent (a root when null), after its siblings. The
+    // key must be new: builders (a scan, a restore) know their keys are.
+    // childCapacity reserves room.
     LibraryNode *appendNew(LibraryNode *parent, const QString &key, const QString &text, quint8 image,
                            int childCapacity = 0);
 

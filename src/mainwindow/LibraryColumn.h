@@ -34,7 +34,6 @@ public:
     LibraryTree &libraryTree() { return *tree; }
     LibraryTreeModel &libraryModel() { return *model; }
     LibraryTreeView &view() { return *lista; }
-    QLineEdit &searchBox() { return *txtSearch; }
 
     // Fills the (empty) tree from CachePath, shows the counts and takes the
     // snapshot the search filter restores from.

@@ -1,5 +1,7 @@
 #include "platform/DesktopTrash.h"
 
+#include "text/TextFile.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -175,10 +177,10 @@ QList<Entry> entriesFrom(const DesktopTrash::Folder &folder, const QStringList &
     for (const QString &name : names) {
         Entry entry;
         entry.infoFile = info.filePath(name);
-        QFile file(entry.infoFile);
-        if (file.size() > kLargestInfoFile || !file.open(QIODevice::ReadOnly))
+        const WholeFile file = readWholeFile(entry.infoFile, kLargestInfoFile);
+        if (file.status != WholeFile::Read)
             continue;
-        const std::optional<TrashInfo> parsed = parseInfo(file.read(kLargestInfoFile));
+        const std::optional<TrashInfo> parsed = parseInfo(file.bytes);
         if (!parsed)
             continue;
         const std::optional<QString> from = originalPath(parsed->path, folder.base);

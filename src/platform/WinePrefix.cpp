@@ -1,6 +1,7 @@
 #include "platform/WinePrefix.h"
 
 #include "platform/Paths.h"
+#include "text/TextFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -382,16 +383,11 @@ std::optional<QString> WinePrefix::machineValue(const QString &keyPath) const
     // An empty folder would otherwise read system.reg from the current folder.
     if (folderPath.isEmpty())
         return std::nullopt;
-    // isFile() keeps a folder or a FIFO named system.reg from being read.
-    const QFileInfo info(joinPath(folderPath, u"system.reg"_s));
-    if (!info.isFile() || info.size() > kMaxRegistryFileSize)
+    // Only a regular file, never a folder or a FIFO named system.reg.
+    const WholeFile file = readWholeFile(joinPath(folderPath, u"system.reg"_s), kMaxRegistryFileSize);
+    if (file.status != WholeFile::Read)
         return std::nullopt;
-    QFile file(info.filePath());
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray content = file.read(kMaxRegistryFileSize + 1);
-    if (content.size() > kMaxRegistryFileSize)
-        return std::nullopt;
+    const QByteArray &content = file.bytes;
 
     const QString wow64Key = wow64Path(keyPath);
     if (!wow64Key.isEmpty()) {

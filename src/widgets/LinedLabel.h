@@ -13,7 +13,6 @@ public:
     explicit LinedLabel(QWidget *parent = nullptr);
 
     void setLinePitch(int pixels);
-    int linePitch() const { return pitch; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;

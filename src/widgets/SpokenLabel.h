@@ -15,7 +15,6 @@ public:
 
     // Said before the text, for a value whose title stands elsewhere.
     void setSpokenTitle(const QString &title);
-    QString spokenTitle() const { return title; }
 
     // What a screen reader says for the label now: nothing while it is empty.
     QString spokenText() const;

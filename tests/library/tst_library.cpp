@@ -287,13 +287,11 @@ private Q_SLOTS:
     void removeKeepsCollectionConsistent()
     {
         LibraryTree tree;
-        LibraryNode *a = tree.addRoot(u"a"_s, u"A"_s, 9);
-        LibraryNode *b = tree.addRoot(u"b"_s, u"B"_s, 9);
-        tree.addChild(a, u"A/a1"_s, u"a1"_s, 10);
-        tree.addChild(b, u"B/b1"_s, u"b1"_s, 10);
-        tree.addChild(a, u"A/a2"_s, u"a2"_s, 10);
-        QCOMPARE(tree.addRoot(u"a"_s, u"Other"_s, 9), a);
-        QVERIFY(!tree.addChild(a, u"A/a1"_s, u"again"_s, 10));
+        LibraryNode *a = tree.appendNew(nullptr, u"a"_s, u"A"_s, 9);
+        LibraryNode *b = tree.appendNew(nullptr, u"b"_s, u"B"_s, 9);
+        tree.appendNew(a, u"A/a1"_s, u"a1"_s, 10);
+        tree.appendNew(b, u"B/b1"_s, u"b1"_s, 10);
+        tree.appendNew(a, u"A/a2"_s, u"a2"_s, 10);
 
         tree.remove(tree.find(u"A/a1"_s));
         QCOMPARE(describe(tree), u"A(9)[a2(10)]|B(9)[b1(10)]"_s);
@@ -308,11 +306,11 @@ private Q_SLOTS:
     void pruneDropsChildrenOfDroppedParents()
     {
         LibraryTree tree;
-        LibraryNode *a = tree.addRoot(u"a"_s, u"A"_s, 9);
-        LibraryNode *b = tree.addRoot(u"b"_s, u"B"_s, 9);
-        tree.addChild(a, u"A/a1"_s, u"a1"_s, 10);
-        LibraryNode *b1 = tree.addChild(b, u"B/b1"_s, u"b1"_s, 10);
-        tree.addChild(a, u"A/a2"_s, u"a2"_s, 10);
+        LibraryNode *a = tree.appendNew(nullptr, u"a"_s, u"A"_s, 9);
+        LibraryNode *b = tree.appendNew(nullptr, u"b"_s, u"B"_s, 9);
+        tree.appendNew(a, u"A/a1"_s, u"a1"_s, 10);
+        LibraryNode *b1 = tree.appendNew(b, u"B/b1"_s, u"b1"_s, 10);
+        tree.appendNew(a, u"A/a2"_s, u"a2"_s, 10);
         QSignalSpy resets(&tree, &LibraryTree::resetDone);
         QStringList entered;
         tree.prune([&](LibraryNode *artist) { entered << artist->Text; },
@@ -414,8 +412,8 @@ private Q_SLOTS:
         QCOMPARE(text.contains(search, Qt::CaseInsensitive), found);
         QCOMPARE(foldForSearch(text).contains(foldForSearch(search)), found);
         LibraryTree tree;
-        LibraryNode *artist = tree.addRoot(u"a"_s, text, 9);
-        tree.addChild(artist, u"A/x"_s, u"zzz"_s, 10);
+        LibraryNode *artist = tree.appendNew(nullptr, u"a"_s, text, 9);
+        tree.appendNew(artist, u"A/x"_s, u"zzz"_s, 10);
         QCOMPARE(filterTree(tree, search).Artists, found ? 1 : 0);
     }
 
@@ -469,7 +467,7 @@ private Q_SLOTS:
         for (int i = 1; i <= 13; ++i) {
             const QModelIndex none;
             LibraryTree tree;
-            tree.addRoot(u"k"_s, u"t"_s, quint8(i));
+            tree.appendNew(nullptr, u"k"_s, u"t"_s, quint8(i));
             LibraryTreeModel model(tree);
             const QIcon icon = model.data(model.index(0, 0), Qt::DecorationRole).value<QIcon>();
             QVERIFY2(!icon.isNull(), qPrintable(QString::number(i)));

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -116,6 +117,32 @@ private Q_SLOTS:
         QCOMPARE(w.lists.entries(ListsModel::Which::Redownload), QStringList{entry});
         w.press(frmMain::Delete);
         QCOMPARE(w.lists.entries(ListsModel::Which::Deleted), QStringList{entry});
+    }
+
+    void aFileTooLargeToShowIsNeverWrittenOver()
+    {
+        // A 3 GB file (sparse: it takes no room) is not a lyrics file; the
+        // box cannot hold it, so Edit must not save the empty box over it.
+        Window w;
+        w.lib.song(u"B"_s, u"Big - Dump.txt"_s, "x");
+        const QString path = w.lib.cachePath() + u"B/Big - Dump.txt"_s;
+        QFile big(path);
+        QVERIFY(big.resize(qint64(3) * 1024 * 1024 * 1024));
+        w.open();
+        w.click(u"B/Big - Dump.txt"_s);
+        QCOMPARE(w.platform.messages.size(), 1);
+        QVERIFY2(w.platform.messages[0].text.startsWith(u"This lyrics file is too large to show: 3072 MB"_s),
+                 qPrintable(w.platform.messages[0].text));
+        QCOMPARE(w.lyrics()->toPlainText(), QString());
+        w.press(frmMain::Edit);
+        QCOMPARE(w.platform.messages.size(), 2);
+        QVERIFY(w.platform.messages[1].text.startsWith(u"The lyrics file could not be read, so it cannot be edited."_s));
+        QVERIFY(!w.pressed(frmMain::Edit));
+        QVERIFY(w.lyrics()->isReadOnly());
+        QCOMPARE(QFileInfo(path).size(), qint64(3) * 1024 * 1024 * 1024);
+        // Opening its artist reads nothing of it, and keeps its picture.
+        w.clickArrow(u"big"_s);
+        QCOMPARE(w.node(u"B/Big - Dump.txt"_s)->Image, NodeImage::Song);
     }
 
     void expandingReadsEveryKindOfFile()
