@@ -1,6 +1,7 @@
 #include "platform/DesktopPlatform.h"
 
 #include "app/StanzaboxStyle.h"
+#include "platform/WinePrefixSearch.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -11,11 +12,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-// The key the downloader's installer writes under the machine hive.
-const QString kDownloaderKey = u"Software\\Quorvane\\Wordhive"_s;
-} // namespace
-
 DesktopPlatform::DesktopPlatform(WinePrefix prefix) : prefix(std::move(prefix)) {}
 
 QString DesktopPlatform::downloaderInstallFolder()
@@ -24,9 +20,17 @@ QString DesktopPlatform::downloaderInstallFolder()
     return value ? prefix.toNativePath(*value) : QString();
 }
 
+void DesktopPlatform::useDownloaderPrefix(WinePrefix chosen, QStringList places)
+{
+    prefix = std::move(chosen);
+    searchPlaces = std::move(places);
+}
+
 QStringList DesktopPlatform::downloaderSearchPlaces()
 {
-    return {prefix.folder()};
+    if (!searchPlaces.isEmpty())
+        return searchPlaces;
+    return prefix.folder().isEmpty() ? QStringList() : QStringList{prefix.folder()};
 }
 
 QString DesktopPlatform::nativePath(const QString &downloaderPath)
