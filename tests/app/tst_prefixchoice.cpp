@@ -2,7 +2,6 @@
 // only one found, or a question; and what the question shows of each.
 
 #include "app/PrefixChoice.h"
-#include "support/FakePlatform.h"
 #include "support/LibraryBuilder.h"
 #include "support/PrefixBuilder.h"
 
@@ -122,16 +121,6 @@ private Q_SLOTS:
         const PrefixCandidate third = describePrefix(bare.folder());
         QCOMPARE(third.songs, 0);
         QVERIFY(!third.cacheFolder.isEmpty());
-    }
-
-    void theChoiceIsKeptInVeskIni()
-    {
-        FakePlatform platform;
-        QVERIFY(rememberedPrefix(platform).isEmpty());
-        rememberPrefix(platform, u"/home/u/.wine"_s);
-        QCOMPARE(platform.settings.value(FakePlatform::settingKey(u"Vesk"_s, u"Config"_s, u"Prefix"_s)),
-                 u"/home/u/.wine"_s);
-        QCOMPARE(rememberedPrefix(platform), u"/home/u/.wine"_s);
     }
 };
 

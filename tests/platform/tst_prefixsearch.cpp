@@ -60,14 +60,7 @@ private Q_SLOTS:
         QCOMPARE(search.places, places);
     }
 
-    void nothingInAnEmptyHome()
-    {
-        Home home;
-        const WinePrefixSearch search = searchWinePrefixes(home.path);
-        QVERIFY(search.found.isEmpty());
-        QCOMPARE(search.places, QStringList{u"~/.wine"_s} + kEmptyPatterns);
-    }
-
+    // Bottles, a Lutris game file and ~/.wine among them.
     void everyManagerInAStableOrder()
     {
         Home home;
@@ -99,17 +92,6 @@ private Q_SLOTS:
                               u"~/.var/app/com.usebottles.bottles/data/bottles/bottles/flat"_s,
                               u"~/Games/songs"_s, u"~/Games/other-game"_s, u"~/Games/zither"_s,
                               u"~/.PlayOnLinux/wineprefix/Lyrics"_s, u"~/.cxoffice/Wordhive"_s}));
-    }
-
-    void threeCandidates()
-    {
-        Home home;
-        home.prefix(kBottles + u"/Music"_s).withDownloader();
-        home.prefix(u"Games/wordhive"_s).withDownloader();
-        home.lutrisGame(u"wordhive.yml"_s, "game:\n  prefix: '~/Games/wordhive'\n");
-        home.prefix(u".wine"_s).withDownloader();
-        QCOMPARE(searchWinePrefixes(home.path).found,
-                 QStringList({home.at(u".wine"_s), home.at(kBottles + u"/Music"_s), home.at(u"Games/wordhive"_s)}));
     }
 
     void faultyPrefixesAreSkipped_data()
