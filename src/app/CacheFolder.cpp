@@ -5,6 +5,9 @@
 #include "platform/Platform.h"
 #include "text/TextFile.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 using namespace Qt::StringLiterals;
 
 void ReadInstallPath(AppState &state, Platform &platform)
@@ -39,14 +42,43 @@ std::optional<QString> cachePathLineValue(const QString &settingsText)
     return std::nullopt;
 }
 
-void ReadCachePathSetting(AppState &state, Platform &platform)
+namespace {
+
+// The "[CachePath]" value of settings.txt in the install folder, as the
+// downloader wrote it.
+std::optional<QString> settingsCachePath(const QString &installPath)
 {
     // Without an install folder there is no settings.txt to look for.
-    if (state.InstallPath.isEmpty())
-        return;
-    const std::optional<QString> text = readTextFile(joinPath(state.InstallPath, u"settings.txt"_s));
+    if (installPath.isEmpty())
+        return std::nullopt;
+    const std::optional<QString> text = readTextFile(joinPath(installPath, u"settings.txt"_s));
     if (!text)
-        return;
-    if (const std::optional<QString> value = cachePathLineValue(*text))
+        return std::nullopt;
+    return cachePathLineValue(*text);
+}
+
+} // namespace
+
+void ReadCachePathSetting(AppState &state, Platform &platform)
+{
+    if (const std::optional<QString> value = settingsCachePath(state.InstallPath))
         state.CachePath = platform.nativePath(*value);
+}
+
+void UseCacheFolder(AppState &state, const QString &cacheFolder)
+{
+    const QString folder = QDir::cleanPath(cacheFolder);
+    state.CachePath = joinPath(folder, QString());
+    // The root's parent is the root itself.
+    state.InstallPath = QFileInfo(folder).absolutePath();
+}
+
+QString cacheFolderOf(const QString &installFolder,
+                      const std::function<QString(const QString &)> &nativePath)
+{
+    if (installFolder.isEmpty())
+        return {};
+    if (const std::optional<QString> value = settingsCachePath(installFolder))
+        return nativePath(*value);
+    return joinPath(installFolder, u"lyrics/"_s);
 }

@@ -1,7 +1,8 @@
 #include "desktop/DesktopPlatform.h"
 
-#include "widgets/StanzaboxStyle.h"
 #include "platform/DesktopTrash.h"
+#include "platform/WinePrefixSearch.h"
+#include "widgets/StanzaboxStyle.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -12,11 +13,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-// The key the downloader's installer writes under the machine hive.
-const QString kDownloaderKey = u"Software\\Quorvane\\Wordhive"_s;
-} // namespace
-
 DesktopPlatform::DesktopPlatform(WinePrefix prefix) : prefix(std::move(prefix)) {}
 
 QString DesktopPlatform::downloaderInstallFolder()
@@ -25,9 +21,17 @@ QString DesktopPlatform::downloaderInstallFolder()
     return value ? prefix.toNativePath(*value) : QString();
 }
 
+void DesktopPlatform::useDownloaderPrefix(WinePrefix chosen, QStringList places)
+{
+    prefix = std::move(chosen);
+    searchPlaces = std::move(places);
+}
+
 QStringList DesktopPlatform::downloaderSearchPlaces()
 {
-    return {prefix.folder()};
+    if (!searchPlaces.isEmpty())
+        return searchPlaces;
+    return prefix.folder().isEmpty() ? QStringList() : QStringList{prefix.folder()};
 }
 
 QString DesktopPlatform::nativePath(const QString &downloaderPath)

@@ -12,6 +12,10 @@ class DesktopPlatform : public Platform
 public:
     explicit DesktopPlatform(WinePrefix prefix = WinePrefix(WinePrefix::defaultFolder()));
 
+    // The prefix chosen before the start-up, and where the choice looked
+    // (what downloaderSearchPlaces tells); the prefix's folder when empty.
+    void useDownloaderPrefix(WinePrefix chosen, QStringList places);
+
     QString downloaderInstallFolder() override;
     QStringList downloaderSearchPlaces() override;
     QString nativePath(const QString &downloaderPath) override;
@@ -35,4 +39,5 @@ public:
 
 private:
     WinePrefix prefix;
+    QStringList searchPlaces;
 };

@@ -1,11 +1,11 @@
 #include "platform/WinePrefix.h"
 
 #include "platform/Paths.h"
-#include "text/TextFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QIODevice>
 #include <QStringList>
 
 #include <utility>
@@ -383,18 +383,14 @@ std::optional<QString> WinePrefix::machineValue(const QString &keyPath) const
     // An empty folder would otherwise read system.reg from the current folder.
     if (folderPath.isEmpty())
         return std::nullopt;
-    // Only a regular file, never a folder or a FIFO named system.reg.
-    const WholeFile file = readWholeFile(joinPath(folderPath, u"system.reg"_s), kMaxRegistryFileSize);
-    if (file.status != WholeFile::Read)
+    // isFile() keeps a folder or a FIFO named system.reg from being read.
+    const QFileInfo info(joinPath(folderPath, u"system.reg"_s));
+    if (!info.isFile() || info.size() > kMaxRegistryFileSize)
         return std::nullopt;
-    const QByteArray &content = file.bytes;
-
-    const QString wow64Key = wow64Path(keyPath);
-    if (!wow64Key.isEmpty()) {
-        if (std::optional<QString> value = WineRegistry::firstValue(content, wow64Key))
-            return value;
-    }
-    return WineRegistry::firstValue(content, keyPath);
+    QFile file(info.filePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return WineRegistry::machineValue(file, keyPath);
 }
 
 QString WinePrefix::toNativePath(const QString &windowsPath) const
@@ -481,6 +477,123 @@ std::optional<QString> firstValue(QByteArrayView fileContent, QStringView keyPat
         }
     }
     return std::nullopt;
+}
+
+namespace {
+
+// Keeps, of a registry file read line by line, the header and the sections
+// of the keys asked for, with the continuation lines of their wrapped values:
+// what firstValue needs to answer for those keys, and nothing of the
+// thousands of other keys of a machine hive.
+class SectionFilter
+{
+public:
+    SectionFilter(QString wow64Key, QString key)
+        : wow64Key(std::move(wow64Key)), key(std::move(key))
+    {
+    }
+
+    enum class Next { More, Stop };
+
+    Next line(QByteArrayView line)
+    {
+        if (!headerSeen) {
+            headerSeen = true;
+            if (trimmedEnd(line) != kRegistryHeader)
+                return Next::Stop;
+            keep(line);
+            return Next::More;
+        }
+        // Wrapped hex data: its lines carry no meaning of their own, even
+        // one that starts like a key.
+        if (continuation) {
+            continuation = trimmedEnd(line).endsWith('\\');
+            if (keeping)
+                keep(line);
+            return Next::More;
+        }
+        const QByteArrayView start = trimmedStart(line);
+        if (start.startsWith('[')) {
+            // The 32-bit view is asked first: once one of its sections is
+            // complete and gives a value, the rest of the file cannot change
+            // the answer.
+            if (inWow64Section && (found = WineRegistry::firstValue(kept, wow64Key)))
+                return Next::Stop;
+            inWow64Section = !wow64Key.isEmpty() && keyLineNames(start, wow64Key);
+            keeping = inWow64Section || keyLineNames(start, key);
+        } else if (start.startsWith('@') || start.startsWith('"')) {
+            continuation = wrapsToNextLine(start);
+        }
+        if (keeping)
+            keep(line);
+        return Next::More;
+    }
+
+    std::optional<QString> result() const
+    {
+        if (found)
+            return found;
+        if (!headerSeen)
+            return std::nullopt;
+        if (!wow64Key.isEmpty()) {
+            if (std::optional<QString> value = WineRegistry::firstValue(kept, wow64Key))
+                return value;
+        }
+        return WineRegistry::firstValue(kept, key);
+    }
+
+private:
+    void keep(QByteArrayView line)
+    {
+        kept.append(line);
+        kept.append('\n');
+    }
+
+    const QString wow64Key;
+    const QString key;
+    QByteArray kept;
+    std::optional<QString> found;
+    bool headerSeen = false;
+    bool continuation = false;
+    bool keeping = false;
+    bool inWow64Section = false;
+};
+
+} // namespace
+
+std::optional<QString> machineValue(QIODevice &registry, const QString &keyPath)
+{
+    // Read in blocks, so that a hive of tens of megabytes never sits in
+    // memory whole and the read stops where the answer is known.
+    constexpr qint64 kBlock = 64 * 1024;
+    SectionFilter filter(wow64Path(keyPath), keyPath);
+    QByteArray pending;
+    qint64 total = 0;
+    bool firstLineRead = false;
+    for (;;) {
+        const QByteArray block = registry.read(kBlock);
+        if (block.isEmpty())
+            break;
+        total += block.size();
+        if (total > kMaxRegistryFileSize)
+            return std::nullopt;
+        pending.append(block);
+        qsizetype start = 0;
+        for (qsizetype end; (end = pending.indexOf('\n', start)) >= 0; start = end + 1) {
+            firstLineRead = true;
+            if (filter.line(QByteArrayView(pending).sliced(start, end - start)) == SectionFilter::Next::Stop)
+                return filter.result();
+        }
+        // A header line does not fill a block: without a line end in it,
+        // this is no registry (a binary file, say).
+        if (!firstLineRead)
+            return std::nullopt;
+        pending.remove(0, start);
+    }
+    // The last line may have no line end.
+    if (!pending.isEmpty())
+        filter.line(pending);
+    return filter.result();
 }
 
 QString unescape(QStringView escaped)

@@ -10,6 +10,8 @@
 
 #include <optional>
 
+class QIODevice;
+
 class WinePrefix
 {
 public:
@@ -43,6 +45,11 @@ namespace WineRegistry {
 // The first value of exactly keyPath (compared case-insensitively) in the
 // content of a Wine registry file, when that value is text.
 std::optional<QString> firstValue(QByteArrayView fileContent, QStringView keyPath);
+
+// What WinePrefix::machineValue answers for a machine registry file, read
+// from registry in blocks up to where the answer is known; none for a file
+// larger than any machine hive.
+std::optional<QString> machineValue(QIODevice &registry, const QString &keyPath);
 
 // A registry string body (what stands between the quotes) with its escapes
 // resolved.

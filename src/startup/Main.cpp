@@ -18,11 +18,15 @@ QString Main::listsFolder() const
     return listsModel.folder();
 }
 
-void Main::run()
+void Main::run(const StartOptions &options)
 {
     const bool manifestDue = StartCommonControls(platform);
     appState.RedownloadListActive = true;
-    ReadInstallPath(appState, platform);
+    const bool cacheGiven = !options.cacheFolder.isEmpty();
+    if (cacheGiven)
+        UseCacheFolder(appState, options.cacheFolder);
+    else
+        ReadInstallPath(appState, platform);
 
     mainForm = std::make_unique<frmMain>(appState, platform, listsModel);
     connect(mainForm.get(), &frmMain::unloading, this, &Main::shutDown);
@@ -60,7 +64,8 @@ void Main::run()
 
     // The stored window values are read before settings.txt and applied after it.
     const WindowSettings settings = readWindowSettings(platform);
-    ReadCachePathSetting(appState, platform);
+    if (!cacheGiven)
+        ReadCachePathSetting(appState, platform);
     mainForm->applySettings(settings);
 
     mainForm->ScanLibrary();

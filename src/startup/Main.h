@@ -4,6 +4,7 @@
 // shared state and wires the windows to it and to each other.
 
 #include "app/AppState.h"
+#include "app/StartOptions.h"
 #include "lists/ListsModel.h"
 
 #include <QObject>
@@ -22,8 +23,9 @@ public:
     explicit Main(Platform &platform, QObject *parent = nullptr);
     ~Main() override;
 
-    // Runs the start-up in its fixed order and shows the main window.
-    void run();
+    // Runs the start-up in its fixed order and shows the main window. A
+    // cache folder in the options replaces the registry and settings.txt.
+    void run(const StartOptions &options = {});
 
     AppState &state() { return appState; }
     ListsModel &lists() { return listsModel; }

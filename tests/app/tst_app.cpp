@@ -510,5 +510,10 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestApp)
+int runAppTests(int argc, char **argv)
+{
+    TestApp tests;
+    return QTest::qExec(&tests, argc, argv);
+}
+
 #include "tst_app.moc"

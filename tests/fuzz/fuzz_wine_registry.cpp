@@ -1,9 +1,12 @@
-// The Wine registry reader on any file content, and the path mapping on any
-// path the registry or settings.txt could hold.
+// The Wine registry reader on any file content, whole or read in blocks; the
+// path mapping on any path the registry or settings.txt could hold; the
+// prefix line of a Lutris game file.
 
 #include "fuzz/FuzzSupport.h"
 #include "platform/WinePrefix.h"
+#include "platform/WinePrefixSearch.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -35,6 +38,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(!value->isEmpty());
         FUZZ_CHECK(!value->contains(QChar(0)));
     }
+    // Read in blocks, the file gives what the whole content gives (a first
+    // line longer than a block is no registry, so shorter inputs only).
+    if (input.size() < 64 * 1024) {
+        std::optional<QString> whole = WineRegistry::firstValue(input, u"Software\\Wow6432Node\\Quorvane\\Wordhive");
+        if (!whole)
+            whole = WineRegistry::firstValue(input, u"Software\\Quorvane\\Wordhive");
+        QByteArray bytes = input.toByteArray();
+        QBuffer file(&bytes);
+        file.open(QIODevice::ReadOnly);
+        FUZZ_CHECK(WineRegistry::machineValue(file, u"Software\\Quorvane\\Wordhive"_s) == whole);
+    }
+    if (const std::optional<QString> prefix = lutrisGamePrefix(input, u"/home/u"_s))
+        FUZZ_CHECK(QDir::isAbsolutePath(*prefix) && !prefix->contains(u'\n'));
+
     const QString text = QString::fromLatin1(input);
     WineRegistry::unescape(text);
 

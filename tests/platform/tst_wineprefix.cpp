@@ -1,6 +1,7 @@
 #include "platform/WinePrefix.h"
 
 #include <QDir>
+#include <QBuffer>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -98,6 +99,8 @@ private slots:
     void machineValue();
     void machineValueWithoutRegistry_data();
     void machineValueWithoutRegistry();
+    void blockReadAgreesWithWholeFile();
+    void blockReadStopsAtTheAnswer();
 
     void defaultFolder_data();
     void defaultFolder();
@@ -446,6 +449,87 @@ void TestWinePrefix::machineValueWithoutRegistry()
     QCOMPARE(value, std::optional<QString>());
 }
 
+// Read in blocks and keeping only the keys asked for, the reader must answer
+// as the whole file would: the 32-bit view's first value, else the key's.
+void TestWinePrefix::blockReadAgreesWithWholeFile()
+{
+    static const QByteArray fragments[] = {
+        "[Software\\\\Quorvane\\\\Wordhive] 1\n",
+        "[Software\\\\Wow6432Node\\\\Quorvane\\\\Wordhive] 1\n",
+        "[software\\\\wow6432node\\\\QUORVANE\\\\wordhive]\n",
+        "[Software\\\\Quorvane] 1\n",
+        "[Software\\\\Quorvane\\\\Wordhive\\\\Sub] 1\n",
+        "  [Software\\\\Quorvane\\\\Wordhive] 1\n",
+        "[Software\\\\Quorvane\\\\Wordhive\n",
+        "#time=1dd87217ad50d16\n",
+        "\"InstallDir\"=\"C:\\\\Direct\"\n",
+        "@=\"C:\\\\Default\"\n",
+        "\"A\"=str(2):\"C:\\\\Expand\"\n",
+        "\"B\"=dword:00000001\n",
+        "\"C\"=hex(1):43,00,3a,00,\\\n",
+        "  5c,00,48,00,00,00\n",
+        "\"D\"=hex:01,02,\\\n",
+        "  [Software\\\\Quorvane\\\\Wordhive] 1\n",
+        "\"E\"=\"unclosed\n",
+        "\n",
+        "\r\n",
+        "junk line\n",
+    };
+    const qsizetype count = qsizetype(std::size(fragments));
+    const QString key = u"Software\\Quorvane\\Wordhive"_s;
+    const QString wow64 = u"Software\\Wow6432Node\\Quorvane\\Wordhive"_s;
+    QRandomGenerator random(20250301);
+    int answered = 0;
+    for (int round = 0; round < 4000; ++round) {
+        QByteArray content = round % 50 == 0 ? QByteArray() : QByteArray("WINE REGISTRY Version 2\n");
+        const int length = int(random.bounded(14));
+        for (int i = 0; i < length; ++i)
+            content += fragments[random.bounded(int(count))];
+        if (random.bounded(4) == 0 && content.endsWith('\n'))
+            content.chop(1);
+        std::optional<QString> expected = WineRegistry::firstValue(content, wow64);
+        if (!expected)
+            expected = WineRegistry::firstValue(content, key);
+        QBuffer file(&content);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const std::optional<QString> value = WineRegistry::machineValue(file, key);
+        QVERIFY2(value == expected, content.constData());
+        answered += value ? 1 : 0;
+    }
+    // The fragments reach both answers, not only "none".
+    QVERIFY(answered > 500);
+}
+
+void TestWinePrefix::blockReadStopsAtTheAnswer()
+{
+    // Filler keys put the value line across the first block's end, and a
+    // large hive after the key.
+    QByteArray content = "WINE REGISTRY Version 2\n\n";
+    const QByteArray filler = "[Software\\\\Classes\\\\Filler] 1\n\"Value\"=\"0123456789\"\n\n";
+    while (content.size() + filler.size() < 65536 - 80)
+        content += filler;
+    // A comment line brings the key's value line across the block's end.
+    content += ';' + QByteArray(65536 - 70 - content.size() - 2, 'x') + '\n';
+    content += "[Software\\\\Wow6432Node\\\\Quorvane\\\\Wordhive] 1\n"
+               "\"InstallDir\"=\"C:\\\\Program Files\\\\Wordhive\"\n\n";
+    QVERIFY(content.lastIndexOf("\"InstallDir\"") < 65536 && content.size() > 65536);
+    while (content.size() < 4 * 1024 * 1024)
+        content += filler;
+
+    QBuffer file(&content);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(WineRegistry::machineValue(file, u"Software\\Quorvane\\Wordhive"_s),
+             std::optional<QString>(u"C:\\Program Files\\Wordhive"_s));
+    QVERIFY2(file.pos() < 256 * 1024, qPrintable(QString::number(file.pos())));
+
+    // A large file without a line end is not read to its end.
+    QByteArray blob = "WINE REGISTRY Version 2" + QByteArray(4 * 1024 * 1024, ' ');
+    QBuffer binary(&blob);
+    QVERIFY(binary.open(QIODevice::ReadOnly));
+    QCOMPARE(WineRegistry::machineValue(binary, u"Software\\Quorvane\\Wordhive"_s), std::optional<QString>());
+    QVERIFY2(binary.pos() < 256 * 1024, qPrintable(QString::number(binary.pos())));
+}
+
 void TestWinePrefix::defaultFolder_data()
 {
     QTest::addColumn<bool>("prefixSet");
@@ -596,5 +680,10 @@ void TestWinePrefix::toNativePathStaysInsideDrive()
     }
 }
 
-QTEST_GUILESS_MAIN(TestWinePrefix)
+int runWinePrefixTests(int argc, char **argv)
+{
+    TestWinePrefix tests;
+    return QTest::qExec(&tests, argc, argv);
+}
+
 #include "tst_wineprefix.moc"

@@ -392,5 +392,10 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestStartup)
+int runStartupTests(int argc, char **argv)
+{
+    TestStartup tests;
+    return QTest::qExec(&tests, argc, argv);
+}
+
 #include "tst_startup.moc"
