@@ -27,6 +27,7 @@ public:
     QString programFolder() override { return {}; }
     QString programName() override { return QStringLiteral("bench"); }
     QString userDataFolder() override { return {}; }
+    QString chooseFolder(const QString &, const QString &) override { return {}; }
     QDateTime currentDateTime() override { return QDateTime::currentDateTime(); }
     std::optional<quint16> windowsVersionWord() override { return std::nullopt; }
     bool initCommonControls() override { return true; }

@@ -73,6 +73,16 @@ void UseCacheFolder(AppState &state, const QString &cacheFolder)
     state.InstallPath = QFileInfo(folder).absolutePath();
 }
 
+QString rememberedCacheFolder(Platform &platform)
+{
+    return platform.readSetting(u"Vesk"_s, u"Config"_s, u"CacheFolder"_s, QString());
+}
+
+void rememberCacheFolder(Platform &platform, const QString &folder)
+{
+    platform.writeSetting(u"Vesk"_s, u"Config"_s, u"CacheFolder"_s, folder);
+}
+
 QString cacheFolderOf(const QString &installFolder,
                       const std::function<QString(const QString &)> &nativePath)
 {

@@ -25,6 +25,12 @@ void ReadCachePathSetting(AppState &state, Platform &platform);
 // folder, where joined lyrics are saved.
 void UseCacheFolder(AppState &state, const QString &cacheFolder);
 
+// The cache folder the user last picked with "Choose cache folder…", kept
+// in the settings store for the runs that find no downloader; empty when
+// none was picked.
+QString rememberedCacheFolder(Platform &platform);
+void rememberCacheFolder(Platform &platform, const QString &folder);
+
 // The cache folder the start-up would settle on for a native install folder:
 // the "[CachePath]" line of its settings.txt, made native by nativePath, else
 // "<install>/lyrics/". Empty for an empty install folder.

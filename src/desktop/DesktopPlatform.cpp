@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QSettings>
@@ -92,6 +93,11 @@ QString DesktopPlatform::programFolder()
 QString DesktopPlatform::programName()
 {
     return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+}
+
+QString DesktopPlatform::chooseFolder(const QString &title, const QString &startFolder)
+{
+    return QFileDialog::getExistingDirectory(QApplication::activeWindow(), title, startFolder);
 }
 
 QString DesktopPlatform::userDataFolder()

@@ -31,6 +31,7 @@ public:
     QString programName() override;
     QString userDataFolder() override;
     QDateTime currentDateTime() override;
+    QString chooseFolder(const QString &title, const QString &startFolder) override;
     std::optional<quint16> windowsVersionWord() override;
     bool initCommonControls() override;
     TrashResult moveToTrash(const QString &path) override;

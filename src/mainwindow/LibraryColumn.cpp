@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalBlocker>
 
 #include <utility>
 
@@ -124,7 +125,7 @@ ScanCounts LibraryColumn::ScanLibrary()
     state.TimestampsCount = 0;
     const ScanCounts counts = scanCacheFolder(state.CachePath, *tree);
     // An empty tree says why it is empty.
-    lista->setNotice(notice(counts));
+    lista->setNotice(notice(counts), noticeAction);
     if (!counts.FolderFound)
         return counts;
     state.LyricsCount = counts.Lyrics;
@@ -142,6 +143,23 @@ ScanCounts LibraryColumn::ScanLibrary()
     platform.processPendingEvents();
     if (state.LyricsCount > 0)
         state.TreeSnapshot = TakeTreeSnapshot(*tree);
+    return counts;
+}
+
+ScanCounts LibraryColumn::openLibrary()
+{
+    {
+        // The old library's search goes with it, without a pass over it.
+        const QSignalBlocker quiet(txtSearch);
+        txtSearch->clear();
+    }
+    LastSearchText.clear();
+    lblSearchResults->hide();
+    Q_EMIT resultsLineShown(false);
+    tree->clear();
+    state.TreeSnapshot.clear();
+    const ScanCounts counts = ScanLibrary();
+    setSearchEnabled(state.LyricsCount > 0);
     return counts;
 }
 

@@ -10,6 +10,7 @@
 
 #include <functional>
 
+class QAction;
 class QLabel;
 class QLineEdit;
 class QWidget;
@@ -54,6 +55,11 @@ public:
     // No lyrics left: nothing to search.
     void setSearchEnabled(bool enabled);
     void focusSearch();
+    // What the notice of an empty tree offers to do.
+    void setNoticeAction(QAction *action) { noticeAction = action; }
+    // Reads another library in place of the one shown: no search, nothing
+    // open or selected, the search box usable when there are songs.
+    ScanCounts openLibrary();
 
     void applyLayout(const MainLayout &layout);
     void applyColours();
@@ -86,6 +92,7 @@ private:
     Platform &platform;
     LibraryTree *tree = nullptr;
     LibraryTreeModel *model = nullptr;
+    QAction *noticeAction = nullptr;
     QString LastSearchText;
     QSet<LibraryNode *> expandedNodes;
 

@@ -1,6 +1,7 @@
 #include "mainwindow/frmMain.h"
 
 #include "app/AppState.h"
+#include "app/CacheFolder.h"
 #include "app/SongSelection.h"
 #include "library/LibraryScan.h"
 #include "library/LibraryTree.h"
@@ -77,6 +78,14 @@ frmMain::frmMain(AppState &state, Platform &platform, ListsModel &lists, QWidget
     find->setShortcutContext(Qt::WindowShortcut);
     connect(find, &QAction::triggered, column, &LibraryColumn::focusSearch);
     addAction(find);
+    // Ctrl+O opens another cache folder, as the empty tree's notice offers.
+    auto *open = new QAction(u"Choose cache folder\u2026"_s, this);
+    open->setObjectName(u"ChooseCacheFolder"_s);
+    open->setShortcut(QKeySequence::Open);
+    open->setShortcutContext(Qt::WindowShortcut);
+    connect(open, &QAction::triggered, this, &frmMain::chooseCacheFolder);
+    addAction(open);
+    column->setNoticeAction(open);
 
     // The search box's label sizes itself to its caption; the box takes the rest.
     layout.lblSearch.Width = column->searchLabelWidthTwips();
@@ -137,6 +146,20 @@ void frmMain::followLibrary(const ScanCounts &counts)
     // because there is no folder changes nothing.
     if (counts.FolderFound && counts.Lyrics == 0)
         toolbarButton(JoinLyrics)->setEnabled(false);
+}
+
+void frmMain::chooseCacheFolder()
+{
+    const QString folder = platform.chooseFolder(u"Choose the Wordhive lyrics folder"_s, state.CachePath);
+    if (folder.isEmpty())
+        return;
+    rememberCacheFolder(platform, folder);
+    UseCacheFolder(state, folder);
+    // Nothing of the old library stays selected or on display.
+    column->view().setCurrentIndex(QModelIndex());
+    showNothingSelected();
+    const ScanCounts counts = column->openLibrary();
+    toolbarButton(JoinLyrics)->setEnabled(counts.Lyrics > 0);
 }
 
 void frmMain::lista_NodeClick(LibraryNode *node)

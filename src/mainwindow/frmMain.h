@@ -53,6 +53,8 @@ public:
     void lista_NodeClick(LibraryNode *node);
     // The lists window took the selected song's entry out of the redownload list.
     void releaseMarkRedownload();
+    // Asks for a cache folder and shows its library instead (Ctrl+O).
+    void chooseCacheFolder();
 
     // Moves the splitter to x (twips) when it stays within 10 %..90 % of the width.
     void DoSplit(double x);

@@ -73,6 +73,9 @@ public:
     virtual QString userDataFolder() = 0;
     // The local date and time.
     virtual QDateTime currentDateTime() = 0;
+    // A folder the user picks in the desktop's folder chooser, starting at
+    // startFolder; empty when the user cancels.
+    virtual QString chooseFolder(const QString &title, const QString &startFolder) = 0;
 
     // The Windows version word (low byte major, next byte minor); none on a
     // system that is not Windows.

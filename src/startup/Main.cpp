@@ -7,6 +7,8 @@
 #include "mainwindow/frmMain.h"
 #include "platform/Platform.h"
 
+#include <QFileInfo>
+
 using namespace Qt::StringLiterals;
 
 Main::Main(Platform &platform, QObject *parent) : QObject(parent), platform(platform) {}
@@ -22,11 +24,19 @@ void Main::run(const StartOptions &options)
 {
     const bool manifestDue = StartCommonControls(platform);
     appState.RedownloadListActive = true;
-    const bool cacheGiven = !options.cacheFolder.isEmpty();
-    if (cacheGiven)
+    bool cacheGiven = !options.cacheFolder.isEmpty();
+    if (cacheGiven) {
         UseCacheFolder(appState, options.cacheFolder);
-    else
+    } else {
         ReadInstallPath(appState, platform);
+        // No downloader: the folder the user chose the last time, if it is still there.
+        if (appState.InstallPath.isEmpty()) {
+            const QString chosen = rememberedCacheFolder(platform);
+            cacheGiven = !chosen.isEmpty() && QFileInfo(chosen).isDir();
+            if (cacheGiven)
+                UseCacheFolder(appState, chosen);
+        }
+    }
 
     mainForm = std::make_unique<frmMain>(appState, platform, listsModel);
     connect(mainForm.get(), &frmMain::unloading, this, &Main::shutDown);

@@ -2,6 +2,8 @@
 
 #include <QKeyEvent>
 #include <QLabel>
+#include <QToolButton>
+#include <QVBoxLayout>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
 
@@ -73,31 +75,47 @@ void LibraryTreeView::keyReleaseEvent(QKeyEvent *event)
         Q_EMIT keyReleased(event->key(), event->modifiers());
 }
 
-void LibraryTreeView::setNotice(const QString &text)
+void LibraryTreeView::setNotice(const QString &text, QAction *action)
 {
-    if (!noticeLabel) {
+    if (!noticePanel) {
         if (text.isEmpty())
             return;
-        noticeLabel = new QLabel(viewport());
+        // Over the rows, where the nodes would be: a line that says why
+        // there are none, and what to do about it.
+        noticePanel = new QWidget(viewport());
+        noticePanel->setObjectName(QStringLiteral("picLibraryNotice"));
+        noticePanel->setAutoFillBackground(true);
+        noticePanel->setBackgroundRole(QPalette::Base);
+        auto *column = new QVBoxLayout(noticePanel);
+        noticeLabel = new QLabel(noticePanel);
         noticeLabel->setObjectName(QStringLiteral("lblLibraryNotice"));
         noticeLabel->setWordWrap(true);
         noticeLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         noticeLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        noticeLabel->setMargin(6);
-        noticeLabel->setGeometry(viewport()->rect());
+        noticeLabel->setTextFormat(Qt::PlainText);
+        noticeButton = new QToolButton(noticePanel);
+        noticeButton->setObjectName(QStringLiteral("cmdChooseCacheFolder"));
+        noticeButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        column->addWidget(noticeLabel);
+        column->addWidget(noticeButton, 0, Qt::AlignLeft);
+        column->addStretch();
+        noticePanel->setGeometry(viewport()->rect());
     }
     noticeLabel->setText(text);
-    noticeLabel->setVisible(!text.isEmpty());
+    if (action)
+        noticeButton->setDefaultAction(action);
+    noticeButton->setVisible(action != nullptr);
+    noticePanel->setVisible(!text.isEmpty());
 }
 
 QString LibraryTreeView::notice() const
 {
-    return noticeLabel && noticeLabel->isVisibleTo(this) ? noticeLabel->text() : QString();
+    return noticePanel && noticePanel->isVisibleTo(this) ? noticeLabel->text() : QString();
 }
 
 void LibraryTreeView::resizeEvent(QResizeEvent *event)
 {
     QTreeView::resizeEvent(event);
-    if (noticeLabel)
-        noticeLabel->setGeometry(viewport()->rect());
+    if (noticePanel)
+        noticePanel->setGeometry(viewport()->rect());
 }

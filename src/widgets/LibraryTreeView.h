@@ -11,7 +11,9 @@
 
 #include <QTreeView>
 
+class QAction;
 class QLabel;
+class QToolButton;
 
 class LibraryTreeView : public QTreeView
 {
@@ -24,8 +26,8 @@ public:
     // True between a mouse press over the tree and the following release.
     bool mouseIsDown() const { return mouseDown; }
     // A line shown where the nodes would be, for when there are none to
-    // show; empty hides it.
-    void setNotice(const QString &text);
+    // show, with a button for action when one is given; empty text hides it.
+    void setNotice(const QString &text, QAction *action = nullptr);
     QString notice() const;
 
 Q_SIGNALS:
@@ -45,5 +47,7 @@ private:
     // Set while the view handles an event of the user's mouse or keyboard.
     int userInput = 0;
     bool mouseDown = false;
+    QWidget *noticePanel = nullptr;
     QLabel *noticeLabel = nullptr;
+    QToolButton *noticeButton = nullptr;
 };

@@ -124,6 +124,49 @@ private Q_SLOTS:
         QCOMPARE(w.lyrics()->placeholderText(), u"Select a song to see its lyrics"_s);
     }
 
+    void anotherCacheFolderCanBeChosen_data()
+    {
+        QTest::addColumn<bool>("byKey");
+        QTest::newRow("the notice's button") << false;
+        QTest::newRow("Ctrl+O") << true;
+    }
+
+    void anotherCacheFolderCanBeChosen()
+    {
+        QFETCH(bool, byKey);
+        Window w;
+        const QString copied = w.dir.filePath(u"copy/lyrics"_s);
+        LibraryBuilder(copied).song(u"K"_s, u"Kestrel Road - Live.txt"_s, "la", true)
+            .song(u"K"_s, u"Kestrel Road - Dawn.txt"_s);
+        w.withoutLibrary = true;
+        w.open();
+        QVERIFY(!w.search()->isEnabled() || w.form->libraryTree().count() == 0);
+        auto *button = w.child<QToolButton>(u"cmdChooseCacheFolder"_s);
+        QVERIFY(button->isVisible());
+        QCOMPARE(button->text(), u"Choose cache folder\u2026"_s);
+
+        // Cancelled: nothing changes.
+        QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(w.form->libraryTree().count(), 0);
+        QVERIFY(!w.platform.settings.contains(u"Vesk/Config/CacheFolder"_s));
+
+        w.platform.chosenFolder = copied;
+        if (byKey)
+            QTest::keyClick(w.form.get(), Qt::Key_O, Qt::ControlModifier);
+        else
+            QTest::mouseClick(button, Qt::LeftButton);
+        QCOMPARE(w.form->libraryTree().count(), 3);
+        QCOMPARE(w.tree()->notice(), QString());
+        QCOMPARE(w.label(u"lblCount"_s), u"2 lyrics\n1 timestamps"_s);
+        QCOMPARE(w.platform.settings.value(u"Vesk/Config/CacheFolder"_s), copied);
+        QVERIFY(w.search()->isEnabled());
+        QVERIFY(w.enabled(frmMain::JoinLyrics));
+        // Joined files go beside the chosen folder.
+        QCOMPARE(w.state.InstallPath, w.dir.filePath(u"copy"_s));
+        w.click(u"K/Kestrel Road - Dawn.txt"_s);
+        QCOMPARE(w.label(u"LblSong"_s), u" Kestrel Road - Dawn"_s);
+    }
+
     void theLyricsBoxHintsUntilASongIsShown()
     {
         Window w;

@@ -221,6 +221,40 @@ private Q_SLOTS:
         QCOMPARE(program.listsWindow().findChild<QAbstractItemView *>(u"lstRedownload"_s)->model()->rowCount(), 2);
     }
 
+    void theChosenFolderServesWhenNoDownloaderIsFound_data()
+    {
+        QTest::addColumn<bool>("downloader");
+        QTest::addColumn<bool>("chosenExists");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("no downloader") << false << true << u"Chosen - Song"_s;
+        QTest::newRow("the downloader wins") << true << true << u"Able - One"_s;
+        QTest::newRow("the chosen folder is gone") << false << false << QString();
+    }
+
+    void theChosenFolderServesWhenNoDownloaderIsFound()
+    {
+        QFETCH(bool, downloader);
+        QFETCH(bool, chosenExists);
+        QFETCH(QString, shown);
+        Machine m;
+        const QString chosen = m.dir.filePath(u"elsewhere/lyrics"_s);
+        if (chosenExists)
+            LibraryBuilder(chosen).song(u"C"_s, u"Chosen - Song.txt"_s);
+        m.platform.settings.insert(u"Vesk/Config/CacheFolder"_s, chosen);
+        if (!downloader)
+            m.platform.installFolder.clear();
+        Main program(m.platform);
+        program.run();
+        QStringList songs;
+        const LibraryTree &tree = program.mainWindow()->libraryTree();
+        for (int i = 1; i <= tree.count(); ++i) {
+            if (!tree.node(i)->hasChildren())
+                songs << tree.node(i)->Parent->Text + u" - "_s + tree.node(i)->Text;
+        }
+        QCOMPARE(songs.join(u'|'), shown);
+        program.mainWindow()->close();
+    }
+
     void listsWindowFirstShowsTheRedownloadList()
     {
         Machine m;

@@ -104,6 +104,12 @@ QString FakePlatform::programName()
     return name;
 }
 
+QString FakePlatform::chooseFolder(const QString &title, const QString &)
+{
+    log(u"choose folder "_s + title);
+    return chosenFolder;
+}
+
 QString FakePlatform::userDataFolder()
 {
     return dataFolder;

@@ -33,6 +33,7 @@ public:
     std::optional<quint16> versionWord;
     bool controlsInitialise = true;
     bool openSucceeds = true;
+    QString chosenFolder;         // what the folder chooser answers; empty: cancelled
     QList<MessageAnswer> answers; // taken in order for questions; Ok/No when used up
     QMap<QString, QString> settings; // "application/section/key" -> value
     // Taken in order, touching no file; when used up, the real trash answers.
@@ -63,6 +64,7 @@ public:
     QString programName() override;
     QString userDataFolder() override;
     QDateTime currentDateTime() override;
+    QString chooseFolder(const QString &title, const QString &startFolder) override;
     std::optional<quint16> windowsVersionWord() override;
     bool initCommonControls() override;
     void processPendingEvents() override;
