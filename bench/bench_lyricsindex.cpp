@@ -185,6 +185,16 @@ int main(int argc, char **argv)
         return 1;
     }
     std::printf("songs %d\nbuild_ms %.0f\n", engine.lastReport().Listed, buildMs);
+    {
+        // The merge into one segment that follows, in the background.
+        QEventLoop loop;
+        QObject::connect(&engine, &LyricsEngine::merged, &loop, &QEventLoop::quit);
+        QTimer::singleShot(300000, &loop, &QEventLoop::quit);
+        QElapsedTimer merge;
+        merge.start();
+        loop.exec();
+        std::printf("merge_ms %.0f\n", merge.nsecsElapsed() / 1e6);
+    }
     // The size once the build's log has been written into the file.
     {
         SqliteDb db;

@@ -54,7 +54,6 @@ struct Random
         z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
         return z ^ (z >> 31);
     }
-    double unit() { return double(next() >> 11) * (1.0 / 9007199254740992.0); }
     int below(int n) { return int(next() % std::uint64_t(n)); }
 };
 
@@ -82,21 +81,28 @@ public:
                 words.push_back(w);
             }
         }
-        // Zipf: the word of rank r comes with a weight of 1 / (r + 1).
+        // Zipf: the word of rank r comes with a weight of 1 / (r + 1). A
+        // table of quantiles makes a draw one look-up; the rarest word still
+        // has a few entries of its own.
+        std::vector<double> cumulative;
         double sum = 0;
-        cumulative.reserve(kWords);
         for (int r = 0; r < kWords; ++r) {
             sum += 1.0 / (r + 1);
             cumulative.push_back(sum);
         }
-        for (double &c : cumulative)
-            c /= sum;
+        quantiles.resize(kQuantiles);
+        int r = 0;
+        for (int q = 0; q < kQuantiles; ++q) {
+            const double p = (q + 0.5) / kQuantiles * sum;
+            while (r < kWords - 1 && cumulative[size_t(r)] < p)
+                ++r;
+            quantiles[size_t(q)] = std::uint16_t(r);
+        }
     }
 
     const QByteArray &draw(Random &random) const
     {
-        const auto at = std::upper_bound(cumulative.begin(), cumulative.end(), random.unit());
-        return words[size_t(std::min<std::ptrdiff_t>(at - cumulative.begin(), kWords - 1))];
+        return words[quantiles[random.next() & (kQuantiles - 1)]];
     }
 
 private:
@@ -115,8 +121,9 @@ private:
         }
     }
 
+    static constexpr int kQuantiles = 1 << 18;
     std::vector<QByteArray> words;
-    std::vector<double> cumulative;
+    std::vector<std::uint16_t> quantiles;
 };
 
 // About 30 lines in stanzas of four to six, six to twelve words a line.

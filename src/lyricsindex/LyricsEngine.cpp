@@ -77,18 +77,21 @@ LyricsEngine::LyricsEngine(const QString &indexFolder, QObject *parent)
     connect(worker, &LyricsIndexWorker::synced, this, [this](const LyricsSyncReport &r) {
         report = r;
         done = total = 0;
-        if (reader.isOpen())
-            setState(State::Ready);
-        else if (current != State::Unavailable)
-            setState(State::Unavailable, reason.isEmpty() ? tr("the lyrics index cannot be read") : reason);
+        // After damage the rebuild's own pass follows: still indexing.
+        if (!rebuildPending) {
+            if (reader.isOpen())
+                setState(State::Ready);
+            else if (current != State::Unavailable)
+                setState(State::Unavailable, reason.isEmpty() ? tr("the lyrics index cannot be read") : reason);
+        }
         Q_EMIT synced(r);
         Q_EMIT songsChanged();
     });
     connect(worker, &LyricsIndexWorker::songUpdated, this, [this] { Q_EMIT songsChanged(); });
+    connect(worker, &LyricsIndexWorker::merged, this, &LyricsEngine::merged);
     connect(worker, &LyricsIndexWorker::damaged, this, &LyricsEngine::damaged);
     connect(worker, &LyricsIndexWorker::writeFailed, this, [this](const QString &why) {
-        // What is indexed can still be searched.
-        reason = why;
+        writeProblem = why;
         Q_EMIT stateChanged();
     });
     thread.start(QThread::LowPriority);
@@ -112,8 +115,12 @@ void LyricsEngine::setState(State state, const QString &why)
 void LyricsEngine::setCachePath(const QString &path)
 {
     // The worker may drop and make the file anew: this connection must not
-    // hold it meanwhile. It opens again when the worker says the file is sound.
+    // hold it meanwhile (SQLite removes a database's log by its name when the
+    // last connection closes, which would hit the new file's). It opens again
+    // when the worker says the file is sound; the worker handles requests in
+    // order, so that word always comes after the file was dropped.
     reader.close();
+    writeProblem.clear();
     cachePath = path.endsWith(u'/') ? path : path + u'/';
     done = total = 0;
     setState(State::Indexing);
@@ -125,10 +132,14 @@ void LyricsEngine::resync()
     if (cachePath.isEmpty())
         return;
     if (!reader.isOpen()) {
+        // Still opening or rebuilding: that pass is on its way.
+        if (current == State::Indexing)
+            return;
         // An index that was not available may be now (the folder made writable).
         setCachePath(cachePath);
         return;
     }
+    writeProblem.clear();
     setState(State::Indexing);
     QMetaObject::invokeMethod(worker, [w = worker, arg = cachePath] { w->sync(arg); }, Qt::QueuedConnection);
 }
@@ -145,6 +156,7 @@ void LyricsEngine::songRemoved(const QString &key)
 
 void LyricsEngine::opened(const QString &indexFile)
 {
+    rebuildPending = false;
     file = indexFile;
     if (!reader.openForReading(indexFile))
         setState(State::Unavailable, reader.errorString());
@@ -154,6 +166,9 @@ void LyricsEngine::damaged()
 {
     // Close before the worker drops the file: see setCachePath.
     reader.close();
+    if (rebuildPending)
+        return;
+    rebuildPending = true;
     done = total = 0;
     setState(State::Indexing);
     QMetaObject::invokeMethod(worker, [w = worker, arg = cachePath] { w->rebuild(arg); }, Qt::QueuedConnection);

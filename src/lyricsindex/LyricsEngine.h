@@ -56,6 +56,9 @@ public:
 
     State state() const { return current; }
     QString unavailableReason() const { return reason; }
+    // Why the last pass could not write all it found (a full disk); empty
+    // when it could. What is indexed can still be searched.
+    QString problem() const { return writeProblem; }
     int progressDone() const { return done; }
     int progressTotal() const { return total; }
     const LyricsSyncReport &lastReport() const { return report; }
@@ -68,6 +71,9 @@ Q_SIGNALS:
     void synced(const LyricsSyncReport &report);
     // Songs were added, changed or removed: results shown may be out of date.
     void songsChanged();
+    // After a pass that indexed many songs, the index has been merged into one
+    // piece (in the background; searches work meanwhile, a little slower).
+    void merged();
 
 private:
     void setState(State state, const QString &why = {});
@@ -81,6 +87,10 @@ private:
     QString file;
     State current = State::Idle;
     QString reason;
+    QString writeProblem;
+    // A rebuild is asked for and the worker has not yet opened the new file:
+    // no second one (it would drop a file this connection may have opened).
+    bool rebuildPending = false;
     int done = 0;
     int total = 0;
     LyricsSyncReport report;

@@ -379,9 +379,18 @@ bool LyricsIndex::clear()
     return true;
 }
 
-bool LyricsIndex::optimize()
+bool LyricsIndex::mergeStep(bool first, int pages)
 {
-    return db.exec("INSERT INTO lyrics(lyrics) VALUES('optimize')") || fail(tr("cannot write the index"));
+    error.clear();
+    // A negative count puts all segments up for merging, as 'optimize' does,
+    // but the work is done in steps.
+    SqliteStatement merge = db.prepare("INSERT INTO lyrics(lyrics, rank) VALUES('merge', ?1)");
+    const qint64 before = db.totalChanges();
+    if (!merge.isValid() || !merge.bind(1, qint64(first ? -pages : pages)) || !merge.run())
+        return failWith(merge, tr("cannot write the index"));
+    // FTS5 tells nothing else about it: a step that changed fewer than two
+    // rows found nothing to merge.
+    return db.totalChanges() - before >= 2;
 }
 
 void LyricsIndex::interrupt()

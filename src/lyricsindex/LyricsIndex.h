@@ -74,8 +74,11 @@ public:
     qint64 deadCount();
     // Empties the index (files, words and dead rows) for a build from scratch.
     bool clear();
-    // Merges the index's segments into one: faster queries after a big build.
-    bool optimize();
+    // One step of merging the index's segments into one (faster queries,
+    // a smaller file after a big build), writing about pages pages; the
+    // first step of a merge starts it. False when there was nothing left to
+    // merge or the step failed (errorString() then says why).
+    bool mergeStep(bool first, int pages = 500);
     // Makes the writer's running statement fail promptly; any thread.
     void interrupt();
 

@@ -18,9 +18,10 @@ constexpr qint64 kBatchNs = 60'000'000;
 // ones, and the index is built again from nothing.
 constexpr qint64 kDeadFloor = 1000;
 constexpr qint64 kDeadShare = 4; // one in four
-// A build of this many songs is followed by a merge of the index into one
-// segment: queries get faster, the file smaller.
-constexpr int kOptimizeAfter = 2000;
+// A pass that indexed this many songs is followed by a merge of the index
+// into one segment, in steps between other work: queries get faster (a
+// common word about twice as fast at 32,767 songs), the file smaller.
+constexpr int kMergeAfter = 2000;
 
 // "X/Artist - Song.txt": a letter folder and a name, nothing that could lead
 // out of the cache folder.
@@ -131,23 +132,21 @@ void LyricsIndexWorker::startSync(const QString &path, bool fresh)
         const QString folder = letterFolderName(cachePath, letter);
         if (folder.isEmpty())
             continue;
-        const FolderListing listing = listLetterFolder(cachePath + folder);
+        if (cancelled) {
+            finishSync(false);
+            return;
+        }
+        const FolderListing listing = listLetterFolder(cachePath + folder, true);
         for (const FolderListing::Song &song : listing.Songs) {
-            if (cancelled) {
-                finishSync(false);
-                return;
-            }
             QString key = folder + u'/' + song.Name;
-            const std::optional<FileStamp> stamp = LyricsText::stampOf(cachePath + key);
-            if (!stamp)
-                continue;
+            const FileStamp stamp{song.Size, song.ModifiedNs};
             ++report.Listed;
             const auto found = known.find(key);
             if (found == known.end()) {
                 ++report.Added;
                 pending.push_back(std::move(key));
             } else {
-                if (*found != *stamp) {
+                if (*found != stamp) {
                     ++report.Changed;
                     pending.push_back(std::move(key));
                 }
@@ -216,18 +215,31 @@ void LyricsIndexWorker::continueSync(quint64 pass)
 void LyricsIndexWorker::finishSync(bool complete)
 {
     syncing = false;
-    if (complete && index.isOpen()) {
-        if (report.Added + report.Changed >= kOptimizeAfter) {
-            // Stopped by cancel() when the program closes meanwhile; the index
-            // is as good as before then, only slower.
-            index.optimize();
-        }
-        report.Complete = !cancelled;
-    }
+    report.Complete = complete && index.isOpen() && !cancelled;
     pending.clear();
     pending.shrink_to_fit();
     next = 0;
     Q_EMIT synced(report);
+    if (report.Complete && report.Added + report.Changed >= kMergeAfter) {
+        const quint64 pass = passNumber;
+        QMetaObject::invokeMethod(this, [this, pass] { mergeStep(pass, true); }, Qt::QueuedConnection);
+    }
+}
+
+void LyricsIndexWorker::mergeStep(quint64 pass, bool first)
+{
+    // A new pass, a stop or a failure ends the merge; it is no loss, only a
+    // slower index until the next big pass.
+    if (pass != passNumber || cancelled || !index.isOpen())
+        return;
+    if (index.mergeStep(first)) {
+        QMetaObject::invokeMethod(this, [this, pass] { mergeStep(pass, false); }, Qt::QueuedConnection);
+        return;
+    }
+    if (!index.errorString().isEmpty())
+        failed();
+    else
+        Q_EMIT merged();
 }
 
 bool LyricsIndexWorker::indexSong(const QString &key)
@@ -285,9 +297,10 @@ void LyricsIndexWorker::failed()
     if (index.isDamaged()) {
         closeIndex();
         waitingForRebuild = true;
+        // Before the pass ends, so that readers let go of the file first.
+        Q_EMIT damaged(reason);
         if (wasSyncing)
             finishSync(false);
-        Q_EMIT damaged(reason);
         return;
     }
     if (wasSyncing)

@@ -50,6 +50,8 @@ Q_SIGNALS:
     void progress(int done, int total);
     void synced(const LyricsSyncReport &report);
     void songUpdated(const QString &key);
+    // The merge that follows a big pass is done.
+    void merged();
     // The index file turned out damaged. The worker has closed it and takes no
     // more work until rebuild(); readers must close it before that.
     void damaged(const QString &reason);
@@ -61,6 +63,7 @@ private:
     void startSync(const QString &cachePath, bool fresh);
     void continueSync(quint64 pass);
     void finishSync(bool complete);
+    void mergeStep(quint64 pass, bool first);
     bool indexSong(const QString &key);
     void failed();
     void closeIndex();

@@ -103,6 +103,11 @@ qint64 SqliteDb::lastInsertRowId() const
     return db ? sqlite3_last_insert_rowid(db) : 0;
 }
 
+qint64 SqliteDb::totalChanges() const
+{
+    return db ? sqlite3_total_changes64(db) : 0;
+}
+
 void SqliteDb::interrupt()
 {
     if (db)

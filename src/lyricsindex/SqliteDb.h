@@ -32,6 +32,8 @@ public:
     std::optional<QString> queryText(const char *sql);
 
     qint64 lastInsertRowId() const;
+    // Rows changed since the connection was opened.
+    qint64 totalChanges() const;
 
     // Makes the running statement of this connection fail with SQLITE_INTERRUPT.
     // Safe from any thread while the connection is open.

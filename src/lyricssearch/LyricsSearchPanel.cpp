@@ -110,7 +110,9 @@ void LyricsSearchPanel::showProgress()
     const bool indexing = engine.state() == LyricsEngine::State::Indexing && engine.progressTotal() > 0;
     if (indexing)
         lblProgress->setText(tr("Indexing lyrics: %1 of %2").arg(number(engine.progressDone()), number(engine.progressTotal())));
-    lblProgress->setVisible(indexing);
+    else if (!engine.problem().isEmpty())
+        lblProgress->setText(tr("The lyrics index could not be brought up to date: %1").arg(engine.problem()));
+    lblProgress->setVisible(indexing || !engine.problem().isEmpty());
     if (stillIndexing && engine.state() != LyricsEngine::State::Indexing && !txtFind->text().isEmpty())
         typing->start();
 }
