@@ -1,6 +1,5 @@
 #include "lyricsindex/LyricsEngine.h"
 
-#include "library/SongNames.h"
 #include "lyricsindex/LyricsIndexWorker.h"
 #include "lyricsindex/LyricsQuery.h"
 #include "lyricsindex/LyricsText.h"
@@ -121,6 +120,11 @@ void LyricsEngine::setCachePath(const QString &path)
     // order, so that word always comes after the file was dropped.
     reader.close();
     writeProblem.clear();
+    if (path.isEmpty()) {
+        cachePath.clear();
+        setState(State::Unavailable, tr("there is no cache folder"));
+        return;
+    }
     cachePath = path.endsWith(u'/') ? path : path + u'/';
     done = total = 0;
     setState(State::Indexing);
@@ -176,7 +180,7 @@ void LyricsEngine::damaged()
 
 bool LyricsEngine::songExists(const QString &key)
 {
-    if (LyricsText::stampOf(cachePath + key))
+    if (!LyricsText::isGone(cachePath + key))
         return true;
     songRemoved(key);
     return false;
@@ -216,16 +220,18 @@ LyricsSearchResult LyricsEngine::search(const QString &text, int limit)
     for (const QString &key : hits.Keys) {
         const std::optional<QByteArray> bytes = LyricsText::readHead(cachePath + key, LyricsText::kMaxIndexedBytes);
         if (!bytes) {
-            // Gone since it was indexed: not shown, and out of the index.
+            // Not shown: no line to show, nothing the window could open. Out
+            // of the index when it has gone; kept when it only cannot be read.
             --result.Total;
-            songRemoved(key);
+            if (LyricsText::isGone(cachePath + key))
+                songRemoved(key);
             continue;
         }
         LyricsMatch match;
         match.Key = key;
-        const QStringView fileName = QStringView(key).mid(key.indexOf(u'/') + 1);
-        const QString artist = ExtractArtist(fileName);
-        match.Title = (artist.isEmpty() ? noArtistText() : artist) + u" - "_s + ExtractSong(fileName.chopped(4));
+        // The file's name: every word the index holds for it, even where the
+        // tree shows less ("Band - Night Bus - Live" is "Live" under "Band").
+        match.Title = QStringView(key).mid(key.indexOf(u'/') + 1).chopped(4).toString();
         match.TitleSpans = query.occurrences(match.Title);
         const QString lyrics = LyricsText::indexable(*bytes);
         const LyricsQuery::Line line = query.bestLine(lyrics);

@@ -47,11 +47,12 @@ public:
 
     // The songs whose artist, title or lyrics hold the words of text, best
     // first. Reads the file of each song it returns, for the line to show; a
-    // song whose file has gone is left out and taken out of the index.
+    // song whose file has gone is left out and taken out of the index (one
+    // that cannot be read is left out only).
     LyricsSearchResult search(const QString &text, int limit = kShownMatches);
 
-    // True when the song's file is there; when it has gone, it is also taken
-    // out of the index.
+    // False when the song's file has gone; it is then also taken out of the
+    // index.
     bool songExists(const QString &key);
 
     State state() const { return current; }

@@ -110,7 +110,9 @@ void LyricsIndex::close()
 
 bool LyricsIndex::fail(const QString &what)
 {
-    damaged = SqliteDb::isDamage(db.errorCode());
+    // Kept: a rollback after the failure would clear the connection's own.
+    failCode = db.errorCode();
+    damaged = SqliteDb::isDamage(failCode);
     error = db.errorMessage().isEmpty() ? what : what + u": "_s + db.errorMessage();
     return false;
 }
@@ -157,8 +159,8 @@ LyricsIndex::Attempt LyricsIndex::tryOpenForWriting(const QString &cachePath)
 {
     // Failures that are not the file's own: dropping it would not help.
     auto notTheFile = [this] {
-        const int code = db.errorCode();
-        return code == SQLITE_BUSY || code == SQLITE_LOCKED || code == SQLITE_NOMEM || code == SQLITE_FULL;
+        return failCode == SQLITE_BUSY || failCode == SQLITE_LOCKED || failCode == SQLITE_NOMEM
+            || failCode == SQLITE_FULL;
     };
     const QString shown = QDir::toNativeSeparators(path);
     if (QFileInfo(path).isDir()) {
@@ -191,11 +193,13 @@ LyricsIndex::Attempt LyricsIndex::tryOpenForWriting(const QString &cachePath)
     // A big build or merge grows the write-ahead log to the size of the
     // index; after each checkpoint it goes back to a few megabytes.
     if (*tables == 0) {
-        if (!db.queryText("PRAGMA journal_mode = WAL") || !db.exec("PRAGMA synchronous = NORMAL; PRAGMA journal_size_limit = 8388608")
-            || !createSchema(cachePath)) {
-            fail(tr("cannot make the index in %1").arg(shown));
+        if (!db.queryText("PRAGMA journal_mode = WAL")
+            || !db.exec("PRAGMA synchronous = NORMAL; PRAGMA journal_size_limit = 8388608")) {
+            fail(tr("cannot set up %1").arg(shown));
             return notTheFile() || !damaged ? Attempt::GiveUp : Attempt::DropFile;
         }
+        if (!createSchema(cachePath))
+            return notTheFile() || !damaged ? Attempt::GiveUp : Attempt::DropFile;
         afresh = true;
     } else {
         const std::optional<qint64> application = db.queryInt("PRAGMA application_id");
@@ -220,17 +224,18 @@ LyricsIndex::Attempt LyricsIndex::tryOpenForWriting(const QString &cachePath)
 bool LyricsIndex::createSchema(const QString &cachePath)
 {
     if (!db.exec("BEGIN IMMEDIATE"))
-        return false;
+        return fail(tr("cannot make the index in %1").arg(QDir::toNativeSeparators(path)));
     SqliteStatement meta;
     const bool ok = db.exec(kSchema)
         && (meta = db.prepare("INSERT INTO meta(name, value) VALUES('cache_path', ?1)")).isValid()
         && meta.bind(1, normalizedCachePath(cachePath)) && meta.run();
     if (!ok) {
         db.noteFailure(meta);
+        fail(tr("cannot make the index in %1").arg(QDir::toNativeSeparators(path)));
         db.exec("ROLLBACK");
         return false;
     }
-    return db.exec("COMMIT");
+    return db.exec("COMMIT") || fail(tr("cannot make the index in %1").arg(QDir::toNativeSeparators(path)));
 }
 
 bool LyricsIndex::prepareWriter()

@@ -111,6 +111,7 @@ private:
     SqliteDb db;
     QString path;
     QString error;
+    int failCode = 0;
     bool damaged = false;
     bool afresh = false;
 

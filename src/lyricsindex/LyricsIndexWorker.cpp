@@ -4,7 +4,9 @@
 #include "library/LibraryScan.h"
 #include "library/SongNames.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QHash>
 
 using namespace Qt::StringLiterals;
@@ -107,6 +109,15 @@ void LyricsIndexWorker::startSync(const QString &path, bool fresh)
     pending.clear();
     next = 0;
     report = {};
+    // A folder that is not there (a drive not mounted) is no folder without
+    // songs: the index stays as it is for when it comes back.
+    if (!QFileInfo(path).isDir()) {
+        closeIndex();
+        cachePath.clear();
+        Q_EMIT unavailable(tr("the cache folder %1 cannot be read").arg(QDir::toNativeSeparators(path)));
+        finishSync(false);
+        return;
+    }
     if (!ensureOpen(path, fresh)) {
         finishSync(false);
         return;
@@ -137,6 +148,12 @@ void LyricsIndexWorker::startSync(const QString &path, bool fresh)
             return;
         }
         const FolderListing listing = listLetterFolder(cachePath + folder, true);
+        if (!listing.Readable) {
+            // Its songs are kept as indexed until it can be read again.
+            const QString prefix = folder + u'/';
+            known.removeIf([&](const auto &entry) { return entry.key().startsWith(prefix); });
+            continue;
+        }
         for (const FolderListing::Song &song : listing.Songs) {
             QString key = folder + u'/' + song.Name;
             const FileStamp stamp{song.Size, song.ModifiedNs};
@@ -247,8 +264,9 @@ bool LyricsIndexWorker::indexSong(const QString &key)
     FileStamp stamp;
     const std::optional<QByteArray> bytes = LyricsText::readHead(cachePath + key, LyricsText::kMaxIndexedBytes, &stamp);
     if (!bytes) {
-        // Gone (or turned into something else) since it was listed.
-        return index.removeSong(key);
+        // Gone since it was listed: out. There but not readable: as it was,
+        // and tried again at the next pass (its stamp in the index is old).
+        return LyricsText::isGone(cachePath + key) ? index.removeSong(key) : true;
     }
     ++report.Read;
     const QStringView fileName = QStringView(key).mid(key.indexOf(u'/') + 1);

@@ -18,7 +18,7 @@ struct TextSpan
 struct LyricsMatch
 {
     QString Key;   // "X/Artist - Song.txt": the song's file is the cache folder + Key
-    QString Title; // "Artist - Song", named as the library tree names them
+    QString Title; // "Artist - Song": the file's name without ".txt"
     std::vector<TextSpan> TitleSpans;
     int Line = 0;     // the line of the file (from 1) the words were found in; 0: in the name only
     QString LineText; // that line without surrounding spaces, cut around the words when long

@@ -38,6 +38,14 @@ std::optional<FileStamp> stampOf(const QString &path)
     return stampFrom(st);
 }
 
+bool isGone(const QString &path)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0)
+        return false;
+    return errno == ENOENT || errno == ENOTDIR;
+}
+
 std::optional<QByteArray> readHead(const QString &path, qint64 limit, FileStamp *stamp)
 {
     // O_NONBLOCK: a named pipe in the cache must not hang the reader before

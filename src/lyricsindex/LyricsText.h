@@ -31,6 +31,11 @@ std::optional<QByteArray> readHead(const QString &path, qint64 limit, FileStamp 
 // The size and modification time of a regular file; nothing when it is not one.
 std::optional<FileStamp> stampOf(const QString &path);
 
+// True when nothing is at path any more (or a part of it is no folder); false
+// when something is there, or when it cannot be told (a folder that may not
+// be read).
+bool isGone(const QString &path);
+
 // The text the index holds: every source line ("* Downloaded from:" to the
 // end of its line) and every filter mark (from the '[' before "] filter used"
 // on its line, or the mark alone) blanked out, control characters other than

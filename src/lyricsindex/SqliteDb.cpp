@@ -11,8 +11,11 @@ SqliteDb::~SqliteDb()
 
 bool SqliteDb::record(int rc)
 {
-    if (rc == SQLITE_OK || rc == SQLITE_ROW || rc == SQLITE_DONE)
+    if (rc == SQLITE_OK || rc == SQLITE_ROW || rc == SQLITE_DONE) {
+        lastCode = SQLITE_OK;
+        lastMessage.clear();
         return true;
+    }
     lastCode = rc;
     lastMessage = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
     return false;

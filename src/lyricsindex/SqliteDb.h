@@ -41,6 +41,7 @@ public:
     // Called now and then while a statement runs; returning true interrupts it.
     void setProgressHandler(int (*handler)(void *), void *context, int everyInstructions);
 
+    // Of the last call that reported (SQLITE_OK after one that went well).
     int errorCode() const { return lastCode; }
     QString errorMessage() const { return lastMessage; }
     // Remembers a failure reported by a statement of this connection.

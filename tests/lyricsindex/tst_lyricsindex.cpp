@@ -351,6 +351,35 @@ private Q_SLOTS:
         QCOMPARE(report.Read, 0);
     }
 
+    // A cache folder that is not there (a drive not mounted) is not an empty
+    // library: the index waits for it, and nothing has to be read again.
+    void missingCacheFolderKeepsTheIndex()
+    {
+        QTemporaryDir local;
+        LibraryBuilder lib(local.filePath(u"cache"_s));
+        lib.song(u"A"_s, u"Ant - One.txt"_s, lyrics({u"apple orchard"_s}))
+            .song(u"B"_s, u"Bee - Two.txt"_s, lyrics({u"banana grove"_s}));
+        LyricsEngine engine(local.filePath(u"index"_s));
+        syncAndWait(engine, [&] { engine.setCachePath(lib.cachePath()); });
+        const QString away = local.filePath(u"away"_s);
+        QVERIFY(QDir().rename(local.filePath(u"cache"_s), away));
+        syncAndWait(engine, [&] { engine.resync(); });
+        QCOMPARE(engine.state(), LyricsEngine::State::Unavailable);
+        QVERIFY2(engine.unavailableReason().contains(u"cache folder"_s), qPrintable(engine.unavailableReason()));
+        QCOMPARE(engine.search(u"apple"_s).State, LyricsSearchResult::Status::NotAvailable);
+
+        QVERIFY(QDir().rename(away, local.filePath(u"cache"_s)));
+        const LyricsSyncReport report = syncAndWait(engine, [&] { engine.resync(); });
+        QCOMPARE(report.Listed, 2);
+        QCOMPARE(report.Read + report.Removed, 0);
+        QCOMPARE(engine.search(u"apple"_s).Total, 1);
+
+        // No cache folder at all: nothing is indexed from anywhere else.
+        engine.setCachePath(QString());
+        QCOMPARE(engine.state(), LyricsEngine::State::Unavailable);
+        QCOMPARE(engine.search(u"apple"_s).State, LyricsSearchResult::Status::NotAvailable);
+    }
+
     void goneFileIsDroppedNotShown()
     {
         QTemporaryDir local;
