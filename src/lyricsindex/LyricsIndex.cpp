@@ -432,7 +432,7 @@ int LyricsIndex::budgetCheck(void *context)
     return 1;
 }
 
-bool LyricsIndex::search(const QString &matchExpression, int limit, Hits &hits, int budgetMs)
+bool LyricsIndex::search(const QString &matchExpression, int limit, Hits &hits, int budgetMs, int mostRanked)
 {
     hits = {};
     stoppedByBudget = false;
@@ -473,7 +473,7 @@ bool LyricsIndex::search(const QString &matchExpression, int limit, Hits &hits, 
     if (ok)
         collect(matching, false);
     hits.Total = int(found.size());
-    if (ok && hits.Total <= kMostRanked) {
+    if (ok && hits.Total <= mostRanked) {
         found.clear();
         collect(ranked, true);
         hits.Ranked = true;

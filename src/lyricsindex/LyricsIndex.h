@@ -93,9 +93,10 @@ public:
     // a song, too much for a keystroke when most of the library matches.
     static constexpr int kMostRanked = 10000;
     // The first limit songs that match the FTS5 expression, by bm25 (when no
-    // more than kMostRanked match), and how many match in all. A query that
+    // more than mostRanked match), and how many match in all. A query that
     // takes longer than budgetMs is stopped (false, timedOut() true).
-    bool search(const QString &matchExpression, int limit, Hits &hits, int budgetMs = 0);
+    bool search(const QString &matchExpression, int limit, Hits &hits, int budgetMs = 0,
+                int mostRanked = kMostRanked);
     bool timedOut() const { return stoppedByBudget; }
 
 private:

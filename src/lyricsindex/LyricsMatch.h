@@ -35,7 +35,7 @@ struct LyricsSearchResult
     Status State = Status::NoQuery;
     std::vector<LyricsMatch> Matches; // best first
     int Total = 0;                    // songs that match; Matches holds the first of them
-    bool Ranked = true;               // best first; else too many to rank, in library order
+    bool Ranked = true;               // best first; else too many to rank, in the order of indexing
     bool StillIndexing = false;       // found in what is indexed so far
     QString Message;
 };

@@ -143,7 +143,7 @@ void LyricsSearchPanel::runSearch()
         else if (result.Ranked)
             count = tr("%1 songs, the best %2 shown").arg(number(result.Total), number(int(result.Matches.size())));
         else
-            count = tr("%1 songs, too many to rank: the first %2 in library order")
+            count = tr("%1 songs, too many to rank: %2 shown, type more")
                         .arg(number(result.Total), number(int(result.Matches.size())));
         if (result.StillIndexing)
             count += tr(" (still indexing: found in what is indexed so far)");

@@ -214,6 +214,25 @@ private Q_SLOTS:
         QVERIFY(!result.StillIndexing);
     }
 
+    // Too many matches to rank while the user types: the first ones in the
+    // order they were indexed, and the count of all.
+    void unrankedWhenTooMany()
+    {
+        LyricsIndex index;
+        QVERIFY(index.openForReading(engine->indexFile()));
+        const QString river = LyricsQuery(u"river"_s).matchExpression();
+        LyricsIndex::Hits hits;
+        QVERIFY(index.search(river, 3, hits, 0, 2));
+        QVERIFY(!hits.Ranked);
+        QCOMPARE(hits.Total, 4);
+        QCOMPARE(hits.Keys, (std::vector<QString>{u"C/Cold Water - River Song.txt"_s, u"K/Kestrel Road - Night Bus.txt"_s,
+                                                  u"M/Moth - Flame.txt"_s}));
+        QVERIFY(index.search(river, 3, hits, 0, 4));
+        QVERIFY(hits.Ranked);
+        QCOMPARE(hits.Total, 4);
+        QCOMPARE(hits.Keys.size(), size_t(3));
+    }
+
     void nothingToLookFor_data()
     {
         QTest::addColumn<QString>("typed");
