@@ -195,6 +195,7 @@ LyricsQuery::Line LyricsQuery::bestLine(QStringView text) const
         if (s < e)
             best.Spans.push_back({s - best.Start, e - s});
     }
-    std::sort(best.Spans.begin(), best.Spans.end(), [](const TextSpan &a, const TextSpan &b) { return a.Start < b.Start; });
+    std::sort(best.Spans.begin(), best.Spans.end(),
+              [](const TextSpan &a, const TextSpan &b) { return a.Start < b.Start; });
     return best;
 }

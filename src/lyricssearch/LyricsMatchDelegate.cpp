@@ -31,7 +31,8 @@ void LyricsMatchDelegate::paint(QPainter *painter, const QStyleOptionViewItem &o
     const bool selected = opt.state & QStyle::State_Selected;
     const QPalette::ColorGroup group = (opt.state & QStyle::State_Active) ? QPalette::Active : QPalette::Inactive;
     context.palette = opt.palette;
-    context.palette.setColor(QPalette::Text, opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+    context.palette.setColor(QPalette::Text,
+                             opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
     const QRect area = opt.rect.adjusted(kMargin, kMargin, -kMargin, -kMargin);
     context.clip = QRectF(0, 0, area.width(), area.height());
     painter->save();

@@ -109,7 +109,8 @@ void LyricsSearchPanel::showProgress()
 {
     const bool indexing = engine.state() == LyricsEngine::State::Indexing && engine.progressTotal() > 0;
     if (indexing)
-        lblProgress->setText(tr("Indexing lyrics: %1 of %2").arg(number(engine.progressDone()), number(engine.progressTotal())));
+        lblProgress->setText(
+            tr("Indexing lyrics: %1 of %2").arg(number(engine.progressDone()), number(engine.progressTotal())));
     else if (!engine.problem().isEmpty())
         lblProgress->setText(tr("The lyrics index could not be brought up to date: %1").arg(engine.problem()));
     lblProgress->setVisible(indexing || !engine.problem().isEmpty());
@@ -123,7 +124,6 @@ void LyricsSearchPanel::runSearch()
     // The same song stays chosen when the list is made again.
     const QString currentKey = lstMatches->currentIndex().data(LyricsMatchModel::KeyRole).toString();
     const LyricsSearchResult result = engine.search(txtFind->text());
-    shownTotal = result.Total;
     stillIndexing = result.StillIndexing;
     lastActivated = QPersistentModelIndex();
     QString count;
@@ -178,7 +178,6 @@ void LyricsSearchPanel::activate(const QModelIndex &index)
     if (!engine.songExists(match->Key)) {
         // Gone since the search: not opened, and out of the list and the index.
         model->removeRow(index.row());
-        --shownTotal;
         return;
     }
     Q_EMIT songActivated(match->Key, match->Line);

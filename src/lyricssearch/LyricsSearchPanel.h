@@ -56,7 +56,6 @@ private:
     QListView *lstMatches;
     LyricsMatchModel *model;
     QTimer *typing;
-    int shownTotal = 0;
     bool stillIndexing = false;
     // A double click is a click and then an activation: one choice.
     QPersistentModelIndex lastActivated;

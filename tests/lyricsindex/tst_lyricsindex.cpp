@@ -122,7 +122,8 @@ private Q_SLOTS:
             QStringList mine;
             for (const SearchFolding::Word &w : words.List)
                 mine << words.folded(w).toString();
-            QVERIFY2(mine == expected, qPrintable(u"byte %1: %2 against %3"_s.arg(b).arg(mine.join(u','), expected.join(u','))));
+            QVERIFY2(mine == expected,
+                     qPrintable(u"byte %1: %2 against %3"_s.arg(b).arg(mine.join(u','), expected.join(u','))));
         }
     }
 
@@ -225,8 +226,8 @@ private Q_SLOTS:
         QVERIFY(index.search(river, 3, hits, 0, 2));
         QVERIFY(!hits.Ranked);
         QCOMPARE(hits.Total, 4);
-        QCOMPARE(hits.Keys, (std::vector<QString>{u"C/Cold Water - River Song.txt"_s, u"K/Kestrel Road - Night Bus.txt"_s,
-                                                  u"M/Moth - Flame.txt"_s}));
+        QCOMPARE(hits.Keys, (std::vector<QString>{u"C/Cold Water - River Song.txt"_s,
+                                                  u"K/Kestrel Road - Night Bus.txt"_s, u"M/Moth - Flame.txt"_s}));
         QVERIFY(index.search(river, 3, hits, 0, 4));
         QVERIFY(hits.Ranked);
         QCOMPARE(hits.Total, 4);
