@@ -36,7 +36,7 @@ QStringList FolderListing::names() const
     return out;
 }
 
-FolderListing listLetterFolder(const QString &folder)
+FolderListing listLetterFolder(const QString &folder, bool withStamps)
 {
     FolderListing listing;
     DIR *dir = opendir(QFile::encodeName(folder).constData());
@@ -57,6 +57,14 @@ FolderListing listLetterFolder(const QString &folder)
         const bool isStamp = !isSong && name.endsWith(kas);
         if (!isSong && !isStamp)
             continue;
+        if (isSong && withStamps) {
+            struct stat st;
+            if (fstatat(dirfd(dir), entry->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode))
+                continue;
+            listing.Songs.push_back({std::move(name), false, qint64(st.st_size),
+                                     qint64(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec});
+            continue;
+        }
         if (!isRegularFile(dirfd(dir), entry))
             continue;
         if (isSong)

@@ -15,6 +15,9 @@ struct FolderListing
     {
         QString Name;
         bool HasTimestamps = false;
+        // Only when asked for: the file's size and modification time (ns).
+        qint64 Size = -1;
+        qint64 ModifiedNs = 0;
     };
     // Visible regular files ending in ".txt" (any letter case), sorted by
     // name the way the downloader's platform lists them: ignoring case first.
@@ -24,4 +27,6 @@ struct FolderListing
     QStringList names() const;
 };
 
-FolderListing listLetterFolder(const QString &folder);
+// withStamps: also the size and modification time of every song file, from
+// the same pass (a look-up relative to the open folder, not a path per file).
+FolderListing listLetterFolder(const QString &folder, bool withStamps = false);

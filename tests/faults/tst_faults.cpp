@@ -1,9 +1,10 @@
 // Faults made with permissions: a file or folder the program may not write.
 // Run as an ordinary user (root writes read-only files).
 
-#include "widgets/VeskTimePicker.h"
+#include "lyricsindex/LyricsFixture.h"
 #include "mainwindow/clsKaraokeEdition.h"
 #include "widgets/LibraryTreeModel.h"
+#include "widgets/VeskTimePicker.h"
 #include "lists/ListsModel.h"
 #include "text/TextFile.h"
 #include "mainwindow/MainWindowFixture.h"
@@ -343,6 +344,71 @@ private Q_SLOTS:
         QCOMPARE(w.platform.messages.size(), 1);
         QVERIFY(w.platform.messages[0].text.startsWith(u"These letter folders of the library could not be read: B"_s));
         QCOMPARE(w.platform.messages[0].icon, MessageIcon::Exclamation);
+    }
+
+    // A letter folder that cannot be read keeps its songs in the lyrics
+    // index (not a folder emptied); a song that cannot be read is not shown
+    // but stays indexed.
+    void lyricsIndexKeepsWhatItCannotRead()
+    {
+        QTemporaryDir dir;
+        LibraryBuilder lib(dir.filePath(u"cache"_s));
+        lib.song(u"A"_s, u"Able - One.txt"_s, "harbour lights\r\n")
+            .song(u"B"_s, u"Bee - Two.txt"_s, "harbour walls\r\n")
+            .song(u"C"_s, u"Cee - Three.txt"_s, "harbour stones\r\n");
+        LyricsEngine engine(dir.filePath(u"index"_s));
+        syncAndWait(engine, [&] { engine.setCachePath(lib.cachePath()); });
+        QCOMPARE(engine.search(u"harbour"_s).Total, 3);
+
+        const QString folder = lib.cachePath() + u"B"_s;
+        const QString song = lib.cachePath() + u"C/Cee - Three.txt"_s;
+        const QFile::Permissions folderBefore = QFile::permissions(folder);
+        const QFile::Permissions songBefore = QFile::permissions(song);
+        QVERIFY(QFile::setPermissions(folder, QFile::Permissions()));
+        QVERIFY(QFile::setPermissions(song, QFile::Permissions()));
+        // The file changes while it cannot be read: the pass must read it.
+        QFile::setPermissions(song, songBefore);
+        lib.song(u"C"_s, u"Cee - Three.txt"_s, "harbour stones, and more\r\n");
+        QVERIFY(QFile::setPermissions(song, QFile::Permissions()));
+        const LyricsSyncReport report = syncAndWait(engine, [&] { engine.resync(); });
+        const LyricsSearchResult result = engine.search(u"harbour"_s);
+        QFile::setPermissions(folder, folderBefore);
+        QFile::setPermissions(song, songBefore);
+        QCOMPARE(report.Removed, 0);
+        QCOMPARE(report.Changed, 1);
+        QCOMPARE(report.Read, 0);
+        QCOMPARE(titlesOf(result, false), QStringList{u"Able - One"_s});
+
+        // Readable again: all there, the changed song read now.
+        const LyricsSyncReport again = syncAndWait(engine, [&] { engine.resync(); });
+        QCOMPARE(again.Read, 1);
+        QCOMPARE(engine.search(u"harbour"_s).Total, 3);
+        QCOMPARE(engine.search(u"more"_s).Total, 1);
+    }
+
+    // An index that exists but can no longer be written (its folder and file
+    // made read-only): not available, said so, no crash.
+    void lyricsIndexThatCannotBeWritten()
+    {
+        QTemporaryDir dir;
+        LibraryBuilder lib(dir.filePath(u"cache"_s));
+        lib.song(u"A"_s, u"Able - One.txt"_s, "harbour lights\r\n");
+        const QString folder = dir.filePath(u"index"_s);
+        QString file;
+        {
+            LyricsEngine first(folder);
+            syncAndWait(first, [&] { first.setCachePath(lib.cachePath()); });
+            file = first.indexFile();
+        }
+        ReadOnly lockedFile(file);
+        ReadOnly lockedFolder(folder);
+        QVERIFY(lockedFile.made && lockedFolder.made);
+        LyricsEngine engine(folder);
+        engine.setCachePath(lib.cachePath());
+        QTRY_COMPARE_WITH_TIMEOUT(engine.state(), LyricsEngine::State::Unavailable, 20000);
+        const LyricsSearchResult result = engine.search(u"harbour"_s);
+        QCOMPARE(result.State, LyricsSearchResult::Status::NotAvailable);
+        QVERIFY2(result.Message.startsWith(u"Lyrics search is not available: "_s), qPrintable(result.Message));
     }
 
     void interruptedSavesLeaveOldOrNew_data()

@@ -1,0 +1,329 @@
+#include "lyricsindex/LyricsIndexWorker.h"
+
+#include "library/FolderListing.h"
+#include "library/LibraryScan.h"
+#include "library/SongNames.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QHash>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A batch stays short, so that a queued edit or stop waits little and the
+// reader sees progress often; many files go into one commit all the same.
+constexpr qint64 kBatchNs = 60'000'000;
+// Dead rows (of changed and removed songs) beyond this share of the live
+// ones, and the index is built again from nothing.
+constexpr qint64 kDeadFloor = 1000;
+constexpr qint64 kDeadShare = 4; // one in four
+// A pass that indexed this many songs is followed by a merge of the index
+// into one segment, in steps between other work: queries get faster (a
+// common word about twice as fast at 32,767 songs), the file smaller.
+constexpr int kMergeAfter = 2000;
+
+// "X/Artist - Song.txt": a letter folder and a name, nothing that could lead
+// out of the cache folder.
+bool isSongKey(const QString &key)
+{
+    return key.size() > 6 && key.at(0).isLetter() && key.at(1) == u'/' && key.indexOf(u'/', 2) < 0
+        && key.endsWith(u".txt"_s, Qt::CaseInsensitive);
+}
+
+} // namespace
+
+LyricsIndexWorker::LyricsIndexWorker(const QString &indexFolder, QObject *parent)
+    : QObject(parent)
+    , indexFolder(indexFolder)
+{
+    qRegisterMetaType<LyricsSyncReport>();
+}
+
+LyricsIndexWorker::~LyricsIndexWorker()
+{
+    closeIndex();
+}
+
+void LyricsIndexWorker::cancel()
+{
+    cancelled = true;
+    // While the index is being opened the flag is enough: it is looked at
+    // right after.
+    if (connectionLock.tryLock()) {
+        index.interrupt();
+        connectionLock.unlock();
+    }
+}
+
+void LyricsIndexWorker::closeIndex()
+{
+    QMutexLocker lock(&connectionLock);
+    index.close();
+}
+
+bool LyricsIndexWorker::ensureOpen(const QString &path, bool fresh)
+{
+    QString wanted = path;
+    if (!wanted.endsWith(u'/'))
+        wanted += u'/';
+    if (!fresh && index.isOpen() && wanted == cachePath)
+        return true;
+    cachePath = wanted;
+    const QString file = LyricsIndex::fileFor(indexFolder, cachePath);
+    bool ok;
+    {
+        QMutexLocker lock(&connectionLock);
+        ok = index.openForWriting(file, cachePath, fresh);
+    }
+    if (!ok) {
+        Q_EMIT unavailable(index.errorString());
+        return false;
+    }
+    report.Rebuilt = index.startedAfresh();
+    Q_EMIT opened(file);
+    return true;
+}
+
+void LyricsIndexWorker::sync(const QString &path)
+{
+    if (!waitingForRebuild)
+        startSync(path, false);
+}
+
+void LyricsIndexWorker::rebuild(const QString &path)
+{
+    waitingForRebuild = false;
+    startSync(path, true);
+}
+
+void LyricsIndexWorker::startSync(const QString &path, bool fresh)
+{
+    if (cancelled)
+        return;
+    // A new pass replaces one that is still running.
+    ++passNumber;
+    syncing = true;
+    pending.clear();
+    next = 0;
+    report = {};
+    // A folder that is not there (a drive not mounted) is no folder without
+    // songs: the index stays as it is for when it comes back.
+    if (!QFileInfo(path).isDir()) {
+        closeIndex();
+        cachePath.clear();
+        Q_EMIT unavailable(tr("the cache folder %1 cannot be read").arg(QDir::toNativeSeparators(path)));
+        finishSync(false);
+        return;
+    }
+    if (!ensureOpen(path, fresh)) {
+        finishSync(false);
+        return;
+    }
+
+    const qint64 deadRows = index.deadCount();
+    if (deadRows > kDeadFloor && deadRows > index.songCount() / kDeadShare) {
+        if (!index.begin() || !index.clear() || !index.commit()) {
+            failed();
+            return;
+        }
+        report.Rebuilt = true;
+    }
+
+    QHash<QString, FileStamp> known;
+    if (!index.fileStamps(known)) {
+        failed();
+        return;
+    }
+    // The same folders and files as the library scan, so the index and the
+    // tree know the same songs by the same keys.
+    for (char16_t letter = u'A'; letter <= u'Z'; ++letter) {
+        const QString folder = letterFolderName(cachePath, letter);
+        if (folder.isEmpty())
+            continue;
+        if (cancelled) {
+            finishSync(false);
+            return;
+        }
+        const FolderListing listing = listLetterFolder(cachePath + folder, true);
+        if (!listing.Readable) {
+            // Its songs are kept as indexed until it can be read again.
+            const QString prefix = folder + u'/';
+            known.removeIf([&](const auto &entry) { return entry.key().startsWith(prefix); });
+            continue;
+        }
+        for (const FolderListing::Song &song : listing.Songs) {
+            QString key = folder + u'/' + song.Name;
+            const FileStamp stamp{song.Size, song.ModifiedNs};
+            ++report.Listed;
+            const auto found = known.find(key);
+            if (found == known.end()) {
+                ++report.Added;
+                pending.push_back(std::move(key));
+            } else {
+                if (*found != stamp) {
+                    ++report.Changed;
+                    pending.push_back(std::move(key));
+                }
+                known.erase(found);
+            }
+        }
+    }
+    // What is left was not found in the folder.
+    if (!known.isEmpty()) {
+        if (!index.begin()) {
+            failed();
+            return;
+        }
+        for (auto it = known.cbegin(); it != known.cend(); ++it) {
+            if (!index.removeSong(it.key())) {
+                failed();
+                return;
+            }
+        }
+        if (!index.commit()) {
+            failed();
+            return;
+        }
+        report.Removed = int(known.size());
+    }
+    if (!pending.empty())
+        Q_EMIT progress(0, int(pending.size()));
+    const quint64 pass = passNumber;
+    QMetaObject::invokeMethod(this, [this, pass] { continueSync(pass); }, Qt::QueuedConnection);
+}
+
+void LyricsIndexWorker::continueSync(quint64 pass)
+{
+    if (pass != passNumber || !syncing)
+        return;
+    if (cancelled || !index.isOpen()) {
+        finishSync(false);
+        return;
+    }
+    if (next < pending.size()) {
+        QElapsedTimer batch;
+        batch.start();
+        if (!index.begin()) {
+            failed();
+            return;
+        }
+        while (next < pending.size() && !cancelled && batch.nsecsElapsed() < kBatchNs) {
+            if (!indexSong(pending[next])) {
+                failed();
+                return;
+            }
+            ++next;
+        }
+        if (!index.commit()) {
+            failed();
+            return;
+        }
+        Q_EMIT progress(int(next), int(pending.size()));
+    }
+    if (next < pending.size() && !cancelled)
+        QMetaObject::invokeMethod(this, [this, pass] { continueSync(pass); }, Qt::QueuedConnection);
+    else
+        finishSync(!cancelled);
+}
+
+void LyricsIndexWorker::finishSync(bool complete)
+{
+    syncing = false;
+    report.Complete = complete && index.isOpen() && !cancelled;
+    pending.clear();
+    pending.shrink_to_fit();
+    next = 0;
+    Q_EMIT synced(report);
+    if (report.Complete && report.Added + report.Changed >= kMergeAfter) {
+        const quint64 pass = passNumber;
+        QMetaObject::invokeMethod(this, [this, pass] { mergeStep(pass, true); }, Qt::QueuedConnection);
+    }
+}
+
+void LyricsIndexWorker::mergeStep(quint64 pass, bool first)
+{
+    // A new pass, a stop or a failure ends the merge; it is no loss, only a
+    // slower index until the next big pass.
+    if (pass != passNumber || cancelled || !index.isOpen())
+        return;
+    if (index.mergeStep(first)) {
+        QMetaObject::invokeMethod(this, [this, pass] { mergeStep(pass, false); }, Qt::QueuedConnection);
+        return;
+    }
+    if (!index.errorString().isEmpty())
+        failed();
+    else
+        Q_EMIT merged();
+}
+
+bool LyricsIndexWorker::indexSong(const QString &key)
+{
+    FileStamp stamp;
+    const std::optional<QByteArray> bytes = LyricsText::readHead(cachePath + key, LyricsText::kMaxIndexedBytes, &stamp);
+    if (!bytes) {
+        // Gone since it was listed: out. There but not readable: as it was,
+        // and tried again at the next pass (its stamp in the index is old).
+        return LyricsText::isGone(cachePath + key) ? index.removeSong(key) : true;
+    }
+    ++report.Read;
+    const QStringView fileName = QStringView(key).mid(key.indexOf(u'/') + 1);
+    const QStringView name = fileName.chopped(4);
+    const qsizetype dash = name.indexOf(u'-');
+    const QStringView artist = artistPart(fileName);
+    // Every word of the name after the artist, not only the part the tree shows.
+    const QStringView title = trimmedSpaces(dash < 0 ? name : name.mid(dash + 1));
+    return index.putSong(key, stamp, artist, title, LyricsText::indexable(*bytes));
+}
+
+void LyricsIndexWorker::reindex(const QString &key)
+{
+    if (cancelled || !index.isOpen() || !isSongKey(key))
+        return;
+    if (!index.begin() || !indexSong(key) || !index.commit()) {
+        failed();
+        return;
+    }
+    Q_EMIT songUpdated(key);
+}
+
+void LyricsIndexWorker::remove(const QString &key)
+{
+    if (cancelled || !index.isOpen() || !isSongKey(key))
+        return;
+    if (!index.begin() || !index.removeSong(key) || !index.commit()) {
+        failed();
+        return;
+    }
+    Q_EMIT songUpdated(key);
+}
+
+void LyricsIndexWorker::stop()
+{
+    ++passNumber;
+    syncing = false;
+    closeIndex();
+}
+
+void LyricsIndexWorker::failed()
+{
+    index.rollback();
+    const QString reason = index.errorString();
+    const bool wasSyncing = syncing;
+    if (index.isDamaged()) {
+        closeIndex();
+        waitingForRebuild = true;
+        // Before the pass ends, so that readers let go of the file first.
+        Q_EMIT damaged(reason);
+        if (wasSyncing)
+            finishSync(false);
+        return;
+    }
+    if (wasSyncing)
+        finishSync(false);
+    // Stopped on purpose: not a failure to tell.
+    if (!cancelled)
+        Q_EMIT writeFailed(reason);
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+// Keeps the lyrics index of a cache folder in line with it, on a thread of its
+// own with a connection of its own. Driven by queued calls; reports by
+// signals. A pass over the folder (sync) reads only the files that are new or
+// changed by size or modification time, and commits in small batches so that
+// searches see the progress, a crash loses little, and the calls queued
+// meanwhile (one song edited or deleted, a stop) are served between batches.
+
+#include "lyricsindex/LyricsIndex.h"
+#include "lyricsindex/LyricsSyncReport.h"
+
+#include <QMutex>
+#include <QObject>
+#include <QString>
+
+#include <atomic>
+#include <vector>
+
+class LyricsIndexWorker : public QObject
+{
+    Q_OBJECT
+
+public:
+    // indexFolder: where the index files live.
+    explicit LyricsIndexWorker(const QString &indexFolder, QObject *parent = nullptr);
+    ~LyricsIndexWorker() override;
+
+    // From any thread: the running pass stops at the next file, a running
+    // statement is interrupted, and no more work is taken.
+    void cancel();
+
+public Q_SLOTS:
+    // Opens the folder's index (made or rebuilt as needed) and brings it in line.
+    void sync(const QString &cachePath);
+    // The same from an empty index file: after damage was found.
+    void rebuild(const QString &cachePath);
+    // One song's file (key "X/Artist - Song.txt") was written or removed.
+    void reindex(const QString &key);
+    void remove(const QString &key);
+    // Closes the index.
+    void stop();
+
+Q_SIGNALS:
+    // The index file is open and sound: readers may open it now.
+    void opened(const QString &indexFile);
+    // No index can be had; reason says why.
+    void unavailable(const QString &reason);
+    // While a pass indexes files: done of total.
+    void progress(int done, int total);
+    void synced(const LyricsSyncReport &report);
+    void songUpdated(const QString &key);
+    // The merge that follows a big pass is done.
+    void merged();
+    // The index file turned out damaged. The worker has closed it and takes no
+    // more work until rebuild(); readers must close it before that.
+    void damaged(const QString &reason);
+    // Writing failed for another reason (a full disk): what is indexed stays.
+    void writeFailed(const QString &reason);
+
+private:
+    bool ensureOpen(const QString &cachePath, bool fresh);
+    void startSync(const QString &cachePath, bool fresh);
+    void continueSync(quint64 pass);
+    void finishSync(bool complete);
+    void mergeStep(quint64 pass, bool first);
+    bool indexSong(const QString &key);
+    void failed();
+    void closeIndex();
+
+    QString indexFolder;
+    QString cachePath; // with a trailing '/'
+    LyricsIndex index;
+    QMutex connectionLock; // cancel() against opening and closing
+    std::atomic_bool cancelled{false};
+    bool waitingForRebuild = false;
+
+    quint64 passNumber = 0;
+    bool syncing = false;
+    std::vector<QString> pending;
+    size_t next = 0;
+    LyricsSyncReport report;
+};

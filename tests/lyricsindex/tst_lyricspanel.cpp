@@ -1,0 +1,256 @@
+// The "Find in lyrics" panel, shown and used through the keyboard and the
+// mouse: results as the user types, the progress of the indexing, choosing a
+// song, clearing, and an index that cannot be had.
+
+#include "LyricsFixture.h"
+
+#include "lyricsindex/LyricsEngine.h"
+#include "lyricssearch/LyricsMatchModel.h"
+#include "lyricssearch/LyricsSearchPanel.h"
+#include "support/LibraryBuilder.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QListView>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+template<typename T>
+T *byAccessibleName(QWidget *root, const QString &name)
+{
+    for (T *w : root->findChildren<T *>()) {
+        if (w->accessibleName() == name)
+            return w;
+    }
+    return nullptr;
+}
+
+QStringList rows(QListView *view)
+{
+    QStringList out;
+    for (int r = 0; r < view->model()->rowCount(); ++r)
+        out << view->model()->index(r, 0).data().toString();
+    return out;
+}
+
+} // namespace
+
+class TestLyricsPanel : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<LibraryBuilder> library;
+    std::unique_ptr<LyricsEngine> engine;
+    std::unique_ptr<LyricsSearchPanel> panel;
+    QLineEdit *field = nullptr;
+    QListView *view = nullptr;
+
+    // A shown panel over a small library, the index built.
+    void showPanel()
+    {
+        dir = std::make_unique<QTemporaryDir>();
+        library = std::make_unique<LibraryBuilder>(dir->filePath(u"cache"_s));
+        QStringList longSong(30, u"words that say nothing much"_s);
+        longSong[11] = u"one ember left"_s;
+        library->song(u"E"_s, u"Ember - Glow.txt"_s, LibraryBuilder::crlf({u"ember ember ember"_s, u"glowing"_s}))
+            .song(u"A"_s, u"Ash - Long.txt"_s, LibraryBuilder::crlf(longSong))
+            .song(u"F"_s, u"Fish - Chips.txt"_s,
+                  LibraryBuilder::crlf({u"intro"_s, u"<b>fish</b> & chips by the ember fire"_s, u"more words"_s}));
+        engine = std::make_unique<LyricsEngine>(dir->filePath(u"index"_s));
+        syncAndWait(*engine, [&] { engine->setCachePath(library->cachePath()); });
+        QCOMPARE(engine->state(), LyricsEngine::State::Ready);
+        makePanel();
+    }
+
+    void makePanel()
+    {
+        panel = std::make_unique<LyricsSearchPanel>(*engine);
+        panel->resize(400, 500);
+        panel->show();
+        QVERIFY(QTest::qWaitForWindowExposed(panel.get()));
+        field = byAccessibleName<QLineEdit>(panel.get(), u"Find in lyrics"_s);
+        view = byAccessibleName<QListView>(panel.get(), u"Lyrics matches"_s);
+        QVERIFY(field && view);
+        QTest::mouseClick(field, Qt::LeftButton);
+        QVERIFY(field->hasFocus());
+    }
+
+    void typeEmber()
+    {
+        QTest::keyClicks(field, u"ember"_s);
+        QTRY_COMPARE(panel->countText(), u"3 songs"_s);
+    }
+
+private Q_SLOTS:
+    void cleanup()
+    {
+        panel.reset();
+        engine.reset();
+        library.reset();
+        dir.reset();
+    }
+
+    void typingShowsBestFirstWithTheLineInBold()
+    {
+        showPanel();
+        QTest::keyClicks(field, u"emb"_s);
+        QTRY_COMPARE(panel->countText(), u"3 songs"_s);
+        QCOMPARE(rows(view), (QStringList{u"Ember - Glow: ember ember ember"_s,
+                                          u"Fish - Chips: <b>fish</b> & chips by the ember fire"_s,
+                                          u"Ash - Long: one ember left"_s}));
+        // The file's text escaped, the words found in bold.
+        QCOMPARE(view->model()->index(1, 0).data(LyricsMatchModel::HtmlRole).toString(),
+                 u"Fish - Chips<br>&lt;b&gt;fish&lt;/b&gt; &amp; chips by the <b>ember</b> fire"_s);
+        QCOMPARE(view->model()->index(2, 0).data(LyricsMatchModel::LineRole).toInt(), 12);
+        QVERIFY(!view->grab().isNull()); // the delegate paints
+
+        // More words narrow it, in any order.
+        QTest::keyClicks(field, u"er fire chips"_s);
+        QTRY_COMPARE(panel->countText(), u"1 song"_s);
+        QCOMPARE(rows(view), QStringList{u"Fish - Chips: <b>fish</b> & chips by the ember fire"_s});
+        QTest::keyClicks(field, u" zzz"_s);
+        QTRY_COMPARE(panel->countText(), u"No song has these words"_s);
+        QCOMPARE(view->model()->rowCount(), 0);
+    }
+
+    void progressWhileIndexing()
+    {
+        dir = std::make_unique<QTemporaryDir>();
+        library = std::make_unique<LibraryBuilder>(dir->filePath(u"cache"_s));
+        QByteArray text;
+        for (int l = 0; l < 30; ++l)
+            text += "a line of the song with some words in it\r\n";
+        for (int i = 0; i < 4000; ++i)
+            library->song(QString(QChar(u'A' + i % 26)), u"Band%1 - Tune%2.txt"_s.arg(i % 26).arg(i), text);
+        engine = std::make_unique<LyricsEngine>(dir->filePath(u"index"_s));
+        makePanel();
+        QSignalSpy synced(engine.get(), &LyricsEngine::synced);
+        engine->setCachePath(library->cachePath());
+        QTRY_VERIFY_WITH_TIMEOUT(!panel->progressText().isEmpty(), 30000);
+        QVERIFY2(QRegularExpression(u"^Indexing lyrics: [0-9]{1,3}(,[0-9]{3})* of 4,000$"_s)
+                     .match(panel->progressText())
+                     .hasMatch(),
+                 qPrintable(panel->progressText()));
+        // Searching meanwhile finds what is indexed and says so.
+        QTest::keyClicks(field, u"tune3999"_s);
+        QTRY_VERIFY(!panel->countText().isEmpty());
+        if (engine->state() == LyricsEngine::State::Indexing)
+            QVERIFY2(panel->countText().contains(u"still indexing"_s), qPrintable(panel->countText()));
+
+        QVERIFY(synced.size() == 1 || synced.wait(60000));
+        QTRY_COMPARE(panel->progressText(), QString());
+        // And looks again once the index is complete.
+        QTRY_COMPARE(panel->countText(), u"1 song"_s);
+        QCOMPARE(rows(view), QStringList{u"Band21 - Tune3999"_s});
+    }
+
+    void choosingASong_data()
+    {
+        QTest::addColumn<QString>("gesture");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("line");
+        QTest::newRow("click") << u"click"_s << u"F/Fish - Chips.txt"_s << 2;
+        QTest::newRow("double click") << u"double click"_s << u"F/Fish - Chips.txt"_s << 2;
+        QTest::newRow("Down, Down, Enter") << u"down down enter"_s << u"F/Fish - Chips.txt"_s << 2;
+        QTest::newRow("Enter in the field") << u"enter"_s << u"E/Ember - Glow.txt"_s << 1;
+    }
+
+    void choosingASong()
+    {
+        QFETCH(QString, gesture);
+        QFETCH(QString, key);
+        QFETCH(int, line);
+        showPanel();
+        typeEmber();
+        QSignalSpy chosen(panel.get(), &LyricsSearchPanel::songActivated);
+        const QPoint second = view->visualRect(view->model()->index(1, 0)).center();
+        if (gesture == u"click"_s) {
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, second);
+        } else if (gesture == u"double click"_s) {
+            // As the window system delivers it: a click, then the second press as a double click.
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, second);
+            QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, second);
+        } else if (gesture == u"down down enter"_s) {
+            QTest::keyClick(field, Qt::Key_Down);
+            QVERIFY(view->hasFocus());
+            QTest::keyClick(view, Qt::Key_Down);
+            QTest::keyClick(view, Qt::Key_Return);
+        } else {
+            QTest::keyClick(field, Qt::Key_Return);
+        }
+        QTRY_COMPARE(chosen.size(), 1);
+        QTest::qWait(50);
+        QCOMPARE(chosen.size(), 1); // once, whatever the gesture
+        QCOMPARE(chosen.at(0).at(0).toString(), key);
+        QCOMPARE(chosen.at(0).at(1).toInt(), line);
+    }
+
+    void keysBetweenFieldAndList()
+    {
+        showPanel();
+        typeEmber();
+        QTest::keyClick(field, Qt::Key_Down);
+        QVERIFY(view->hasFocus());
+        QCOMPARE(view->currentIndex().row(), 0);
+        QTest::keyClick(view, Qt::Key_Up);
+        QVERIFY(field->hasFocus());
+        // Escape in the list clears the search and goes back to the field.
+        QTest::keyClick(field, Qt::Key_Down);
+        QTest::keyClick(view, Qt::Key_Escape);
+        QVERIFY(field->hasFocus());
+        QCOMPARE(field->text(), QString());
+        QCOMPARE(view->model()->rowCount(), 0);
+        QCOMPARE(panel->countText(), QString());
+        // Escape in the field clears it as well.
+        typeEmber();
+        QTest::keyClick(field, Qt::Key_Escape);
+        QCOMPARE(field->text(), QString());
+        QCOMPARE(view->model()->rowCount(), 0);
+    }
+
+    void aSongGoneSinceTheSearchIsNotOpened()
+    {
+        showPanel();
+        typeEmber();
+        QVERIFY(QFile::remove(library->cachePath() + u"E/Ember - Glow.txt"_s));
+        QSignalSpy chosen(panel.get(), &LyricsSearchPanel::songActivated);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->model()->index(0, 0)).center());
+        QCOMPARE(chosen.size(), 0);
+        QTRY_COMPARE(rows(view), (QStringList{u"Fish - Chips: <b>fish</b> & chips by the ember fire"_s,
+                                              u"Ash - Long: one ember left"_s}));
+    }
+
+    void notAvailableIsSaid()
+    {
+        dir = std::make_unique<QTemporaryDir>();
+        library = std::make_unique<LibraryBuilder>(dir->filePath(u"cache"_s));
+        library->song(u"A"_s, u"Ant - One.txt"_s, LibraryBuilder::crlf({u"apple"_s}));
+        QFile blocker(dir->filePath(u"index"_s));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        engine = std::make_unique<LyricsEngine>(dir->filePath(u"index/lyrics"_s));
+        engine->setCachePath(library->cachePath());
+        QTRY_COMPARE(engine->state(), LyricsEngine::State::Unavailable);
+        makePanel();
+        QTest::keyClicks(field, u"apple"_s);
+        QTRY_VERIFY(panel->countText().startsWith(u"Lyrics search is not available: "_s));
+        QCOMPARE(view->model()->rowCount(), 0);
+        QCOMPARE(panel->progressText(), QString());
+    }
+};
+
+int runLyricsPanelTests(int argc, char **argv)
+{
+    TestLyricsPanel t;
+    return QTest::qExec(&t, argc, argv);
+}
+
+#include "tst_lyricspanel.moc"
