@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 #include "desktop/DesktopPlatform.h"
+#include "lyricsindex/LyricsIndex.h"
 #include "startup/DownloaderPrefix.h"
 #include "startup/Main.h"
 
@@ -76,6 +77,7 @@ int main(int argc, char *argv[])
     platform.useDownloaderPrefix(WinePrefix(prefix.folder), prefix.places);
 
     Main program(platform);
+    program.keepLyricsIndexIn(LyricsIndex::defaultFolder());
     QObject::connect(&program, &Main::finished, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     program.run(line.options);

@@ -50,6 +50,20 @@ void MainLayout::ArrangeRightWidths()
     setSize(lyrics.Width, KaraokeVisible ? rw - frmKaraoke.Width - 100 : rw);
 }
 
+TwipsRect MainLayout::finder() const
+{
+    return {lista.Left, lista.Top, lista.Width, std::min(FinderHeight, lista.Height / 2)};
+}
+
+TwipsRect MainLayout::treeShown() const
+{
+    if (!FinderVisible)
+        return lista;
+    const TwipsRect above = finder();
+    const double top = above.Top + above.Height + FinderGap;
+    return {lista.Left, top, lista.Width, std::max(0.0, lista.Top + lista.Height - top)};
+}
+
 bool MainLayout::DoSplit(double x)
 {
     // The limits are single-precision products, as the stored positions are.

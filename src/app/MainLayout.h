@@ -73,6 +73,15 @@ struct MainLayout
     double KaraokeRowPitch = KaraokeDesign::RowPitch;
     double KaraokeContentWidth = KaraokeDesign::RowWidth;
 
+    // "Find in lyrics", once opened, takes the top of the tree's place; the
+    // tree keeps the rest. Until then the layout is as designed.
+    bool FinderVisible = false;
+    static constexpr double FinderHeight = 3600;
+    static constexpr double FinderGap = 60;
+    TwipsRect finder() const;
+    // Where the tree is shown: its designed place, less the finder's.
+    TwipsRect treeShown() const;
+
     bool KaraokeVisible = false;
     // How far the karaoke rows are moved up inside their viewport (0 or less).
     double MoveableTop = 0;

@@ -90,7 +90,7 @@ void LibraryColumn::applyLayout(const MainLayout &l)
     lblSearch->move(l.lblSearch.pixels().topLeft());
     txtSearch->setGeometry(l.txtSearch.pixels());
     lblSearchResults->move(l.lblSearchResults.pixels().topLeft());
-    lista->setGeometry(l.lista.pixels());
+    lista->setGeometry(l.treeShown().pixels());
 }
 
 void LibraryColumn::applyColours()
@@ -172,6 +172,16 @@ void LibraryColumn::focusSearch()
 {
     txtSearch->setFocus(Qt::ShortcutFocusReason);
     txtSearch->selectAll();
+}
+
+void LibraryColumn::clearSearch()
+{
+    txtSearch->clear();
+}
+
+void LibraryColumn::addSearchBoxAction(QAction *action)
+{
+    txtSearch->addAction(action, QLineEdit::TrailingPosition);
 }
 
 bool LibraryColumn::eventFilter(QObject *watched, QEvent *event)

@@ -55,6 +55,10 @@ public:
     // No lyrics left: nothing to search.
     void setSearchEnabled(bool enabled);
     void focusSearch();
+    // Empties the search box, and with it the search.
+    void clearSearch();
+    // A control inside the search box, at its end.
+    void addSearchBoxAction(QAction *action);
     // What the notice of an empty tree offers to do.
     void setNoticeAction(QAction *action) { noticeAction = action; }
     // Reads another library in place of the one shown: no search, nothing

@@ -253,6 +253,7 @@ void SongCommands::Edit_Click()
         return;
     }
     leaveEditMode();
+    Q_EMIT songFileWritten(path.mid(state.CachePath.size()));
 }
 
 void SongCommands::Delete_Click()
@@ -283,7 +284,9 @@ void SongCommands::Delete_Click()
     }
 
     toolbarButton(Delete)->setEnabled(false);
-    const int next = column.removeSong(path.mid(state.CachePath.size()), KasFileExists(path), artistIndex);
+    const QString key = path.mid(state.CachePath.size());
+    const int next = column.removeSong(key, KasFileExists(path), artistIndex);
+    Q_EMIT songFileRemoved(key);
     Q_EMIT selectNodeAt(next);
     lists.insertAtTop(ListsModel::Which::Deleted, entry);
     if (state.LyricsCount == 0)

@@ -59,6 +59,10 @@ Q_SIGNALS:
     // The lists window is to be arranged and shown.
     void listsWindowRequested();
     void joinClicked();
+    // A song's file was written anew (Edit), or has gone (Delete); key as
+    // the tree has it.
+    void songFileWritten(const QString &key);
+    void songFileRemoved(const QString &key);
     // After a Delete: the node now at this position of the collection is to
     // be clicked and selected; none when the position is past the end.
     void selectNodeAt(int position);

@@ -13,6 +13,7 @@
 #include "widgets/SpokenLabel.h"
 
 #include <QPlainTextEdit>
+#include <QTextBlock>
 #include <QTextDocument>
 
 using namespace Qt::StringLiterals;
@@ -103,6 +104,7 @@ void SongPanel::clearSong()
     for (QLabel *label : {lblArtist, lblSong2, lblKaraoke, lblWebsite, lblBrowser, lblFilter})
         setValue(label, QString());
     lyrics->clear();
+    lyrics->setExtraSelections({});
     lyrics->setPlaceholderText(kNoSongHint);
     wholeFileShown = false;
 }
@@ -147,6 +149,7 @@ LyricsInfo SongPanel::ShowLyrics()
     QString shown = text;
     shown.replace(u"\r\n"_s, u"\n"_s);
     lyrics->setPlainText(shown);
+    lyrics->setExtraSelections({});
 
     setValue(lblArtist, state.SelectedArtist);
     setValue(lblSong2, state.SelectedSong);
@@ -165,6 +168,22 @@ LyricsInfo SongPanel::ShowLyrics()
     }
     setValue(lblFilter, info.FilterUsed ? u"Used"_s : u"Not Used"_s);
     return info;
+}
+
+void SongPanel::showLine(int line)
+{
+    const QTextBlock block = lyrics->document()->findBlockByNumber(line - 1);
+    if (line < 1 || !block.isValid())
+        return;
+    QTextCursor cursor(block);
+    lyrics->setTextCursor(cursor);
+    lyrics->centerCursor();
+    QTextEdit::ExtraSelection mark;
+    mark.cursor = cursor;
+    mark.format.setBackground(lyrics->palette().color(QPalette::Highlight));
+    mark.format.setForeground(lyrics->palette().color(QPalette::HighlightedText));
+    mark.format.setProperty(QTextFormat::FullWidthSelection, true);
+    lyrics->setExtraSelections({mark});
 }
 
 void SongPanel::setEditable(bool editable)

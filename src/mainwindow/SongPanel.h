@@ -44,6 +44,9 @@ public:
     // The box's text with the file's CR LF line ends.
     QString editedText() const;
     QPlainTextEdit &lyricsBox() { return *lyrics; }
+    // Scrolls the box to a line of the file (from 1) and marks it, until
+    // the next song is shown.
+    void showLine(int line);
 
     void applyLayout(const MainLayout &layout);
     void applyColours();

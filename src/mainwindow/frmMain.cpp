@@ -6,6 +6,8 @@
 #include "library/LibraryScan.h"
 #include "library/LibraryTree.h"
 #include "library/LyricsInfo.h"
+#include "lyricsindex/LyricsEngine.h"
+#include "lyricssearch/LyricsSearchPanel.h"
 #include "lists/ListsModel.h"
 #include "mainwindow/JoinMode.h"
 #include "mainwindow/KaraokePanel.h"
@@ -19,6 +21,10 @@
 #include "widgets/LibraryTreeView.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QListView>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMouseEvent>
@@ -86,6 +92,16 @@ frmMain::frmMain(AppState &state, Platform &platform, ListsModel &lists, QWidget
     connect(open, &QAction::triggered, this, &frmMain::chooseCacheFolder);
     addAction(open);
     column->setNoticeAction(open);
+    // Ctrl+Shift+F: "Find in lyrics", once the window has a lyrics index.
+    findInLyrics = new QAction(ImageList::picture(u"find-lyrics"_s), u"Find in lyrics"_s, this);
+    findInLyrics->setObjectName(u"FindInLyrics"_s);
+    findInLyrics->setToolTip(u"Find a song by a line of its lyrics (Ctrl+Shift+F)"_s);
+    findInLyrics->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
+    findInLyrics->setShortcutContext(Qt::WindowShortcut);
+    findInLyrics->setEnabled(false);
+    findInLyrics->setVisible(false);
+    connect(findInLyrics, &QAction::triggered, this, [this] { showFinder(!layout.FinderVisible); });
+    addAction(findInLyrics);
 
     // The search box's label sizes itself to its caption; the box takes the rest.
     layout.lblSearch.Width = column->searchLabelWidthTwips();
@@ -155,11 +171,84 @@ void frmMain::chooseCacheFolder()
         return;
     rememberCacheFolder(platform, folder);
     UseCacheFolder(state, folder);
+    if (lyricsEngine)
+        lyricsEngine->setCachePath(state.CachePath);
     // Nothing of the old library stays selected or on display.
     column->view().setCurrentIndex(QModelIndex());
     showNothingSelected();
     const ScanCounts counts = column->openLibrary();
     toolbarButton(JoinLyrics)->setEnabled(counts.Lyrics > 0);
+}
+
+void frmMain::setLyricsEngine(LyricsEngine &engine)
+{
+    lyricsEngine = &engine;
+    finder = new LyricsSearchPanel(engine, this);
+    finder->setObjectName(u"picFindInLyrics"_s);
+    finder->hide();
+    connect(finder, &LyricsSearchPanel::songActivated, this, &frmMain::openMatch);
+    // After the search box, before the tree.
+    QWidget::setTabOrder(&column->view(), finder->findField());
+    QWidget::setTabOrder(finder->findField(), finder->matchesView());
+    QWidget::setTabOrder(finder->matchesView(), &column->view());
+
+    // The index follows what the window does to the files.
+    connect(commands, &SongCommands::songFileWritten, &engine, &LyricsEngine::songChanged);
+    connect(commands, &SongCommands::songFileRemoved, &engine, &LyricsEngine::songRemoved);
+    connect(column, &LibraryColumn::rescanned, &engine, [&engine] { engine.resync(); });
+
+    findInLyrics->setEnabled(true);
+    findInLyrics->setVisible(true);
+    column->addSearchBoxAction(findInLyrics);
+}
+
+void frmMain::showFinder(bool show)
+{
+    if (!finder || show == layout.FinderVisible) {
+        if (finder && show)
+            finder->focusFind();
+        return;
+    }
+    layout.FinderVisible = show;
+    applyLayout();
+    finder->setVisible(show);
+    if (show)
+        finder->focusFind();
+    else
+        column->view().setFocus(Qt::OtherFocusReason);
+}
+
+void frmMain::openMatch(const QString &key, int line)
+{
+    LibraryNode *node = column->libraryTree().find(key);
+    if (!node) {
+        // The name filter hides it: the whole library again.
+        column->clearSearch();
+        node = column->libraryTree().find(key);
+    }
+    if (!node || node->hasChildren()) {
+        // A song the tree has not read yet (new since the last scan).
+        platform.beep();
+        return;
+    }
+    LibraryTreeView &view = column->view();
+    const QModelIndex index = column->libraryModel().indexOf(node);
+    view.setExpanded(index.parent(), true);
+    view.setCurrentIndex(index);
+    view.scrollTo(index);
+    lista_NodeClick(node);
+    panel->showLine(line);
+}
+
+void frmMain::keyPressEvent(QKeyEvent *event)
+{
+    // Escape in "Find in lyrics" (once its field is empty) closes it.
+    if (event->key() == Qt::Key_Escape && finder && layout.FinderVisible
+        && finder->isAncestorOf(QApplication::focusWidget())) {
+        showFinder(false);
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void frmMain::lista_NodeClick(LibraryNode *node)
@@ -249,6 +338,8 @@ void frmMain::applyLayout()
     panel->applyLayout(layout);
     commands->applyLayout(layout);
     karaoke->applyLayout(layout);
+    if (finder)
+        finder->setGeometry(layout.finder().pixels());
 }
 
 void frmMain::syncClientSize()

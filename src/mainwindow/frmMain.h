@@ -21,6 +21,8 @@ class KaraokePanel;
 class LibraryColumn;
 class LibraryTree;
 class LibraryTreeModel;
+class LyricsEngine;
+class LyricsSearchPanel;
 class ListsModel;
 class Platform;
 class SongPanel;
@@ -56,6 +58,15 @@ public:
     // Asks for a cache folder and shows its library instead (Ctrl+O).
     void chooseCacheFolder();
 
+    // Gives the window the lyrics index: "Find in lyrics" becomes available
+    // (Ctrl+Shift+F, and the magnifier at the end of the search box).
+    void setLyricsEngine(LyricsEngine &engine);
+    // Opens or closes "Find in lyrics" above the tree.
+    void showFinder(bool show);
+    // Opens a song found by its lyrics: selected in the tree as a click
+    // selects it, its lyrics shown at the line found (from 1; 0: none).
+    void openMatch(const QString &key, int line);
+
     // Moves the splitter to x (twips) when it stays within 10 %..90 % of the width.
     void DoSplit(double x);
     void picSplit_MouseDown(double x);
@@ -81,6 +92,7 @@ protected:
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void onArtistClick(LibraryNode *node);
@@ -110,4 +122,7 @@ private:
     KaraokePanel *karaoke = nullptr;
     JoinMode *join = nullptr;
     QWidget *picSplit = nullptr;
+    LyricsEngine *lyricsEngine = nullptr;
+    LyricsSearchPanel *finder = nullptr;
+    QAction *findInLyrics = nullptr;
 };

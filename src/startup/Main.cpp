@@ -5,9 +5,11 @@
 #include "app/WindowSettings.h"
 #include "listswindow/frmlists.h"
 #include "mainwindow/frmMain.h"
+#include "lyricsindex/LyricsEngine.h"
 #include "platform/Platform.h"
 
 #include <QFileInfo>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -82,6 +84,16 @@ void Main::run(const StartOptions &options)
     if (manifestDue)
         WriteManifest(platform);
     mainForm->show();
+
+    // The lyrics index is brought up to date in the background once the
+    // window is up; the window never waits for it.
+    if (!lyricsIndexFolder.isEmpty()) {
+        QTimer::singleShot(0, this, [this, folder = lyricsIndexFolder] {
+            lyricsEngine = std::make_unique<LyricsEngine>(folder);
+            lyricsEngine->setCachePath(appState.CachePath);
+            mainForm->setLyricsEngine(*lyricsEngine);
+        });
+    }
 }
 
 frmlists &Main::listsWindow()

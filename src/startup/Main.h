@@ -11,6 +11,8 @@
 
 #include <memory>
 
+class LyricsEngine;
+
 class frmMain;
 class frmlists;
 class Platform;
@@ -23,6 +25,9 @@ public:
     explicit Main(Platform &platform, QObject *parent = nullptr);
     ~Main() override;
 
+    // Where the lyrics index is kept: "Find in lyrics" is there only when
+    // this was given before run().
+    void keepLyricsIndexIn(const QString &folder) { lyricsIndexFolder = folder; }
     // Runs the start-up in its fixed order and shows the main window. A
     // cache folder in the options replaces the registry and settings.txt.
     void run(const StartOptions &options = {});
@@ -47,6 +52,9 @@ private:
     Platform &platform;
     AppState appState;
     ListsModel listsModel;
+    // Outlives the main window, whose "Find in lyrics" asks it.
+    QString lyricsIndexFolder;
+    std::unique_ptr<LyricsEngine> lyricsEngine;
     std::unique_ptr<frmMain> mainForm;
     std::unique_ptr<frmlists> listsForm;
     int pendingRedownloadSelection = -1;

@@ -11,6 +11,7 @@ int runSearchTests(int argc, char **argv);
 int runToolbarTests(int argc, char **argv);
 int runOddLibraryTests(int argc, char **argv);
 int runDesktopTests(int argc, char **argv);
+int runFindInLyricsTests(int argc, char **argv);
 
 int main(int argc, char **argv)
 {
@@ -24,5 +25,6 @@ int main(int argc, char **argv)
     failed += runToolbarTests(argc, argv);
     failed += runOddLibraryTests(argc, argv);
     failed += runDesktopTests(argc, argv);
+    failed += runFindInLyricsTests(argc, argv);
     return failed;
 }

@@ -1,0 +1,158 @@
+// "Find in lyrics" in the main window: opened by its key and by its button in
+// the search box, a song found by a line of its text opened through the
+// tree's click, the line shown; the index following Edit and Delete.
+
+#include "lyricsindex/LyricsEngine.h"
+#include "lyricsindex/LyricsFixture.h"
+#include "lyricssearch/LyricsSearchPanel.h"
+#include "mainwindow/MainWindowFixture.h"
+
+#include <QListView>
+#include <QTextBlock>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QByteArray kNightBus = LibraryBuilder::crlf({u"Stop by the bakery"_s, u"Night bus rolling down the avenue"_s,
+                                                   u"Yellow windows and a seat for two"_s,
+                                                   u"* Downloaded from: http://www.verses.example/bus.html"_s});
+
+// A window with its lyrics index built over the fixture library.
+struct Finding
+{
+    Window w;
+    QTemporaryDir indexes;
+    std::unique_ptr<LyricsEngine> engine;
+
+    void open()
+    {
+        w.lib.song(u"K"_s, u"Kestrel Road - Night Bus.txt"_s, kNightBus)
+            .song(u"K"_s, u"Kestrel Road - Dawn.txt"_s, "Morning comes\r\n")
+            .song(u"A"_s, u"Aurora Vale - Quiet.txt"_s, "Nothing here\r\n");
+        w.open();
+        engine = std::make_unique<LyricsEngine>(indexes.path());
+        bool synced = false;
+        syncAndWait(*engine, [&] { engine->setCachePath(w.state.CachePath); }, &synced);
+        if (!synced)
+            qFatal("the lyrics index was not built");
+        w.form->setLyricsEngine(*engine);
+    }
+    LyricsSearchPanel *panel() const { return w.form->findChild<LyricsSearchPanel *>(); }
+    QLineEdit *field() const { return panel()->findField(); }
+    QListView *matches() const { return panel()->matchesView(); }
+};
+
+} // namespace
+
+class TestFindInLyrics : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void aLineFindsItsSong_data()
+    {
+        QTest::addColumn<bool>("byKey");
+        QTest::addColumn<QString>("nameFilter");
+        QTest::newRow("Ctrl+Shift+F") << true << QString();
+        QTest::newRow("the button in the search box") << false << QString();
+        QTest::newRow("a name filter hides the song") << true << u"aurora"_s;
+    }
+
+    void aLineFindsItsSong()
+    {
+        QFETCH(bool, byKey);
+        QFETCH(QString, nameFilter);
+        Finding f;
+        f.open();
+        Window &w = f.w;
+        const QRect designedTree = w.tree()->geometry();
+        if (!nameFilter.isEmpty())
+            w.typeSearch(nameFilter);
+        QVERIFY(f.panel()->isHidden());
+
+        if (byKey) {
+            QTest::keyClick(w.form.get(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+        } else {
+            QToolButton *magnifier = nullptr;
+            for (QToolButton *b : w.search()->findChildren<QToolButton *>())
+                magnifier = b->defaultAction() && b->defaultAction()->objectName() == u"FindInLyrics" ? b : magnifier;
+            QVERIFY(magnifier && magnifier->isVisible());
+            QTest::mouseClick(magnifier, Qt::LeftButton);
+        }
+        QVERIFY(f.panel()->isVisible());
+        QCOMPARE(f.field()->accessibleName(), u"Find in lyrics"_s);
+        QCOMPARE(f.matches()->accessibleName(), u"Lyrics matches"_s);
+        QCOMPARE(QApplication::focusWidget(), f.field());
+        // The tree gives the finder the top of its place.
+        QVERIFY(w.tree()->geometry().top() > f.panel()->geometry().bottom());
+        QVERIFY(qAbs(w.tree()->geometry().bottom() - designedTree.bottom()) <= 1); // twips rounded
+        QCOMPARE(f.field()->text(), QString());
+
+        // The words in any order, the last one a prefix; the source line is no lyrics.
+        Window::type(f.field(), u"rolling night aven"_s);
+        QTRY_COMPARE(f.panel()->countText(), u"1 song"_s);
+        QVERIFY(f.matches()->model()->index(0, 0).data().toString().startsWith(u"Kestrel Road - Night Bus"_s));
+        QTest::keyClick(f.field(), Qt::Key_Down);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+
+        // Opened as a click opens it: selected in the tree, shown, at its line.
+        QCOMPARE(w.search()->text(), QString());
+        QCOMPARE(w.current(), w.node(u"K/Kestrel Road - Night Bus.txt"_s));
+        QCOMPARE(w.label(u"LblSong"_s), u" Kestrel Road - Night Bus"_s);
+        QVERIFY(w.enabled(frmMain::Delete));
+        QCOMPARE(w.lyrics()->textCursor().block().text(), u"Night bus rolling down the avenue"_s);
+        QCOMPARE(w.lyrics()->extraSelections().size(), 1);
+        QCOMPARE(w.lyrics()->extraSelections()[0].cursor.block().blockNumber(), 1);
+
+        // Another song's click takes the mark away; Escape clears, then closes.
+        w.click(u"K/Kestrel Road - Dawn.txt"_s);
+        QVERIFY(w.lyrics()->extraSelections().isEmpty());
+        f.field()->setFocus();
+        QTest::keyClick(f.field(), Qt::Key_Escape);
+        QCOMPARE(f.field()->text(), QString());
+        QTest::keyClick(f.field(), Qt::Key_Escape);
+        QVERIFY(f.panel()->isHidden());
+        QCOMPARE(w.tree()->geometry(), w.form->layoutTwips().lista.pixels());
+    }
+
+    void theIndexFollowsEditAndDelete()
+    {
+        Finding f;
+        f.open();
+        Window &w = f.w;
+        w.click(u"K/Kestrel Road - Dawn.txt"_s);
+        w.press(frmMain::Edit);
+        w.typeLyrics(u"Morning comes\nwith a kettle of tea"_s);
+        w.press(frmMain::Edit);
+        QTest::keyClick(w.form.get(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+        Window::type(f.field(), u"kettle"_s);
+        QTRY_COMPARE(f.panel()->countText(), u"1 song"_s);
+        QVERIFY(f.matches()->model()->index(0, 0).data().toString().startsWith(u"Kestrel Road - Dawn"_s));
+
+        // Deleted: gone from what the index finds.
+        w.click(u"K/Kestrel Road - Dawn.txt"_s);
+        w.press(frmMain::Delete);
+        f.field()->clear();
+        Window::type(f.field(), u"kettle"_s);
+        QTRY_COMPARE(f.panel()->countText(), u"No song has these words"_s);
+    }
+
+    void withoutAnIndexThereIsNoFinder()
+    {
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s);
+        w.open();
+        QTest::keyClick(w.form.get(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+        QVERIFY(!w.form->findChild<LyricsSearchPanel *>());
+        QVERIFY(!w.form->findChild<QAction *>(u"FindInLyrics"_s)->isVisible());
+    }
+};
+
+int runFindInLyricsTests(int argc, char **argv)
+{
+    TestFindInLyrics tests;
+    return QTest::qExec(&tests, argc, argv);
+}
+
+#include "tst_findinlyrics.moc"
