@@ -31,9 +31,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const QStringList n = lines[i].split(u' ', Qt::SkipEmptyParts);
         if (n.size() != 4)
             continue;
-        // Screens as a desktop reports them: within 100,000 pixels, at least 1x1.
+        // Screens as a desktop reports them: within 100,000 pixels, and no
+        // smaller than the smallest window that can be used.
         auto value = [&](int k, int low) { return std::clamp(n[k].toInt(), low, 100000); };
-        screens.append(QRect(value(0, -100000), value(1, -100000), value(2, 1), value(3, 1)));
+        screens.append(QRect(value(0, -100000), value(1, -100000), value(2, MinimumWindowSize.width()),
+                             value(3, MinimumWindowSize.height())));
     }
     if (screens.isEmpty())
         screens.append(QRect(0, 0, 1280, 1024));
