@@ -1,6 +1,7 @@
 #include "library/FolderListing.h"
 #include "library/LibraryScan.h"
 #include "library/LibraryTree.h"
+#include "library/LibraryWatcher.h"
 #include "widgets/LibraryTreeModel.h"
 #include "library/LyricsInfo.h"
 #include "library/SearchFilter.h"
@@ -10,6 +11,7 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -479,6 +481,78 @@ private Q_SLOTS:
                     painted = qAlpha(image.pixel(x, y)) > 0;
             QVERIFY2(painted, qPrintable(QString::number(i)));
         }
+    }
+
+    void watcherTellsTheFoldersThatChanged()
+    {
+        QTemporaryDir dir;
+        LibraryBuilder lib(dir.path());
+        lib.song(u"A"_s, u"Able - One.txt"_s).song(u"B"_s, u"Bee - Two.txt"_s).folder(u"c"_s);
+        LibraryWatcher watcher;
+        QSignalSpy folders(&watcher, &LibraryWatcher::foldersChanged);
+        watcher.watch(lib.cachePath());
+        QElapsedTimer clock;
+
+        // A burst of writes in two folders is told once, within a second.
+        clock.start();
+        for (int i = 0; i < 20; ++i)
+            lib.song(u"B"_s, u"Bee - %1.txt"_s.arg(i));
+        lib.song(u"c"_s, u"Crane - Tin.txt"_s);
+        QVERIFY(folders.wait(2000));
+        QVERIFY2(clock.elapsed() < 1100, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(folders.size(), 1);
+        QCOMPARE(folders[0][0].toStringList(), QStringList({u"B"_s, u"c"_s}));
+
+        // A new letter folder is watched from then on; a removed one is told.
+        lib.song(u"Z"_s, u"Zed - New.txt"_s);
+        QVERIFY(folders.wait(2000));
+        QCOMPARE(folders.last()[0].toStringList(), QStringList{u"Z"_s});
+        QVERIFY(QFile::rename(lib.cachePath() + u"Z/Zed - New.txt"_s, lib.cachePath() + u"Z/Zed - Renamed.txt"_s));
+        QVERIFY(folders.wait(2000));
+        QCOMPARE(folders.last()[0].toStringList(), QStringList{u"Z"_s});
+        QVERIFY(QDir(lib.cachePath() + u"A"_s).removeRecursively());
+        QVERIFY(folders.wait(2000));
+        QCOMPARE(folders.last()[0].toStringList(), QStringList{u"A"_s});
+
+        // Not watching any more: nothing is told.
+        watcher.watch(QString());
+        const qsizetype told = folders.size();
+        lib.song(u"B"_s, u"Bee - Late.txt"_s);
+        QTest::qWait(LibraryWatcher::LongestWaitMs + 200);
+        QCOMPARE(folders.size(), told);
+    }
+
+    void watcherTellsWhenTheWatchedFileSettles()
+    {
+        QTemporaryDir dir;
+        LibraryBuilder lib(dir.path());
+        lib.song(u"A"_s, u"Able - One.txt"_s, "first");
+        const QString path = lib.cachePath() + u"A/Able - One.txt"_s;
+        LibraryWatcher watcher;
+        QSignalSpy file(&watcher, &LibraryWatcher::fileChanged);
+        watcher.watchFile(path);
+        // Written in pieces, as a downloader writes: told once, when settled.
+        for (const char *piece : {"sec", "ond ", "version"}) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::Append));
+            f.write(piece);
+            f.close();
+            QTest::qWait(30);
+        }
+        QVERIFY(file.wait(2000));
+        QTest::qWait(LibraryWatcher::SettleMs + 100);
+        QCOMPARE(file.size(), 1);
+        QCOMPARE(file[0][0].toString(), path);
+        // Replaced whole by a rename, as an atomic save does: still watched.
+        LibraryBuilder(dir.path()).file(u"A/new.tmp"_s, "third");
+        QFile::remove(path);
+        QVERIFY(QFile::rename(lib.cachePath() + u"A/new.tmp"_s, path));
+        QVERIFY(file.wait(2000));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::Append));
+        f.write(" again");
+        f.close();
+        QVERIFY(file.wait(2000));
     }
 };
 
