@@ -34,4 +34,5 @@ public:
     void processPendingEvents() override { QCoreApplication::processEvents(); }
     TrashResult moveToTrash(const QString &) override { return {TrashResult::Failed, {}}; }
     RestoreResult restoreFromTrash(const QString &) override { return {RestoreResult::NotInTrash, {}}; }
+    QStringList trashedFilesFrom(const QString &) override { return {}; }
 };

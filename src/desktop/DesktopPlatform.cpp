@@ -132,6 +132,11 @@ RestoreResult DesktopPlatform::restoreFromTrash(const QString &originalPath)
     return DesktopTrash::restore(originalPath);
 }
 
+QStringList DesktopPlatform::trashedFilesFrom(const QString &folder)
+{
+    return DesktopTrash::trashedFrom(folder);
+}
+
 void DesktopPlatform::processPendingEvents()
 {
     QCoreApplication::processEvents();

@@ -36,6 +36,7 @@ public:
     bool initCommonControls() override;
     TrashResult moveToTrash(const QString &path) override;
     RestoreResult restoreFromTrash(const QString &originalPath) override;
+    QStringList trashedFilesFrom(const QString &folder) override;
     void processPendingEvents() override;
 
 private:

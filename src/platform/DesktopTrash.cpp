@@ -6,8 +6,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <tuple>
 
@@ -157,6 +159,7 @@ std::optional<QString> originalPath(const QByteArray &path, const QString &base)
 
 struct Entry
 {
+    QString from; // the original path
     QString infoFile;
     QString trashedFile;
     QDateTime deleted;
@@ -166,9 +169,9 @@ struct Entry
     auto age() const { return std::tie(deleted, infoSeconds, infoNanoseconds, infoFile); }
 };
 
-// The entries of one trash folder that came from one of these paths, their
+// The entries of one trash folder whose original path the test takes, their
 // files still in the trash. Whatever cannot be read is passed over.
-QList<Entry> entriesFrom(const DesktopTrash::Folder &folder, const QStringList &paths)
+QList<Entry> entriesFrom(const DesktopTrash::Folder &folder, const std::function<bool(const QString &)> &takes)
 {
     QList<Entry> entries;
     const QDir info(childOf(folder.path, u"info"_s));
@@ -184,8 +187,9 @@ QList<Entry> entriesFrom(const DesktopTrash::Folder &folder, const QStringList &
         if (!parsed)
             continue;
         const std::optional<QString> from = originalPath(parsed->path, folder.base);
-        if (!from || !paths.contains(*from))
+        if (!from || !takes(*from))
             continue;
+        entry.from = *from;
         entry.trashedFile = childOf(childOf(folder.path, u"files"_s), name.chopped(10));
         struct stat trashed, infoStat;
         if (::lstat(QFile::encodeName(entry.trashedFile).constData(), &trashed) != 0
@@ -266,14 +270,42 @@ TrashResult DesktopTrash::moveToTrash(const QString &path)
     return {removalError(native) == 0 ? TrashResult::NoTrash : TrashResult::Failed, reason};
 }
 
-RestoreResult DesktopTrash::restore(const QString &originalPath)
+QList<DesktopTrash::Folder> DesktopTrash::foldersFor(const QString &path)
 {
     QList<Folder> folders{{homeFolder(), QFile::decodeName(g_get_user_data_dir())}};
-    for (const Folder &folder : topDirectoryFolders(topDirectory(originalPath))) {
+    for (const Folder &folder : topDirectoryFolders(topDirectory(path))) {
         if (folder.path != folders.first().path)
             folders.append(folder);
     }
-    return restore(originalPath, folders);
+    return folders;
+}
+
+RestoreResult DesktopTrash::restore(const QString &originalPath)
+{
+    return restore(originalPath, foldersFor(originalPath));
+}
+
+QStringList DesktopTrash::trashedFrom(const QString &folder)
+{
+    return trashedFrom(folder, foldersFor(folder));
+}
+
+QStringList DesktopTrash::trashedFrom(const QString &folder, const QList<Folder> &folders)
+{
+    // As given, and with symbolic links followed, as the top folders'
+    // trashes keep it; told back in the form given.
+    const QString given = QDir::cleanPath(QFileInfo(folder).absoluteFilePath()) + u'/';
+    const QString real = canonical(given.chopped(1)) + u'/';
+    QSet<QString> found;
+    for (const Folder &trash : folders) {
+        for (const Entry &entry : entriesFrom(trash, [&](const QString &from) {
+                 return from.startsWith(given) || from.startsWith(real);
+             }))
+            found.insert(entry.from.startsWith(given) ? entry.from : given + entry.from.mid(real.size()));
+    }
+    QStringList paths(found.begin(), found.end());
+    paths.sort();
+    return paths;
 }
 
 RestoreResult DesktopTrash::restore(const QString &originalPath, const QList<Folder> &folders)
@@ -287,7 +319,7 @@ RestoreResult DesktopTrash::restore(const QString &originalPath, const QList<Fol
 
     QList<Entry> entries;
     for (const Folder &folder : folders)
-        entries += entriesFrom(folder, paths);
+        entries += entriesFrom(folder, [&](const QString &from) { return paths.contains(from); });
     if (entries.isEmpty())
         return {RestoreResult::NotInTrash, {}};
     const Entry &newest = *std::max_element(entries.cbegin(), entries.cend(), [](const Entry &a, const Entry &b) {

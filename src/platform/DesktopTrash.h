@@ -9,6 +9,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 class DesktopTrash
 {
@@ -28,6 +29,13 @@ public:
     static RestoreResult restore(const QString &originalPath);
     // The same, looking only in these folders.
     static RestoreResult restore(const QString &originalPath, const QList<Folder> &folders);
+
+    // The original paths of the files in the trash that came from inside
+    // folder (the home trash and the trashes of folder's file system).
+    static QStringList trashedFrom(const QString &folder);
+    static QStringList trashedFrom(const QString &folder, const QList<Folder> &folders);
+    // The home trash, then the trashes of the file system that holds path.
+    static QList<Folder> foldersFor(const QString &path);
 
     // $XDG_DATA_HOME/Trash, as GLib read the variable on first use.
     static QString homeFolder();

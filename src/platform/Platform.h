@@ -88,6 +88,9 @@ public:
     virtual TrashResult moveToTrash(const QString &path) = 0;
     // Puts back the file most recently trashed from this absolute path.
     virtual RestoreResult restoreFromTrash(const QString &originalPath) = 0;
+    // The original paths of the files in the trash that came from inside
+    // folder, for putting songs back by their names.
+    virtual QStringList trashedFilesFrom(const QString &folder) = 0;
 
     // Lets queued window events run once.
     virtual void processPendingEvents() = 0;

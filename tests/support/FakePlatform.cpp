@@ -150,6 +150,13 @@ TrashResult FakePlatform::moveToTrash(const QString &path)
     return DesktopTrash::moveToTrash(path);
 }
 
+QStringList FakePlatform::trashedFilesFrom(const QString &folder)
+{
+    log(u"trashed from "_s + folder);
+    requireTestsOwnTrash({});
+    return DesktopTrash::trashedFrom(folder);
+}
+
 RestoreResult FakePlatform::restoreFromTrash(const QString &originalPath)
 {
     log(u"restore "_s + originalPath);

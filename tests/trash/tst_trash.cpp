@@ -159,6 +159,28 @@ private Q_SLOTS:
         QCOMPARE(entries(trash + u"/info"_s), QStringList());
     }
 
+    void trashedFilesAreFoundByTheirFolder()
+    {
+        QTemporaryDir songs(songsTemplate());
+        QTemporaryDir other(songsTemplate());
+        for (const QString &name : {u"A/Able - One.txt"_s, u"B/Bee & Co - 100%.txt"_s})
+            QVERIFY(write(songs.filePath(name), "la"));
+        QVERIFY(write(other.filePath(u"A/Able - One.txt"_s), "la"));
+        // The songs' folder reached through a link, as a cache path may be.
+        const QString linked = other.filePath(u"linked"_s);
+        QVERIFY(QFile::link(songs.path(), linked));
+        for (const QString &path : {songs.filePath(u"A/Able - One.txt"_s), linked + u"/B/Bee & Co - 100%.txt"_s,
+                                    other.filePath(u"A/Able - One.txt"_s)})
+            QCOMPARE(DesktopTrash::moveToTrash(path).status, TrashResult::Trashed);
+
+        // The home trash keeps each path as it was given: the folder named
+        // through the link finds both, the plain name the one sent by it.
+        QCOMPARE(DesktopTrash::trashedFrom(songs.path()), QStringList{songs.filePath(u"A/Able - One.txt"_s)});
+        QCOMPARE(DesktopTrash::trashedFrom(linked),
+                 QStringList({linked + u"/A/Able - One.txt"_s, linked + u"/B/Bee & Co - 100%.txt"_s}));
+        QCOMPARE(DesktopTrash::trashedFrom(other.filePath(u"A"_s)), QStringList{other.filePath(u"A/Able - One.txt"_s)});
+    }
+
     void newestCopyComesBackFirst_data()
     {
         QTest::addColumn<QByteArray>("firstDate");
