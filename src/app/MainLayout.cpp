@@ -64,6 +64,18 @@ TwipsRect MainLayout::treeShown() const
     return {lista.Left, top, lista.Width, std::max(0.0, lista.Top + lista.Height - top)};
 }
 
+TwipsRect MainLayout::diskBar() const
+{
+    return {lyrics.Left, lyrics.Top, lyrics.Width, DiskBarHeight};
+}
+
+TwipsRect MainLayout::lyricsShown() const
+{
+    if (!DiskBarVisible)
+        return lyrics;
+    return {lyrics.Left, lyrics.Top + DiskBarHeight, lyrics.Width, std::max(0.0, lyrics.Height - DiskBarHeight)};
+}
+
 bool MainLayout::DoSplit(double x)
 {
     // The limits are single-precision products, as the stored positions are.

@@ -82,6 +82,13 @@ struct MainLayout
     // Where the tree is shown: its designed place, less the finder's.
     TwipsRect treeShown() const;
 
+    // A bar above the lyrics says when the song's file changed on disk
+    // while it was being edited; the lyrics keep the rest of their place.
+    bool DiskBarVisible = false;
+    static constexpr double DiskBarHeight = 420;
+    TwipsRect diskBar() const;
+    TwipsRect lyricsShown() const;
+
     bool KaraokeVisible = false;
     // How far the karaoke rows are moved up inside their viewport (0 or less).
     double MoveableTop = 0;

@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 #include <QSignalBlocker>
 
 #include <utility>
@@ -159,6 +160,55 @@ ScanCounts LibraryColumn::openLibrary()
     tree->clear();
     state.TreeSnapshot.clear();
     const ScanCounts counts = ScanLibrary();
+    setSearchEnabled(state.LyricsCount > 0);
+    return counts;
+}
+
+LibraryColumn::ViewState LibraryColumn::viewState() const
+{
+    ViewState view;
+    for (const LibraryNode *artist : expandedNodes) {
+        if (artist->inTree())
+            view.openArtists.append(artist->Key);
+    }
+    if (const LibraryNode *current = model->nodeAt(lista->currentIndex()))
+        view.currentKey = current->Key;
+    for (int i = 1; i <= tree->count(); ++i) {
+        if (const LibraryNode *node = tree->node(i); node->Checked)
+            view.tickedKeys.append(node->Key);
+    }
+    view.scroll = lista->verticalScrollBar()->value();
+    return view;
+}
+
+void LibraryColumn::restoreViewState(const ViewState &view)
+{
+    for (const QString &key : view.tickedKeys) {
+        if (LibraryNode *node = tree->find(key))
+            tree->setChecked(node, true);
+    }
+    for (const QString &key : view.openArtists) {
+        if (LibraryNode *artist = tree->find(key))
+            lista->setExpanded(model->indexOf(artist), true);
+    }
+    if (LibraryNode *current = view.currentKey.isEmpty() ? nullptr : tree->find(view.currentKey))
+        lista->setCurrentIndex(model->indexOf(current));
+    lista->verticalScrollBar()->setValue(view.scroll);
+}
+
+ScanCounts LibraryColumn::refresh()
+{
+    const ViewState view = viewState();
+    tree->clear();
+    const ScanCounts counts = scanCacheFolder(state.CachePath, *tree);
+    state.LyricsCount = counts.FolderFound ? counts.Lyrics : 0;
+    state.TimestampsCount = counts.FolderFound ? counts.Timestamps : 0;
+    lista->setNotice(notice(counts), noticeAction);
+    showCounts();
+    state.TreeSnapshot = TakeTreeSnapshot(*tree);
+    if (!LastSearchText.isEmpty())
+        applySearch(LastSearchText);
+    restoreViewState(view);
     setSearchEnabled(state.LyricsCount > 0);
     return counts;
 }

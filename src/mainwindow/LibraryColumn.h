@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QSet>
+#include <QStringList>
 
 #include <functional>
 
@@ -52,6 +53,10 @@ public:
     // line follow. Returns the collection position the artist had, where
     // the next node to select now stands.
     int removeSong(const QString &songKey, bool hadTimestamps, int artistIndex);
+    // Reads the library again after it changed on disk, keeping what the
+    // user sees: the search, open artists, the selected node, the ticks and
+    // the scroll position. Tells nothing already told (unreadable folders).
+    ScanCounts refresh();
     // No lyrics left: nothing to search.
     void setSearchEnabled(bool enabled);
     void focusSearch();
@@ -82,6 +87,15 @@ protected:
 
 private:
     void applySearch(const QString &text);
+    struct ViewState
+    {
+        QStringList openArtists;
+        QString currentKey;
+        QStringList tickedKeys;
+        int scroll = 0;
+    };
+    ViewState viewState() const;
+    void restoreViewState(const ViewState &view);
     void showCounts();
     // Why the tree is empty, when it is; empty text when it is not.
     QString notice(const ScanCounts &counts) const;

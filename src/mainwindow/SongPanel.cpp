@@ -12,7 +12,10 @@
 #include "widgets/Readability.h"
 #include "widgets/SpokenLabel.h"
 
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -79,13 +82,53 @@ SongPanel::SongPanel(AppState &state, Platform &platform, QWidget &window)
     lyrics->setPlaceholderText(kNoSongHint);
     setEditable(false);
     lyrics->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    picDiskChange = new QWidget(&window);
+    picDiskChange->setObjectName(u"picDiskChange"_s);
+    picDiskChange->setAutoFillBackground(true);
+    picDiskChange->setBackgroundRole(QPalette::ToolTipBase);
+    auto *row = new QHBoxLayout(picDiskChange);
+    row->setContentsMargins(6, 1, 2, 1);
+    lblDiskChange = new QLabel(picDiskChange);
+    lblDiskChange->setObjectName(u"lblDiskChange"_s);
+    lblDiskChange->setForegroundRole(QPalette::ToolTipText);
+    cmdReload = new QPushButton(u"Reload"_s, picDiskChange);
+    cmdReload->setObjectName(u"cmdReload"_s);
+    cmdReload->setToolTip(u"Show the file as it is on disk now; what was typed is dropped"_s);
+    cmdKeep = new QPushButton(u"Keep my text"_s, picDiskChange);
+    cmdKeep->setObjectName(u"cmdKeepMyText"_s);
+    cmdKeep->setToolTip(u"Go on editing; saving writes this text over the file"_s);
+    row->addWidget(lblDiskChange, 1);
+    row->addWidget(cmdReload);
+    row->addWidget(cmdKeep);
+    picDiskChange->hide();
+    connect(cmdReload, &QPushButton::clicked, this, &SongPanel::reloadChosen);
+    connect(cmdKeep, &QPushButton::clicked, this, &SongPanel::keepChosen);
+}
+
+void SongPanel::showDiskChange(const QString &message, bool reloadable)
+{
+    lblDiskChange->setText(message);
+    cmdReload->setVisible(reloadable);
+    picDiskChange->show();
+}
+
+void SongPanel::hideDiskChange()
+{
+    picDiskChange->hide();
+}
+
+bool SongPanel::diskChangeShown() const
+{
+    return picDiskChange->isVisibleTo(picDiskChange->parentWidget());
 }
 
 void SongPanel::applyLayout(const MainLayout &l)
 {
     LblSong->setGeometry(l.LblSong.pixels());
     picInfo->setGeometry(l.picInfo.pixels());
-    lyrics->setGeometry(l.lyrics.pixels());
+    lyrics->setGeometry(l.lyricsShown().pixels());
+    picDiskChange->setGeometry(l.diskBar().pixels());
 }
 
 void SongPanel::applyColours()

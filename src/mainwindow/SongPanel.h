@@ -8,6 +8,7 @@
 #include <QString>
 
 class QLabel;
+class QPushButton;
 class QPlainTextEdit;
 class QWidget;
 
@@ -48,8 +49,18 @@ public:
     // the next song is shown.
     void showLine(int line);
 
+    // The bar above the lyrics that says the file changed on disk while it
+    // was being edited, offering "Reload" (when reloadable) and "Keep my text".
+    void showDiskChange(const QString &message, bool reloadable);
+    void hideDiskChange();
+    bool diskChangeShown() const;
+
     void applyLayout(const MainLayout &layout);
     void applyColours();
+
+Q_SIGNALS:
+    void reloadChosen();
+    void keepChosen();
 
 private:
     void clearSong();
@@ -69,4 +80,8 @@ private:
     QLabel *lblBrowser = nullptr;
     QLabel *lblFilter = nullptr;
     QPlainTextEdit *lyrics = nullptr;
+    QWidget *picDiskChange = nullptr;
+    QLabel *lblDiskChange = nullptr;
+    QPushButton *cmdReload = nullptr;
+    QPushButton *cmdKeep = nullptr;
 };

@@ -5,6 +5,7 @@
 #include "app/SongSelection.h"
 #include "library/LibraryScan.h"
 #include "library/LibraryTree.h"
+#include "library/LibraryWatcher.h"
 #include "library/LyricsInfo.h"
 #include "lyricsindex/LyricsEngine.h"
 #include "lyricssearch/LyricsSearchPanel.h"
@@ -26,6 +27,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -71,6 +73,15 @@ frmMain::frmMain(AppState &state, Platform &platform, ListsModel &lists, QWidget
     connect(commands, &SongCommands::joinClicked, join, &JoinMode::JoinLyrics_Click);
     connect(commands, &SongCommands::selectNodeAt, this, &frmMain::selectNodeAt);
     connect(karaoke, &KaraokePanel::layoutChanged, this, &frmMain::applyLayout);
+    connect(panel, &SongPanel::keepChosen, this, [this] { setDiskBarShown(false); });
+    connect(panel, &SongPanel::reloadChosen, this, [this] {
+        setDiskBarShown(false);
+        commands->leaveEditMode();
+        if (QFileInfo::exists(this->state.SelectedPath))
+            commands->enableForSource(panel->ShowLyrics().HasSource);
+        else
+            selectedSongGone();
+    });
     applyColours();
 
     // Ctrl+Q closes the program, as on every desktop; Ctrl+F goes to the search.
@@ -178,6 +189,67 @@ void frmMain::chooseCacheFolder()
     showNothingSelected();
     const ScanCounts counts = column->openLibrary();
     toolbarButton(JoinLyrics)->setEnabled(counts.Lyrics > 0);
+    if (watcher)
+        followDisk();
+}
+
+void frmMain::followDisk()
+{
+    if (!watcher) {
+        watcher = new LibraryWatcher(this);
+        connect(watcher, &LibraryWatcher::foldersChanged, this, &frmMain::onFoldersChanged);
+        connect(watcher, &LibraryWatcher::fileChanged, this, &frmMain::onSelectedFileChanged);
+    }
+    watcher->watch(state.CachePath);
+    watcher->watchFile(state.SelectedPath);
+}
+
+void frmMain::onFoldersChanged()
+{
+    const ScanCounts counts = column->refresh();
+    QAction *join = toolbarButton(JoinLyrics);
+    // In join mode the button stays: it is the way out of it.
+    join->setEnabled(join->isChecked() || counts.Lyrics > 0);
+    if (!state.SelectedPath.isEmpty() && !QFileInfo::exists(state.SelectedPath))
+        selectedSongGone();
+    if (lyricsEngine)
+        lyricsEngine->resync();
+}
+
+void frmMain::onSelectedFileChanged(const QString &path)
+{
+    if (path != state.SelectedPath)
+        return;
+    if (!QFileInfo::exists(path)) {
+        selectedSongGone();
+        return;
+    }
+    // What the user typed is never overwritten: they choose.
+    if (panel->isEditable()) {
+        panel->showDiskChange(u"This song's file changed on disk."_s, true);
+        setDiskBarShown(true);
+        return;
+    }
+    commands->enableForSource(panel->ShowLyrics().HasSource);
+}
+
+void frmMain::selectedSongGone()
+{
+    if (panel->isEditable()) {
+        panel->showDiskChange(u"This song's file was removed on disk; saving makes it again."_s, true);
+        setDiskBarShown(true);
+        return;
+    }
+    column->view().setCurrentIndex(QModelIndex());
+    showNothingSelected();
+}
+
+void frmMain::setDiskBarShown(bool shown)
+{
+    if (!shown)
+        panel->hideDiskChange();
+    layout.DiskBarVisible = shown;
+    applyLayout();
 }
 
 void frmMain::setLyricsEngine(LyricsEngine &engine)
@@ -255,6 +327,8 @@ void frmMain::lista_NodeClick(LibraryNode *node)
 {
     if (!node)
         return;
+    if (layout.DiskBarVisible)
+        setDiskBarShown(false);
     if (node->hasChildren())
         onArtistClick(node);
     else
@@ -280,6 +354,8 @@ void frmMain::onArtistClick(LibraryNode *node)
 void frmMain::onSongClick(LibraryNode *node)
 {
     SelectSong(state, *node);
+    if (watcher)
+        watcher->watchFile(state.SelectedPath);
     panel->showSongHeading();
     ShowLyrics();
 
@@ -307,6 +383,10 @@ void frmMain::ShowLyrics()
 
 void frmMain::showNothingSelected()
 {
+    if (layout.DiskBarVisible)
+        setDiskBarShown(false);
+    if (watcher)
+        watcher->watchFile(QString());
     panel->showNothing();
     state.SelectedPath.clear();
     karaoke->setLyricsPath(QString());

@@ -21,6 +21,7 @@ class KaraokePanel;
 class LibraryColumn;
 class LibraryTree;
 class LibraryTreeModel;
+class LibraryWatcher;
 class LyricsEngine;
 class LyricsSearchPanel;
 class ListsModel;
@@ -57,6 +58,11 @@ public:
     void releaseMarkRedownload();
     // Asks for a cache folder and shows its library instead (Ctrl+O).
     void chooseCacheFolder();
+
+    // Follows the library on disk from now on: files the downloader adds,
+    // changes or removes show in the tree within a second, and the song on
+    // display is read again when its file changes.
+    void followDisk();
 
     // Gives the window the lyrics index: "Find in lyrics" becomes available
     // (Ctrl+Shift+F, and the magnifier at the end of the search box).
@@ -102,6 +108,11 @@ private:
     // No node is selected at all, e.g. the last song of the tree was deleted.
     void showNothingSelected();
     void selectNodeAt(int position);
+    void onFoldersChanged();
+    void onSelectedFileChanged(const QString &path);
+    // The song on display is gone from disk.
+    void selectedSongGone();
+    void setDiskBarShown(bool shown);
     // The library has songs or has none: search and Join follow.
     void followLibrary(const ScanCounts &counts);
     void applyLayout();
@@ -122,6 +133,7 @@ private:
     KaraokePanel *karaoke = nullptr;
     JoinMode *join = nullptr;
     QWidget *picSplit = nullptr;
+    LibraryWatcher *watcher = nullptr;
     LyricsEngine *lyricsEngine = nullptr;
     LyricsSearchPanel *finder = nullptr;
     QAction *findInLyrics = nullptr;

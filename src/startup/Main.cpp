@@ -81,6 +81,7 @@ void Main::run(const StartOptions &options)
     mainForm->applySettings(settings);
 
     mainForm->ScanLibrary();
+    mainForm->followDisk();
     if (manifestDue)
         WriteManifest(platform);
     mainForm->show();

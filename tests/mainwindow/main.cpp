@@ -12,6 +12,7 @@ int runToolbarTests(int argc, char **argv);
 int runOddLibraryTests(int argc, char **argv);
 int runDesktopTests(int argc, char **argv);
 int runFindInLyricsTests(int argc, char **argv);
+int runLiveLibraryTests(int argc, char **argv);
 
 int main(int argc, char **argv)
 {
@@ -26,5 +27,6 @@ int main(int argc, char **argv)
     failed += runOddLibraryTests(argc, argv);
     failed += runDesktopTests(argc, argv);
     failed += runFindInLyricsTests(argc, argv);
+    failed += runLiveLibraryTests(argc, argv);
     return failed;
 }

@@ -1,0 +1,152 @@
+// The library follows the disk: files the downloader adds, changes or
+// removes show in the window within a second, keeping what the user sees,
+// and never overwrite what the user is typing.
+
+#include "library/LibraryWatcher.h"
+#include "mainwindow/MainWindowFixture.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPushButton>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Long enough for the watcher to tell a change, with room for a busy machine.
+constexpr int kTold = 3000;
+
+struct Following
+{
+    Window w;
+
+    void open()
+    {
+        w.lib.song(u"A"_s, u"Able - One.txt"_s, "one\r\n").song(u"A"_s, u"Able - Two.txt"_s, "two\r\n")
+            .song(u"B"_s, u"Bee - Three.txt"_s, "three\r\n");
+        w.open();
+        w.form->followDisk();
+    }
+    QString path(const QString &key) const { return w.lib.cachePath() + key; }
+    QWidget *bar() const { return w.child<QWidget>(u"picDiskChange"_s); }
+};
+
+} // namespace
+
+class TestLiveLibrary : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void newFilesShowKeepingTheView()
+    {
+        Following f;
+        f.open();
+        Window &w = f.w;
+        w.click(u"A/Able - Two.txt"_s);
+        w.clickArrow(u"bee"_s);
+        w.typeSearch(u"e"_s); // every artist has an "e"
+        QCOMPARE(w.label(u"lblSearchResults"_s), u"{2 artists} {3 songs}"_s);
+
+        QElapsedTimer clock;
+        clock.start();
+        w.lib.song(u"A"_s, u"Able - Eleven.txt"_s).song(u"Z"_s, u"Zed - Evening.txt"_s, "x", true);
+        QTRY_VERIFY_WITH_TIMEOUT(w.node(u"Z/Zed - Evening.txt"_s), kTold);
+        QVERIFY2(clock.elapsed() < 1500, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(w.node(u"A/Able - Eleven.txt"_s));
+        QCOMPARE(w.label(u"lblCount"_s), u"5 lyrics\n1 timestamps"_s);
+        QCOMPARE(w.label(u"lblSearchResults"_s), u"{3 artists} {5 songs}"_s);
+        // What the user saw stays: the search, the open artists, the selection.
+        QCOMPARE(w.search()->text(), u"e"_s);
+        QVERIFY(w.tree()->isExpanded(w.index(u"able"_s)));
+        QVERIFY(w.tree()->isExpanded(w.index(u"bee"_s)));
+        QCOMPARE(w.current(), w.node(u"A/Able - Two.txt"_s));
+        QCOMPARE(w.label(u"LblSong"_s), u" Able - Two"_s);
+        QVERIFY(w.enabled(frmMain::Delete));
+        // The search restores from what is on disk now.
+        w.typeSearch(QString());
+        QVERIFY(w.node(u"A/Able - Eleven.txt"_s));
+
+        // A file removed by someone else leaves the tree; the counts follow.
+        QVERIFY(QFile::remove(f.path(u"B/Bee - Three.txt"_s)));
+        QTRY_VERIFY_WITH_TIMEOUT(!w.node(u"bee"_s), kTold);
+        QCOMPARE(w.label(u"lblCount"_s), u"4 lyrics\n1 timestamps"_s);
+    }
+
+    void theSongOnDisplayChangesOnDisk()
+    {
+        Following f;
+        f.open();
+        Window &w = f.w;
+        w.click(u"A/Able - One.txt"_s);
+        LibraryBuilder(w.lib.cachePath()).file(u"A/Able - One.txt"_s, "one, now longer\r\n");
+        QTRY_COMPARE_WITH_TIMEOUT(w.lyrics()->toPlainText(), u"one, now longer\n"_s, kTold);
+        QVERIFY(f.bar()->isHidden());
+
+        // While editing, nothing typed is overwritten: the user chooses.
+        w.press(frmMain::Edit);
+        w.typeLyrics(u"my own words"_s);
+        LibraryBuilder(w.lib.cachePath()).file(u"A/Able - One.txt"_s, "the downloader's words\r\n");
+        QTRY_VERIFY_WITH_TIMEOUT(f.bar()->isVisible(), kTold);
+        QCOMPARE(w.lyrics()->toPlainText(), u"my own words"_s);
+        QVERIFY(w.lyrics()->geometry().top() >= f.bar()->geometry().bottom());
+        QTest::mouseClick(w.child<QPushButton>(u"cmdKeepMyText"_s), Qt::LeftButton);
+        QVERIFY(f.bar()->isHidden());
+        QVERIFY(!w.lyrics()->isReadOnly());
+        w.press(frmMain::Edit);
+        QCOMPARE(LibraryBuilder::bytes(f.path(u"A/Able - One.txt"_s)), QByteArray("my own words\r\n"));
+
+        w.press(frmMain::Edit);
+        w.typeLyrics(u"typed again"_s);
+        LibraryBuilder(w.lib.cachePath()).file(u"A/Able - One.txt"_s, "newer on disk\r\n");
+        QTRY_VERIFY_WITH_TIMEOUT(f.bar()->isVisible(), kTold);
+        QTest::mouseClick(w.child<QPushButton>(u"cmdReload"_s), Qt::LeftButton);
+        QVERIFY(f.bar()->isHidden());
+        QCOMPARE(w.lyrics()->toPlainText(), u"newer on disk\n"_s);
+        QVERIFY(w.lyrics()->isReadOnly());
+        QVERIFY(!w.pressed(frmMain::Edit));
+    }
+
+    void theSongOnDisplayIsRemovedOnDisk_data()
+    {
+        QTest::addColumn<bool>("editing");
+        QTest::newRow("shown") << false;
+        QTest::newRow("being edited") << true;
+    }
+
+    void theSongOnDisplayIsRemovedOnDisk()
+    {
+        QFETCH(bool, editing);
+        Following f;
+        f.open();
+        Window &w = f.w;
+        w.click(u"A/Able - One.txt"_s);
+        if (editing) {
+            w.press(frmMain::Edit);
+            w.typeLyrics(u"keep this"_s);
+        }
+        QVERIFY(QFile::remove(f.path(u"A/Able - One.txt"_s)));
+        QTRY_VERIFY_WITH_TIMEOUT(!w.node(u"A/Able - One.txt"_s), kTold);
+        if (!editing) {
+            QCOMPARE(w.label(u"LblSong"_s), QString());
+            QCOMPARE(w.lyrics()->toPlainText(), QString());
+            for (int b : {frmMain::Edit, frmMain::Delete, frmMain::MarkRedownload, frmMain::SearchKaraoke})
+                QVERIFY(!w.enabled(b));
+            return;
+        }
+        // The typed text stays, and saving makes the file again.
+        QVERIFY(f.bar()->isVisible());
+        QCOMPARE(w.lyrics()->toPlainText(), u"keep this"_s);
+        w.press(frmMain::Edit);
+        QCOMPARE(LibraryBuilder::bytes(f.path(u"A/Able - One.txt"_s)), QByteArray("keep this\r\n"));
+        QTRY_VERIFY_WITH_TIMEOUT(w.node(u"A/Able - One.txt"_s), kTold);
+    }
+};
+
+int runLiveLibraryTests(int argc, char **argv)
+{
+    TestLiveLibrary tests;
+    return QTest::qExec(&tests, argc, argv);
+}
+
+#include "tst_livelibrary.moc"
