@@ -10,6 +10,15 @@ QString selectedEntry(const AppState &state)
     return listEntry(state.SelectedArtist, state.SelectedSong);
 }
 
+QString entryOfFile(const QString &fileName)
+{
+    QStringView stem(fileName);
+    if (stem.endsWith(QLatin1StringView(".txt"), Qt::CaseInsensitive))
+        stem.chop(4);
+    const QString artist = ExtractArtist(fileName);
+    return listEntry(artist.isEmpty() ? noArtistText() : artist, ExtractSong(stem));
+}
+
 void SelectSong(AppState &state, const LibraryNode &song)
 {
     state.SelectedPath = state.CachePath + song.Key;

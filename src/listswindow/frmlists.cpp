@@ -35,7 +35,8 @@ frmlists::frmlists(AppState &state, ListsModel &lists, QWidget *parent)
     Accessibility::install();
     setObjectName(u"frmlists"_s);
     setWindowTitle(u"Lists"_s);
-    setFixedSize(248, 312);
+    // One row more than designed, for Restore under the deleted list.
+    setFixedSize(248, 328);
     setMouseTracking(true);
     QFont small(u"Arial"_s);
     small.setPointSizeF(8);
@@ -81,6 +82,9 @@ frmlists::frmlists(AppState &state, ListsModel &lists, QWidget *parent)
     cmdCreateFullList = makeButton(u"cmdCreateFullList"_s, u"Create Full Text List"_s, {8, 292, 105, 17});
     cmdCreateSelectedText =
         makeButton(u"cmdCreateSelectedText"_s, u"Create Selected TextList"_s, {112, 292, 129, 17});
+    cmdRestore = makeButton(u"cmdRestore"_s, u"Restore"_s, {8, 308, 89, 17});
+    cmdRestore->setAccessibleName(u"Restore"_s);
+    cmdRestore->setToolTip(u"Put the selected songs back from the desktop's trash"_s);
     // The style's button frame does not fit 17 pixels; a flat, tight one does.
     setStyleSheet(u"QPushButton { padding: 0px; min-height: 0px; }"_s);
 
@@ -90,15 +94,16 @@ frmlists::frmlists(AppState &state, ListsModel &lists, QWidget *parent)
     connect(cmdClear, &QPushButton::clicked, this, &frmlists::cmdClear_Click);
     connect(cmdCreateFullList, &QPushButton::clicked, this, &frmlists::cmdCreateFullList_Click);
     connect(cmdCreateSelectedText, &QPushButton::clicked, this, &frmlists::cmdCreateSelectedText_Click);
+    connect(cmdRestore, &QPushButton::clicked, this, &frmlists::cmdRestore_Click);
 
     QWidget *order[] = {lstRedownload, lstDeleted, txtList, cmdRedown, cmdDelet,
-                        cmdDelete, cmdClear, cmdCreateFullList, cmdCreateSelectedText};
+                        cmdDelete, cmdClear, cmdCreateFullList, cmdCreateSelectedText, cmdRestore};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 
     for (QWidget *w : std::initializer_list<QWidget *>{lstRedownload, lstDeleted, txtList, lblmain, cmdRedown,
                                                        cmdDelet, cmdDelete, cmdClear, cmdCreateFullList,
-                                                       cmdCreateSelectedText})
+                                                       cmdCreateSelectedText, cmdRestore})
         w->installEventFilter(this);
 
     // The other window changes the lists too (Delete, + Redown): the buttons
@@ -132,7 +137,7 @@ QList<int> frmlists::selectedRows() const
 void frmlists::enableEntryButtons()
 {
     const bool any = !lists.entries(currentWhich()).isEmpty();
-    for (QPushButton *b : {cmdDelete, cmdClear, cmdCreateFullList, cmdCreateSelectedText})
+    for (QPushButton *b : {cmdDelete, cmdClear, cmdCreateFullList, cmdCreateSelectedText, cmdRestore})
         b->setEnabled(any);
 }
 
@@ -149,6 +154,7 @@ void frmlists::ShowCorrectList()
     cmdDelet->setEnabled(redownload);
     lstRedownload->setVisible(redownload);
     lstDeleted->setVisible(!redownload);
+    cmdRestore->setVisible(!redownload);
     enableEntryButtons();
 }
 
@@ -192,6 +198,17 @@ void frmlists::cmdDelete_Click()
     ShowCorrectList();
 }
 
+void frmlists::cmdRestore_Click()
+{
+    if (state.RedownloadListActive)
+        return;
+    // Taken as the user chose them, once.
+    const QList<int> rows = selectedRows();
+    if (!rows.isEmpty())
+        Q_EMIT restoreRequested(rows);
+    lstDeleted->setFocus();
+}
+
 void frmlists::cmdClear_Click()
 {
     if (state.RedownloadListActive) {
@@ -207,7 +224,7 @@ void frmlists::cmdClear_Click()
 void frmlists::showTextList(const QString &text)
 {
     txtList->setPlainText(text);
-    for (QPushButton *b : {cmdDelete, cmdClear, cmdCreateFullList, cmdCreateSelectedText})
+    for (QPushButton *b : {cmdDelete, cmdClear, cmdCreateFullList, cmdCreateSelectedText, cmdRestore})
         b->setEnabled(false);
     cmdDelet->setEnabled(true);
     cmdRedown->setEnabled(true);
@@ -266,6 +283,7 @@ bool frmlists::eventFilter(QObject *watched, QEvent *event)
             {u"cmdCreateFullList"_s, u"Create a text list with all entries of current list."_s},
             {u"cmdCreateSelectedText"_s,
              u"Create a text list with selected entries entries of current list."_s},
+            {u"cmdRestore"_s, u"Put the selected songs back from the desktop's trash into the library."_s},
         };
         if (watched != txtList)
             lblmain->setText(help.value(watched->objectName(), kHelpText));

@@ -35,10 +35,14 @@ public:
     void cmdClear_Click();
     void cmdCreateFullList_Click();
     void cmdCreateSelectedText_Click();
+    void cmdRestore_Click();
 
 Q_SIGNALS:
     // The selected song's entry left the redownload list.
     void markRedownloadReleased();
+    // The songs of the deleted list's entries at these positions are to be
+    // put back from the trash.
+    void restoreRequested(const QList<int> &positions);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -70,6 +74,7 @@ private:
     QPushButton *cmdClear = nullptr;
     QPushButton *cmdCreateFullList = nullptr;
     QPushButton *cmdCreateSelectedText = nullptr;
+    QPushButton *cmdRestore = nullptr;
 };
 
 // The entries of a list visited in list order, joined by CR LF, with no line

@@ -62,7 +62,7 @@ Q_SIGNALS:
     // A song's file was written anew (Edit), or has gone (Delete); key as
     // the tree has it.
     void songFileWritten(const QString &key);
-    void songFileRemoved(const QString &key);
+    void songFileRemoved(const QString &key, const QString &entry);
     // After a Delete: the node now at this position of the collection is to
     // be clicked and selected; none when the position is past the end.
     void selectNodeAt(int position);

@@ -33,6 +33,8 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 frmMain::frmMain(AppState &state, Platform &platform, ListsModel &lists, QWidget *parent)
@@ -103,6 +105,14 @@ frmMain::frmMain(AppState &state, Platform &platform, ListsModel &lists, QWidget
     connect(open, &QAction::triggered, this, &frmMain::chooseCacheFolder);
     addAction(open);
     column->setNoticeAction(open);
+    // Ctrl+Z puts back what Delete took, the latest first.
+    auto *undo = new QAction(this);
+    undo->setShortcut(QKeySequence::Undo);
+    undo->setShortcutContext(Qt::WindowShortcut);
+    connect(undo, &QAction::triggered, this, &frmMain::undoDelete);
+    addAction(undo);
+    connect(commands, &SongCommands::songFileRemoved, this,
+            [this](const QString &key, const QString &entry) { deletedThisRun.append({key, entry}); });
     // Ctrl+Shift+F: "Find in lyrics", once the window has a lyrics index.
     findInLyrics = new QAction(ImageList::picture(u"find-lyrics"_s), u"Find in lyrics"_s, this);
     findInLyrics->setObjectName(u"FindInLyrics"_s);
@@ -244,6 +254,113 @@ void frmMain::selectedSongGone()
     showNothingSelected();
 }
 
+namespace {
+
+QString restoreProblem(const RestoreResult &result, const QString &entry)
+{
+    switch (result.status) {
+    case RestoreResult::Restored:
+        return {};
+    case RestoreResult::NotInTrash:
+        return entry + u": Not in the trash"_s;
+    case RestoreResult::TargetExists:
+        return entry + u": a file of that name is in the library already; it was left as it is"_s;
+    case RestoreResult::Failed:
+        break;
+    }
+    return entry + u": could not be put back ("_s + result.reason + u')';
+}
+
+} // namespace
+
+QList<bool> frmMain::restoreEntries(const QStringList &entries)
+{
+    QList<bool> restored;
+    QStringList problems;
+    QStringList keys;
+    // The files in the trash that came from this library, by their entries.
+    QStringList trashed = platform.trashedFilesFrom(state.CachePath);
+    for (const QString &entry : entries) {
+        auto matches = [&](Qt::CaseSensitivity cs) {
+            return std::find_if(trashed.begin(), trashed.end(), [&](const QString &path) {
+                return entryOfFile(QFileInfo(path).fileName()).compare(entry, cs) == 0;
+            });
+        };
+        auto found = matches(Qt::CaseSensitive);
+        if (found == trashed.end())
+            found = matches(Qt::CaseInsensitive); // the tree spells an artist as first met
+        if (found == trashed.end()) {
+            problems << restoreProblem({RestoreResult::NotInTrash, {}}, entry);
+            restored << false;
+            continue;
+        }
+        const QString path = *found;
+        const RestoreResult result = platform.restoreFromTrash(path);
+        restored << (result.status == RestoreResult::Restored);
+        if (result.status == RestoreResult::Restored) {
+            keys << path.mid(state.CachePath.size());
+            trashed.erase(found);
+        } else {
+            problems << restoreProblem(result, entry);
+        }
+    }
+    if (!keys.isEmpty())
+        songsRestored(keys);
+    if (!problems.isEmpty())
+        platform.showMessage(problems.join(u'\n'), ProgramTitle, MessageIcon::Exclamation);
+    return restored;
+}
+
+void frmMain::undoDelete()
+{
+    if (deletedThisRun.isEmpty()) {
+        platform.beep();
+        return;
+    }
+    const DeletedSong song = deletedThisRun.takeLast();
+    const RestoreResult result = platform.restoreFromTrash(state.CachePath + song.key);
+    if (result.status != RestoreResult::Restored) {
+        // Whatever keeps it from coming back now will keep it then too;
+        // only a failure of the moment leaves it to try again.
+        if (result.status == RestoreResult::Failed)
+            deletedThisRun.append(song);
+        platform.showMessage(restoreProblem(result, song.entry), ProgramTitle, MessageIcon::Exclamation);
+        return;
+    }
+    const QStringList &deleted = lists.entries(ListsModel::Which::Deleted);
+    if (const qsizetype at = deleted.indexOf(song.entry); at >= 0)
+        lists.removePositions(ListsModel::Which::Deleted, {int(at)});
+    songsRestored({song.key});
+    openSong(song.key);
+}
+
+void frmMain::songsRestored(const QStringList &keys)
+{
+    onFoldersChanged();
+    if (lyricsEngine) {
+        for (const QString &key : keys)
+            lyricsEngine->songChanged(key);
+    }
+}
+
+void frmMain::openSong(const QString &key)
+{
+    LibraryNode *node = column->libraryTree().find(key);
+    if (!node) {
+        // The name filter hides it: the whole library again.
+        column->clearSearch();
+        node = column->libraryTree().find(key);
+    }
+    if (!node || node->hasChildren())
+        return;
+    LibraryTreeView &view = column->view();
+    const QModelIndex index = column->libraryModel().indexOf(node);
+    view.setExpanded(index.parent(), true);
+    view.setCurrentIndex(index);
+    view.scrollTo(index);
+    lista_NodeClick(node);
+}
+
 void frmMain::setDiskBarShown(bool shown)
 {
     if (!shown)
@@ -292,23 +409,12 @@ void frmMain::showFinder(bool show)
 
 void frmMain::openMatch(const QString &key, int line)
 {
-    LibraryNode *node = column->libraryTree().find(key);
-    if (!node) {
-        // The name filter hides it: the whole library again.
-        column->clearSearch();
-        node = column->libraryTree().find(key);
-    }
-    if (!node || node->hasChildren()) {
-        // A song the tree has not read yet (new since the last scan).
+    openSong(key);
+    if (state.SelectedPath != state.CachePath + key) {
+        // A song the tree has not read yet (new since it was last read).
         platform.beep();
         return;
     }
-    LibraryTreeView &view = column->view();
-    const QModelIndex index = column->libraryModel().indexOf(node);
-    view.setExpanded(index.parent(), true);
-    view.setCurrentIndex(index);
-    view.scrollTo(index);
-    lista_NodeClick(node);
     panel->showLine(line);
 }
 

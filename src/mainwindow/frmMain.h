@@ -64,6 +64,13 @@ public:
     // display is read again when its file changes.
     void followDisk();
 
+    // Puts songs of the deleted list back from the desktop's trash, into the
+    // library on disk and the tree; says which could not come back and why.
+    // True for each entry that came back.
+    QList<bool> restoreEntries(const QStringList &entries);
+    // Ctrl+Z: puts back the song deleted last in this run.
+    void undoDelete();
+
     // Gives the window the lyrics index: "Find in lyrics" becomes available
     // (Ctrl+Shift+F, and the magnifier at the end of the search box).
     void setLyricsEngine(LyricsEngine &engine);
@@ -113,6 +120,10 @@ private:
     // The song on display is gone from disk.
     void selectedSongGone();
     void setDiskBarShown(bool shown);
+    // Songs are back on disk: the tree, the counts and the index follow.
+    void songsRestored(const QStringList &keys);
+    // The node of the song with this key selected and shown, as a click would.
+    void openSong(const QString &key);
     // The library has songs or has none: search and Join follow.
     void followLibrary(const ScanCounts &counts);
     void applyLayout();
@@ -133,6 +144,12 @@ private:
     KaraokePanel *karaoke = nullptr;
     JoinMode *join = nullptr;
     QWidget *picSplit = nullptr;
+    struct DeletedSong
+    {
+        QString key;
+        QString entry;
+    };
+    QList<DeletedSong> deletedThisRun;
     LibraryWatcher *watcher = nullptr;
     LyricsEngine *lyricsEngine = nullptr;
     LyricsSearchPanel *finder = nullptr;

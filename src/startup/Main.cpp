@@ -103,6 +103,7 @@ frmlists &Main::listsWindow()
         listsForm = std::make_unique<frmlists>(appState, listsModel);
         connect(listsForm.get(), &frmlists::markRedownloadReleased, mainForm.get(),
                 &frmMain::releaseMarkRedownload);
+        connect(listsForm.get(), &frmlists::restoreRequested, this, &Main::restoreDeleted);
         if (pendingRedownloadSelection >= 0)
             listsForm->selectRedownloadEntry(pendingRedownloadSelection);
         // Inside the main window's right edge, below its heading.
@@ -110,6 +111,22 @@ frmlists &Main::listsWindow()
         listsForm->move(main.right() - listsForm->width() - 40, main.top() + 120);
     }
     return *listsForm;
+}
+
+void Main::restoreDeleted(const QList<int> &positions)
+{
+    const QStringList &deleted = listsModel.entries(ListsModel::Which::Deleted);
+    QStringList entries;
+    for (int position : positions)
+        entries << deleted.value(position);
+    const QList<bool> restored = mainForm->restoreEntries(entries);
+    // Only the entries whose songs came back leave the list.
+    QList<int> back;
+    for (qsizetype i = 0; i < positions.size() && i < restored.size(); ++i) {
+        if (restored[i])
+            back << positions[i];
+    }
+    listsModel.removePositions(ListsModel::Which::Deleted, back);
 }
 
 void Main::showListsWindow()

@@ -47,6 +47,8 @@ Q_SIGNALS:
 
 private:
     void showListsWindow();
+    // The lists window's Restore: the deleted list's entries at these positions.
+    void restoreDeleted(const QList<int> &positions);
     void shutDown();
 
     Platform &platform;

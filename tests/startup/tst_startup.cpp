@@ -255,6 +255,98 @@ private Q_SLOTS:
         program.mainWindow()->close();
     }
 
+    void deletedSongsComeBackFromTheTrash()
+    {
+        Machine m;
+        m.installFolder.song(u"lyrics/A"_s, u"Able - Two.txt"_s, "two\r\n")
+            .song(u"lyrics/B"_s, u"Bee - Three.txt"_s, "three\r\n");
+        const QString cache = m.install + u"/lyrics/"_s;
+        Main program(m.platform);
+        program.run();
+        frmMain &form = *program.mainWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        for (const QString &key : {u"A/Able - One.txt"_s, u"A/Able - Two.txt"_s, u"B/Bee - Three.txt"_s}) {
+            if (LibraryNode *song = form.libraryTree().find(key); song && song->Parent
+                && !form.findChild<QTreeView *>(u"lista"_s)->isExpanded(form.libraryModel().indexOf(song->Parent)))
+                clickNode(form, song->Parent->Key);
+            clickNode(form, key);
+            clickToolbar(form, frmMain::Delete);
+        }
+        QCOMPARE(form.libraryTree().count(), 0);
+        QCOMPARE(program.lists().entries(ListsModel::Which::Deleted),
+                 QStringList({u"Bee - Three"_s, u"Able - Two"_s, u"Able - One"_s}));
+        // Someone put a new "Able - Two" in its place meanwhile.
+        LibraryBuilder(cache).file(u"A/Able - Two.txt"_s, "a new two\r\n");
+
+        clickToolbar(form, frmMain::Lists);
+        frmlists &window = program.listsWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::mouseClick(window.findChild<QPushButton *>(u"cmdDelet"_s), Qt::LeftButton);
+        auto *restore = window.findChild<QPushButton *>(u"cmdRestore"_s);
+        QVERIFY(restore->isVisible());
+        QCOMPARE(restore->accessibleName(), u"Restore"_s);
+        auto *deleted = window.findChild<QAbstractItemView *>(u"lstDeleted"_s);
+        auto row = [&](int r) { return deleted->visualRect(deleted->model()->index(r, 0)).center(); };
+        QTest::mouseClick(deleted->viewport(), Qt::LeftButton, {}, row(0));
+        QTest::mouseClick(deleted->viewport(), Qt::LeftButton, Qt::ControlModifier, row(1));
+        QTest::mouseClick(deleted->viewport(), Qt::LeftButton, Qt::ControlModifier, row(2));
+        QTest::mouseClick(restore, Qt::LeftButton);
+
+        // Two came back: on disk, in the tree, the counts and the snapshot.
+        QCOMPARE(LibraryBuilder::bytes(cache + u"B/Bee - Three.txt"_s), QByteArray("three\r\n"));
+        QVERIFY(QFile::exists(cache + u"A/Able - One.txt"_s));
+        QVERIFY(form.libraryTree().find(u"B/Bee - Three.txt"_s));
+        QVERIFY(form.libraryTree().find(u"A/Able - One.txt"_s));
+        QCOMPARE(form.findChild<QLabel *>(u"lblCount"_s)->text(), u"3 lyrics\n0 timestamps"_s);
+        QCOMPARE(int(program.state().TreeSnapshot.size()), 5);
+        // The one whose place was taken stays in the trash and on the list; the
+        // new file is left as it is, and the user is told.
+        QCOMPARE(LibraryBuilder::bytes(cache + u"A/Able - Two.txt"_s), QByteArray("a new two\r\n"));
+        QCOMPARE(program.lists().entries(ListsModel::Which::Deleted), QStringList{u"Able - Two"_s});
+        QVERIFY2(m.platform.messages.last().text.startsWith(u"Able - Two: a file of that name is in the library"_s),
+                 qPrintable(m.platform.messages.last().text));
+
+        // An entry whose file is not in the trash says so.
+        program.lists().insertAtTop(ListsModel::Which::Deleted, u"Ghost - Song"_s);
+        QTest::mouseClick(deleted->viewport(), Qt::LeftButton, {}, row(0));
+        QTest::mouseClick(restore, Qt::LeftButton);
+        QCOMPARE(m.platform.messages.last().text, u"Ghost - Song: Not in the trash"_s);
+        QCOMPARE(program.lists().entries(ListsModel::Which::Deleted).size(), 2);
+        form.close();
+    }
+
+    void ctrlZPutsBackTheLastDeleted()
+    {
+        Machine m;
+        m.installFolder.song(u"lyrics/A"_s, u"Able - Two.txt"_s, "two\r\n");
+        const QString cache = m.install + u"/lyrics/"_s;
+        Main program(m.platform);
+        program.run();
+        frmMain &form = *program.mainWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTest::keyClick(&form, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(m.platform.beeps, 1); // nothing deleted yet
+        clickNode(form, u"able"_s);
+        clickNode(form, u"A/Able - One.txt"_s);
+        clickToolbar(form, frmMain::Delete);
+        clickNode(form, u"A/Able - Two.txt"_s);
+        clickToolbar(form, frmMain::Delete);
+        QVERIFY(!QFile::exists(cache + u"A/Able - Two.txt"_s));
+
+        QTest::keyClick(&form, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(LibraryBuilder::bytes(cache + u"A/Able - Two.txt"_s), QByteArray("two\r\n"));
+        QCOMPARE(program.lists().entries(ListsModel::Which::Deleted), QStringList{u"Able - One"_s});
+        // Back in the tree, selected and shown.
+        QCOMPARE(form.findChild<QLabel *>(u"LblSong"_s)->text(), u" Able - Two"_s);
+        QTest::keyClick(&form, Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(QFile::exists(cache + u"A/Able - One.txt"_s));
+        QVERIFY(program.lists().entries(ListsModel::Which::Deleted).isEmpty());
+        QCOMPARE(form.libraryTree().count(), 3);
+        QTest::keyClick(&form, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(m.platform.beeps, 2);
+        form.close();
+    }
+
     void listsWindowFirstShowsTheRedownloadList()
     {
         Machine m;
