@@ -196,7 +196,7 @@ void LibraryColumn::restoreViewState(const ViewState &view)
     lista->verticalScrollBar()->setValue(view.scroll);
 }
 
-ScanCounts LibraryColumn::refresh()
+ScanCounts LibraryColumn::refresh(const QStringList &)
 {
     const ViewState view = viewState();
     tree->clear();

@@ -56,7 +56,7 @@ public:
     // Reads the library again after it changed on disk, keeping what the
     // user sees: the search, open artists, the selected node, the ticks and
     // the scroll position. Tells nothing already told (unreadable folders).
-    ScanCounts refresh();
+    ScanCounts refresh(const QStringList &folders);
     // No lyrics left: nothing to search.
     void setSearchEnabled(bool enabled);
     void focusSearch();

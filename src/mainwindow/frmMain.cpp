@@ -207,16 +207,16 @@ void frmMain::followDisk()
 {
     if (!watcher) {
         watcher = new LibraryWatcher(this);
-        connect(watcher, &LibraryWatcher::foldersChanged, this, &frmMain::onFoldersChanged);
+        connect(watcher, &LibraryWatcher::foldersChanged, this, &frmMain::libraryChangedOnDisk);
         connect(watcher, &LibraryWatcher::fileChanged, this, &frmMain::onSelectedFileChanged);
     }
     watcher->watch(state.CachePath);
     watcher->watchFile(state.SelectedPath);
 }
 
-void frmMain::onFoldersChanged()
+void frmMain::libraryChangedOnDisk(const QStringList &folders)
 {
-    const ScanCounts counts = column->refresh();
+    const ScanCounts counts = column->refresh(folders);
     QAction *join = toolbarButton(JoinLyrics);
     // In join mode the button stays: it is the way out of it.
     join->setEnabled(join->isChecked() || counts.Lyrics > 0);
@@ -336,7 +336,11 @@ void frmMain::undoDelete()
 
 void frmMain::songsRestored(const QStringList &keys)
 {
-    onFoldersChanged();
+    QStringList folders;
+    for (const QString &key : keys)
+        folders << key.section(u'/', 0, 0);
+    folders.removeDuplicates();
+    libraryChangedOnDisk(folders);
     if (lyricsEngine) {
         for (const QString &key : keys)
             lyricsEngine->songChanged(key);

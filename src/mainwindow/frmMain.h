@@ -63,6 +63,8 @@ public:
     // changes or removes show in the tree within a second, and the song on
     // display is read again when its file changes.
     void followDisk();
+    // Files came, changed or went in these letter folders of the cache.
+    void libraryChangedOnDisk(const QStringList &folders);
 
     // Puts songs of the deleted list back from the desktop's trash, into the
     // library on disk and the tree; says which could not come back and why.
@@ -115,7 +117,6 @@ private:
     // No node is selected at all, e.g. the last song of the tree was deleted.
     void showNothingSelected();
     void selectNodeAt(int position);
-    void onFoldersChanged();
     void onSelectedFileChanged(const QString &path);
     // The song on display is gone from disk.
     void selectedSongGone();

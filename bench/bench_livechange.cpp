@@ -1,0 +1,70 @@
+// What one change on disk costs the window while the library follows the
+// disk: a song file added to one letter folder, then removed again, each
+// taken into the tree, the counts and the snapshot, with the tree shown and
+// an artist open, until the window has repainted.
+//
+// Usage: bench_livechange CACHE_FOLDER RUNS
+
+#include "app/AppState.h"
+#include "bench/BenchPlatform.h"
+#include "bench/Median.h"
+#include "library/LibraryTree.h"
+#include "lists/ListsModel.h"
+#include "mainwindow/frmMain.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTest>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: %s CACHE_FOLDER RUNS\n", argv[0]);
+        return 2;
+    }
+    const int runs = std::max(1, std::atoi(argv[2]));
+    BenchPlatform platform;
+    AppState state;
+    state.CachePath = QString::fromLocal8Bit(argv[1]);
+    if (!state.CachePath.endsWith(u'/'))
+        state.CachePath += u'/';
+    ListsModel lists;
+    frmMain form(state, platform, lists);
+    form.ScanLibrary();
+    form.show();
+    if (!QTest::qWaitForWindowExposed(&form))
+        return 1;
+    const QString added = state.CachePath + QStringLiteral("K/Kestrel Bench - Added Song.txt");
+    auto settle = [&] {
+        QCoreApplication::processEvents();
+        form.repaint();
+    };
+    std::vector<double> adds, removals;
+    for (int run = 0; run < runs; ++run) {
+        QFile file(added);
+        if (!file.open(QIODevice::WriteOnly) || file.write("la la\r\n") != 7)
+            return 1;
+        file.close();
+        QElapsedTimer timer;
+        timer.start();
+        form.libraryChangedOnDisk({QStringLiteral("K")});
+        settle();
+        adds.push_back(timer.nsecsElapsed() / 1e6);
+
+        QFile::remove(added);
+        timer.restart();
+        form.libraryChangedOnDisk({QStringLiteral("K")});
+        settle();
+        removals.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    std::printf("nodes %d\nadd_ms %.2f\nremove_ms %.2f\n", form.libraryTree().count(), median(adds),
+                median(removals));
+    return 0;
+}
