@@ -11,6 +11,7 @@
 #include <QListView>
 #include <QLocale>
 #include <QTimer>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -41,6 +42,9 @@ LyricsSearchPanel::LyricsSearchPanel(LyricsEngine &engine, QWidget *parent)
     txtFind->setAccessibleName(tr("Find in lyrics"));
     txtFind->setPlaceholderText(tr("Find in lyrics"));
     txtFind->setClearButtonEnabled(true);
+    // The field's clear button says what it does to a screen reader too.
+    for (QToolButton *button : txtFind->findChildren<QToolButton *>())
+        button->setAccessibleName(tr("Clear"));
     txtFind->installEventFilter(this);
 
     lblProgress->setObjectName(QStringLiteral("lblIndexing"));

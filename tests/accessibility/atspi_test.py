@@ -731,6 +731,33 @@ def test_toggles(session, main, buttons, lists, prefix):
           "the join button reads \"Join lyrics\" again; nothing ticked, nothing written, no message")
 
 
+def test_find_in_lyrics(session, main, tree, lists):
+    step("opening \"Find in lyrics\" with Ctrl+Shift+F")
+    # A click in the tree gives the main window the keyboard.
+    session.click(cell(tree, ARTIST), covered_by=[lists])
+    subprocess.run(["xdotool", "key", "--clearmodifiers", "ctrl+shift+f"], check=False)
+    field = session.wait_for("the field \"Find in lyrics\" to show",
+                             lambda: (lambda f: f if f is not None and showing(f) else None)(
+                                 find(main, "Find in lyrics", TEXT_ROLES)))
+    confirmed(f"found {describe(field)}")
+    words = "avenue night bus"
+    check(field.queryEditableText().insertText(0, words, len(words)),
+          "the field \"Find in lyrics\" refused the inserted text", f"typed \"{words}\" into it")
+    matches = session.require(main, "Lyrics matches", {pyatspi.ROLE_LIST, pyatspi.ROLE_LIST_BOX, pyatspi.ROLE_TABLE},
+                              "the main window")
+    wanted = f"{ARTIST} - Night Bus - {SONG}"
+    first = session.wait_for(f"\"{wanted}\" among the lyrics matches",
+                             lambda: next((c for c in children(matches) if name_of(c).startswith(wanted)), None))
+    confirmed(f"the lyrics matches read \"{name_of(first)}\"")
+    step("choosing the song found")
+    session.click(first, covered_by=[lists])
+    chosen = f"{ARTIST} - {SONG}"
+    session.wait_for(f"the heading to read \"{chosen}\"", lambda: find(main, chosen, {pyatspi.ROLE_LABEL}))
+    session.wait_for(f"song \"{SONG}\" to become the selected tree cell",
+                     lambda: has_state(cell(tree, SONG), pyatspi.STATE_SELECTED))
+    confirmed(f"choosing it opened \"{chosen}\" and selected it in the tree")
+
+
 def test_every_control_named(session):
     step("looking for controls without an accessible name")
     unnamed, known = [], []
@@ -790,6 +817,7 @@ def main():
         lists = test_lists_window(session, buttons)
         test_song_and_karaoke(session, main_window, tree, search, buttons, lists)
         test_toggles(session, main_window, buttons, lists, args.prefix)
+        test_find_in_lyrics(session, main_window, tree, lists)
         test_every_control_named(session)
         test_quit(session, env)
     except (Failure, TimeUp) as failure:
