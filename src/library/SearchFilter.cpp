@@ -9,12 +9,31 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A plain search for a folded needle in a folded text: QString::contains
-// costs more in its call than in its search on names this short.
-bool containsFolded(std::u16string_view text, std::u16string_view needle)
+// Whether text, case-folded, holds needle (folded already). Texts are
+// folded here, at the search, into one buffer: the tree keeps no folded copy
+// of its names, and folding is a table look-up per character.
+class FoldedMatcher
 {
-    return text.find(needle) != std::u16string_view::npos;
-}
+public:
+    explicit FoldedMatcher(const QString &text) : needle(foldForSearch(text)) {}
+
+    bool matches(QStringView text)
+    {
+        if (text.size() < needle.size())
+            return false;
+        if (size_t(text.size()) > buffer.size())
+            buffer.resize(size_t(text.size()));
+        foldForSearch(text, buffer.data());
+        const std::u16string_view folded(buffer.data(), size_t(text.size()));
+        const std::u16string_view wanted(reinterpret_cast<const char16_t *>(needle.constData()),
+                                         size_t(needle.size()));
+        return folded.find(wanted) != std::u16string_view::npos;
+    }
+
+private:
+    const QString needle;
+    std::vector<char16_t> buffer;
+};
 
 } // namespace
 
@@ -23,20 +42,18 @@ FilterCounts filterTree(LibraryTree &tree, const QString &text)
     FilterCounts counts;
     // Folded texts compared exactly: the same as comparing ignoring case,
     // and many times faster on a large library.
-    const QString folded = foldForSearch(text);
-    const std::u16string_view needle(reinterpret_cast<const char16_t *>(folded.constData()),
-                                     size_t(folded.size()));
+    FoldedMatcher matcher(text);
     bool artistMatches = false;
     bool songMatched = false;
     tree.prune(
         [&](LibraryNode *artist) {
-            artistMatches = containsFolded(tree.folded(artist), needle);
+            artistMatches = matcher.matches(artist->Text.view());
             songMatched = false;
             tree.setBold(artist, artistMatches);
         },
         [&](LibraryNode *song) {
             // Every song of a matching artist stays; the matching ones are bold.
-            const bool matches = containsFolded(tree.folded(song), needle);
+            const bool matches = matcher.matches(song->Text.view());
             tree.setBold(song, matches);
             songMatched = songMatched || matches;
             const bool stays = matches || artistMatches;

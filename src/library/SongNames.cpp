@@ -31,10 +31,15 @@ QString ExtractArtist(QStringView fileName)
     return artistPart(fileName).toString();
 }
 
-QString ExtractSong(QStringView nameWithoutExtension)
+QStringView songPart(QStringView nameWithoutExtension)
 {
     const qsizetype dash = nameWithoutExtension.lastIndexOf(u'-');
-    return trimSpaces(dash < 0 ? nameWithoutExtension : nameWithoutExtension.mid(dash + 1));
+    return trimmedSpaces(dash < 0 ? nameWithoutExtension : nameWithoutExtension.mid(dash + 1));
+}
+
+QString ExtractSong(QStringView nameWithoutExtension)
+{
+    return songPart(nameWithoutExtension).toString();
 }
 
 QString noArtistText()

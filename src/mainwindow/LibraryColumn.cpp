@@ -279,31 +279,5 @@ int LibraryColumn::removeSong(const QString &songKey, bool hadTimestamps, int ar
 
 void LibraryColumn::dropFromSnapshot(const QString &songKey)
 {
-    TreeNodeRecords &records = state.TreeSnapshot;
-    const auto song = std::find_if(records.begin(), records.end(),
-                                   [&](const TreeNodeRecord &r) { return r.IsLeaf && r.Key == songKey; });
-    if (song == records.end())
-        return;
-    std::vector<int> gone{int(song - records.begin())};
-    if (song->ParentRecord >= 0 && size_t(song->ParentRecord) < records.size()) {
-        // An artist left without songs would come back as an empty node.
-        TreeNodeRecord &artist = records[size_t(song->ParentRecord)];
-        if (--artist.ChildCount <= 0)
-            gone.insert(gone.begin(), song->ParentRecord);
-    }
-    // Later records move up; so do the artists they point to.
-    auto shift = [&](int index) {
-        return index - int(std::count_if(gone.begin(), gone.end(), [&](int g) { return g < index; }));
-    };
-    TreeNodeRecords kept;
-    kept.reserve(records.size());
-    for (size_t i = 0; i < records.size(); ++i) {
-        if (std::find(gone.begin(), gone.end(), int(i)) != gone.end())
-            continue;
-        TreeNodeRecord r = std::move(records[i]);
-        if (r.ParentRecord >= 0)
-            r.ParentRecord = shift(r.ParentRecord);
-        kept.push_back(std::move(r));
-    }
-    records.swap(kept);
+    state.TreeSnapshot.dropSong(songKey);
 }
