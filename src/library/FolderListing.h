@@ -16,8 +16,8 @@ struct FolderListing
 {
     struct Song
     {
-        // The file name; the key prefix given to listLetterFolder stands
-        // right before it.
+        // The file name; the key prefix given to the lister stands right
+        // before it.
         QStringView Name;
         bool HasTimestamps = false;
 
@@ -38,6 +38,43 @@ struct FolderListing
     std::unique_ptr<TextArena> ownNames;
 };
 
-// The names are kept in names, each after keyPrefix (so that prefix and
-// name make the song's key in one piece), or in the listing itself.
-FolderListing listLetterFolder(const QString &folder, TextArena *names = nullptr, QStringView keyPrefix = {});
+// Lists letter folders one after the other, keeping its working buffers
+// from one folder to the next: a scan of 26 folders makes them once.
+class FolderLister
+{
+public:
+    // The folder's songs, valid until the next list(). Each name is kept in
+    // names right after keyPrefix, so that prefix and name make the song's
+    // key in one piece.
+    const FolderListing &list(const QString &folder, TextArena &names, QStringView keyPrefix);
+
+private:
+    struct SortItem
+    {
+        FolderListing::Song song;
+        // The first 8 characters lower-cased, big-endian, when they are
+        // ASCII; the name lower-cased starts at folded[foldedAt] when all
+        // of it is.
+        quint64 prefix;
+        bool prefixValid;
+        qsizetype foldedAt;
+    };
+    void addEntry(int dir, const struct dirent64 *entry, TextArena &names, QStringView keyPrefix);
+    void addSong(QStringView name, qsizetype foldedAt);
+    void sortSongs();
+
+    FolderListing listing;
+    std::vector<char> dirEntries;
+    TextArena stampNames;
+    struct Stamp
+    {
+        quint64 hash; // of the name without its last three characters
+        QStringView name;
+    };
+    std::vector<Stamp> stamps;
+    std::vector<char> folded;
+    std::vector<SortItem> items;
+};
+
+// One folder, its names kept in the listing.
+FolderListing listLetterFolder(const QString &folder);

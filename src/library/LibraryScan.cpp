@@ -7,6 +7,9 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <cstring>
+#include <string_view>
+
 using namespace Qt::StringLiterals;
 
 QString letterFolderName(const QString &cachePath, char16_t upperLetter)
@@ -24,14 +27,67 @@ QString letterFolderName(const QString &cachePath, char16_t upperLetter)
 
 namespace {
 
+std::u16string_view units(QStringView text)
+{
+    return std::u16string_view(text.utf16(), size_t(text.size()));
+}
+
+bool same(QStringView a, QStringView b)
+{
+    return a.size() == b.size() && std::memcmp(a.utf16(), b.utf16(), size_t(a.size()) * sizeof(char16_t)) == 0;
+}
+
 // How many of the songs from first on have exactly this artist: the room
 // its node's list of songs needs, found before any song is added.
 size_t runLength(const std::vector<FolderListing::Song> &songs, size_t first, QStringView artist)
 {
     size_t last = first;
-    while (last < songs.size() && artistPart(songs[last].Name) == artist)
+    while (last < songs.size() && same(artistPart(songs[last].Name), artist))
         ++last;
     return last - first;
+}
+
+bool isAscii(QStringView text)
+{
+    for (const char16_t c : units(text)) {
+        if (c >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+char16_t upperAscii(char16_t c)
+{
+    return c >= u'a' && c <= u'z' ? char16_t(c - 32) : c;
+}
+
+// Whether a and b are the same in upper case, as QString::toUpper makes
+// them. Most names are ASCII, where that needs no conversion at all.
+bool sameInUpperCase(QStringView a, QStringView b)
+{
+    if (isAscii(a) && isAscii(b)) {
+        if (a.size() != b.size())
+            return false;
+        for (qsizetype i = 0; i < a.size(); ++i) {
+            if (upperAscii(a.utf16()[i]) != upperAscii(b.utf16()[i]))
+                return false;
+        }
+        return true;
+    }
+    return a.toString().toUpper() == b.toString().toUpper();
+}
+
+// artistKey(artist), kept in texts.
+QStringView keepArtistKey(TextArena &texts, QStringView artist)
+{
+    if (artist.isEmpty() || !isAscii(artist))
+        return texts.keep(artistKey(artist.toString()));
+    char16_t *room = texts.reserve(artist.size());
+    for (qsizetype i = 0; i < artist.size(); ++i) {
+        const char16_t c = artist.utf16()[i];
+        room[i] = c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+    }
+    return texts.commit(room, artist.size());
 }
 
 } // namespace
@@ -51,29 +107,28 @@ ScanCounts scanCacheFolder(const QString &cachePath, LibraryTree &tree)
     QHash<QStringView, LibraryNode *> artists;
     for (LibraryNode *root : tree.roots())
         artists.insert(root->Key.view(), root);
+    FolderLister lister;
     LibraryNode *artistNode = nullptr;
-    QStringView previousArtist;  // as written in the last file
-    QString previousArtistUpper; // the same, upper case
+    QStringView previousArtist; // as written in the last file
     for (char16_t letter = u'A'; letter <= u'Z'; ++letter) {
         const QString folder = letterFolderName(cachePath, letter);
         if (folder.isEmpty())
             continue;
         const QString keyPrefix = folder + u'/';
-        const FolderListing listing = listLetterFolder(cachePath + folder, &tree.texts(), keyPrefix);
+        const FolderListing &listing = lister.list(cachePath + folder, tree.texts(), keyPrefix);
         if (!listing.Readable)
             counts.Unreadable.append(folder);
         const std::vector<FolderListing::Song> &songs = listing.Songs;
         for (size_t i = 0; i < songs.size(); ++i) {
             const FolderListing::Song &file = songs[i];
             // Files of one artist come in runs: the same text again needs
-            // no upper-casing and no look-up.
+            // no comparison in upper case and no look-up.
             const QStringView artist = artistPart(file.Name);
-            if (!artistNode || artist != previousArtist) {
+            if (!artistNode || !same(artist, previousArtist)) {
+                const bool sameArtist = artistNode && sameInUpperCase(artist, previousArtist);
                 previousArtist = artist;
-                const QString upper = artist.toString().toUpper();
-                if (!artistNode || upper != previousArtistUpper) {
-                    previousArtistUpper = upper;
-                    const QStringView key = tree.texts().keep(artistKey(artist.toString()));
+                if (!sameArtist) {
+                    const QStringView key = keepArtistKey(tree.texts(), artist);
                     LibraryNode *&known = artists[key];
                     if (!known) {
                         const QStringView text = artist.isEmpty() ? tree.texts().keep(noArtistText()) : artist;
@@ -81,7 +136,7 @@ ScanCounts scanCacheFolder(const QString &cachePath, LibraryTree &tree)
                     }
                     artistNode = known;
                 }
-                artistNode->Children.reserve(artistNode->Children.size() + runLength(songs, i, artist));
+                tree.reserveChildren(artistNode, artistNode->Children.size() + runLength(songs, i, artist));
             }
             tree.appendKept(artistNode, file.key(keyPrefix.size()), songPart(file.Name.chopped(4)),
                             file.HasTimestamps ? NodeImage::SongWithTimestamps : NodeImage::Song);

@@ -95,7 +95,7 @@ LibraryNode *LibraryTree::appendNew(LibraryNode *parent, const QString &key, con
     const QStringView keptText = store->texts.keep(text);
     LibraryNode *n = appendKept(parent, keptKey, keptText, image);
     if (childCapacity > 0)
-        n->Children.reserve(size_t(childCapacity));
+        store->reserve(n->Children, size_t(childCapacity));
     return n;
 }
 
@@ -115,7 +115,7 @@ LibraryNode *LibraryTree::appendKept(LibraryNode *parent, QStringView key, QStri
     n->Index = ++nodesInTree;
     if (orderValid)
         order.push_back(n);
-    siblings.push_back(n);
+    store->append(siblings, n);
     keysValid = false;
 
     if (!inBulkChange())
@@ -163,7 +163,7 @@ void LibraryTree::remove(LibraryNode *n)
 void LibraryTree::clear()
 {
     BulkChange bulk(*this);
-    rootNodes.clear();
+    rootNodes = NodeList();
     order.clear();
     orderValid = false;
     nodesInTree = 0;
@@ -202,6 +202,7 @@ void LibraryTree::restore(const TreeNodeRecords &snapshot)
     if (snapshot.store && snapshot.store != store) {
         // The tree moved on (a rescan) since the snapshot: take its nodes
         // back. The tree's own may be freed now.
+        rootNodes = NodeList();
         store = snapshot.store;
         ++generationCount;
         Q_EMIT cleared();
@@ -209,7 +210,7 @@ void LibraryTree::restore(const TreeNodeRecords &snapshot)
     // Out first, whatever was in: the lists are rebuilt in the snapshot's order.
     store->forEach([](LibraryNode *n) {
         n->Index = 0;
-        n->Children.clear(); // keeps its room: no allocation below
+        n->Children.clear(); // keeps its room: little to allocate below
     });
     rootNodes.clear();
     order.clear();
@@ -232,7 +233,7 @@ void LibraryTree::restore(const TreeNodeRecords &snapshot)
         n->Bold = false;
         n->Checked = false;
         n->Tag = NodeTag();
-        siblings.push_back(n);
+        store->append(siblings, n);
     };
     if (snapshot.positions.empty()) {
         size_t i = 0;

@@ -44,7 +44,7 @@ public:
     LibraryNode *node(int index) const;
     LibraryNode *find(const QString &key) const;
     LibraryNode *find(QStringView key) const;
-    const std::vector<LibraryNode *> &roots() const { return rootNodes; }
+    const NodeList &roots() const { return rootNodes; }
 
     // Adds a node under parent (a root when null), after its siblings. The
     // key must be new: builders (a scan, a restore) know their keys are.
@@ -56,6 +56,9 @@ public:
     LibraryNode *appendKept(LibraryNode *parent, QStringView key, QStringView text, quint8 image);
     // Where a builder puts the texts of the nodes it is about to add.
     TextArena &texts() { return store->texts; }
+    // Room for capacity children of node, for a builder that knows how many
+    // it is about to add.
+    void reserveChildren(LibraryNode *node, std::size_t capacity) { store->reserve(node->Children, capacity); }
 
     // The tree as it stands, for RestoreTree; shares the nodes, copies no text.
     TreeNodeRecords snapshot() const;
@@ -121,7 +124,7 @@ private:
     const QHash<QStringView, LibraryNode *> &keyIndex() const;
 
     std::shared_ptr<NodeStore> store;
-    std::vector<LibraryNode *> rootNodes;
+    NodeList rootNodes; // its room is the store's
     int nodesInTree = 0;
     // Node i + 1 is order[i] while orderValid; when the tree holds every
     // node of its store it is the store's node i, and no table is needed.

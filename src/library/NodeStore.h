@@ -10,7 +10,61 @@
 #include "library/TextArena.h"
 
 #include <cstddef>
+#include <stdexcept>
 #include <vector>
+
+struct LibraryNode;
+
+// A node's children, or the tree's roots: a list of nodes whose room the
+// node store gives (growing it takes the store: NodeStore::append). Read it
+// like a std::vector.
+class NodeList
+{
+public:
+    using value_type = LibraryNode *;
+    using iterator = LibraryNode **;
+    using const_iterator = LibraryNode *const *;
+
+    iterator begin() { return items; }
+    iterator end() { return items + count; }
+    const_iterator begin() const { return items; }
+    const_iterator end() const { return items + count; }
+    std::size_t size() const { return count; }
+    bool empty() const { return count == 0; }
+    LibraryNode *front() const { return items[0]; }
+    LibraryNode *back() const { return items[count - 1]; }
+    LibraryNode *operator[](std::size_t i) const { return items[i]; }
+    LibraryNode *&operator[](std::size_t i) { return items[i]; }
+    LibraryNode *at(std::size_t i) const
+    {
+        if (i >= count)
+            throw std::out_of_range("NodeList::at");
+        return items[i];
+    }
+    operator std::vector<LibraryNode *>() const { return std::vector<LibraryNode *>(begin(), end()); }
+
+    // Changes that need no more room. The room stays.
+    iterator erase(const_iterator at)
+    {
+        const std::size_t i = std::size_t(at - items);
+        for (std::size_t j = i + 1; j < count; ++j)
+            items[j - 1] = items[j];
+        --count;
+        return items + i;
+    }
+    void resize(std::size_t smaller)
+    {
+        if (smaller < count)
+            count = quint32(smaller);
+    }
+    void clear() { count = 0; }
+
+private:
+    friend class NodeStore;
+    LibraryNode **items = nullptr;
+    quint32 count = 0;
+    quint32 capacity = 0;
+};
 
 struct LibraryNode
 {
@@ -18,7 +72,7 @@ struct LibraryNode
     NodeText Key;
     LibraryNode *Parent = nullptr;
     // In order of addition, wherever the children stand in the collection.
-    std::vector<LibraryNode *> Children;
+    NodeList Children;
     int Index = 0; // 1-based position in the collection; 0 once taken out
     int Row = 0;   // position among its siblings (root nodes or the parent's children)
     NodeTag Tag;
@@ -52,7 +106,19 @@ public:
                 visit(&b.nodes[i]);
     }
 
-    // The names of the nodes: text kept here lives as long as the store.
+    // Adds node at the end of list, which belongs to this store's nodes
+    // (or to the tree holding it).
+    void append(NodeList &list, LibraryNode *node)
+    {
+        if (list.count == list.capacity)
+            reserve(list, list.count == 0 ? 1 : std::size_t(list.count) * 2);
+        list.items[list.count++] = node;
+    }
+    // Room for capacity nodes in list.
+    void reserve(NodeList &list, std::size_t capacity);
+
+    // The names of the nodes, and the room of their lists: what is kept
+    // here lives as long as the store.
     TextArena texts;
 
 private:
@@ -66,4 +132,5 @@ private:
     };
     std::vector<Block> blocks;
     std::size_t count = 0;
+
 };

@@ -12,7 +12,10 @@
 
 #include <cstring>
 
-class NodeText
+// Twelve bytes, not sixteen: two of them in each of a hundred thousand
+// nodes. Reading an unaligned pointer costs nothing on the processors this
+// runs on.
+class __attribute__((packed, aligned(4))) NodeText
 {
 public:
     constexpr NodeText() = default;

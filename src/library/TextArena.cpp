@@ -3,6 +3,7 @@
 #include "library/LargeBlocks.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <utility>
 
 namespace {
@@ -64,6 +65,32 @@ QStringView TextArena::keep(QStringView text)
     char16_t *room = reserve(text.size());
     std::copy_n(text.utf16(), text.size(), room);
     return commit(room, text.size());
+}
+
+void TextArena::reset()
+{
+    if (blocks.empty())
+        return;
+    const auto largest = std::max_element(blocks.begin(), blocks.end(),
+                                          [](const Block &a, const Block &b) { return a.capacity < b.capacity; });
+    Block kept = *largest;
+    kept.used = 0;
+    for (const Block &b : blocks) {
+        if (b.chars != kept.chars)
+            LargeBlocks::release(b.chars, b.capacity * sizeof(char16_t));
+    }
+    blocks.assign(1, kept);
+}
+
+void *TextArena::allocate(std::size_t bytes)
+{
+    // In characters, with room to move the start to a multiple of 8 bytes.
+    const qsizetype chars = qsizetype((bytes + 1) / 2);
+    char16_t *room = reserve(chars + 3);
+    while (reinterpret_cast<std::uintptr_t>(room) % 8 != 0)
+        ++room;
+    commit(room, chars);
+    return room;
 }
 
 std::size_t TextArena::bytes() const

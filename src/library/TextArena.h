@@ -26,6 +26,12 @@ public:
     // reserve() gave.
     QStringView commit(const char16_t *start, qsizetype used);
     QStringView keep(QStringView text);
+    // Room for bytes of other data, aligned to 8, from the same blocks: one
+    // arena has one partly used block at its end, two would have two.
+    void *allocate(std::size_t bytes);
+    // Forgets every text kept (their views are no longer valid), keeping
+    // the largest block for what comes next.
+    void reset();
 
     std::size_t bytes() const;
 

@@ -1,13 +1,13 @@
 #include "mainwindow/LibraryColumn.h"
 
 #include "app/AppState.h"
+#include "library/FilterMarkCheck.h"
 #include "library/LibraryScan.h"
 #include "library/LibraryTree.h"
 #include "library/SearchFilter.h"
 #include "library/SongNames.h"
 #include "app/MainLayout.h"
 #include "platform/Platform.h"
-#include "text/TextFile.h"
 #include "widgets/DesignFonts.h"
 #include "widgets/LibraryTreeModel.h"
 #include "widgets/LibraryTreeView.h"
@@ -23,7 +23,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-const QString kFilterMark = u"] filter used"_s;
 const QString kFilterChecked = u"filterchecked"_s;
 } // namespace
 
@@ -32,6 +31,7 @@ LibraryColumn::LibraryColumn(AppState &state, Platform &platform, QWidget &windo
 {
     tree = new LibraryTree(this);
     model = new LibraryTreeModel(*tree, this);
+    filterCheck = new FilterMarkCheck(*tree, this);
     // Every node is freed: none of them is open any more.
     connect(tree, &LibraryTree::cleared, this, [this] { expandedNodes.clear(); });
 
@@ -222,13 +222,13 @@ void LibraryColumn::lista_Expand(LibraryNode *node)
     tree->setTag(node, kFilterChecked);
     // The artist's own songs, wherever they stand in the collection. A file
     // that cannot be read keeps its song's picture.
+    std::vector<LibraryNode *> songs;
+    songs.reserve(node->Children.size());
     for (LibraryNode *song : node->Children) {
-        if (song->Image == NodeImage::SongWithTimestamps)
-            continue;
-        const std::optional<QString> text = readTextFile(state.CachePath + song->Key);
-        if (text && !text->contains(kFilterMark))
-            tree->setImage(song, NodeImage::UnfilteredSong);
+        if (song->Image != NodeImage::SongWithTimestamps)
+            songs.push_back(song);
     }
+    filterCheck->check(state.CachePath, songs);
 }
 
 void LibraryColumn::lista_NodeCheck(LibraryNode *node)

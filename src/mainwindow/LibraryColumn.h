@@ -18,6 +18,7 @@ struct AppState;
 struct LibraryNode;
 struct MainLayout;
 struct ScanCounts;
+class FilterMarkCheck;
 class LibraryTree;
 class LibraryTreeModel;
 class LibraryTreeView;
@@ -32,6 +33,7 @@ public:
     LibraryColumn(AppState &state, Platform &platform, QWidget &window);
 
     LibraryTree &libraryTree() { return *tree; }
+    FilterMarkCheck &filterMarkCheck() { return *filterCheck; }
     LibraryTreeModel &libraryModel() { return *model; }
     LibraryTreeView &view() { return *lista; }
 
@@ -86,6 +88,7 @@ private:
     Platform &platform;
     LibraryTree *tree = nullptr;
     LibraryTreeModel *model = nullptr;
+    FilterMarkCheck *filterCheck = nullptr;
     QString LastSearchText;
     QSet<LibraryNode *> expandedNodes;
 

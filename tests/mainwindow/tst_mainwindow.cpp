@@ -1,4 +1,5 @@
 #include "app/AppState.h"
+#include "library/FilterMarkCheck.h"
 #include "library/LibraryScan.h"
 #include "library/LibraryTree.h"
 #include "widgets/LibraryTreeModel.h"
@@ -287,6 +288,45 @@ private Q_SLOTS:
         w.clickArrow(u"able"_s);
         QVERIFY(w.tree()->isExpanded(w.index(u"able"_s)));
         QCOMPARE(w.node(u"A/Able - Plain.txt"_s)->Image, NodeImage::Song);
+    }
+
+    void aLargeArtistOpensAtOnceAndItsPicturesFollow()
+    {
+        Window w;
+        QStringList unfiltered;
+        for (int i = 0; i < 200; ++i) {
+            const QString name = u"Many - Song %1.txt"_s.arg(i, 3, 10, QLatin1Char('0'));
+            w.lib.song(u"M"_s, name, i % 2 ? kFiltered : QByteArray("la\r\n"), i % 7 == 0);
+            if (i % 2 == 0 && i % 7 != 0)
+                unfiltered << u"M/"_s + name;
+        }
+        w.open();
+        // As when reading the files takes long: all of it on the worker.
+        auto *check = w.form->findChild<FilterMarkCheck *>();
+        QVERIFY(check);
+        check->setForegroundBudget(std::chrono::nanoseconds(0));
+        auto grey = [&] {
+            QStringList keys;
+            for (const LibraryNode *song : w.node(u"many"_s)->Children)
+                if (song->Image == NodeImage::UnfilteredSong)
+                    keys << song->Key;
+            return keys;
+        };
+
+        w.clickArrow(u"many"_s);
+        QVERIFY(w.tree()->isExpanded(w.index(u"many"_s)));
+        QTRY_COMPARE(grey(), unfiltered);
+
+        // F5 while the files are read: the new tree starts over, and the
+        // answers about the old one go nowhere.
+        w.treeKey(Qt::Key_F5);
+        w.clickArrow(u"many"_s);
+        w.treeKey(Qt::Key_F5);
+        QTRY_VERIFY(!check->busy());
+        QCoreApplication::processEvents();
+        QVERIFY(grey().isEmpty());
+        w.clickArrow(u"many"_s);
+        QTRY_COMPARE(grey(), unfiltered);
     }
 
     void unreadableSongKeepsItsPictureOnExpansion()
