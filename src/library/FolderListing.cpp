@@ -33,8 +33,8 @@ char lowerAscii(char c)
 }
 
 // An ASCII name's characters written at out, and the same lower-cased at
-// lower; false, with both half written, when a byte is not ASCII. Sixteen
-// bytes at a time where the processor allows.
+// lower unless that is null; false, with both half written, when a byte is
+// not ASCII. Sixteen bytes at a time where the processor allows.
 bool widenAscii(const char *name, size_t length, char16_t *out, char *lower)
 {
     const auto *in = reinterpret_cast<const unsigned char *>(name);
@@ -51,8 +51,10 @@ bool widenAscii(const char *name, size_t length, char16_t *out, char *lower)
         _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm_unpacklo_epi8(v, zero));
         _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i + 8), _mm_unpackhi_epi8(v, zero));
         // Signed comparisons are right: every byte is below 0x80 here.
-        const __m128i upper = _mm_and_si128(_mm_cmpgt_epi8(v, beforeA), _mm_cmplt_epi8(v, afterZ));
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(lower + i), _mm_add_epi8(v, _mm_and_si128(upper, caseBit)));
+        if (lower) {
+            const __m128i upper = _mm_and_si128(_mm_cmpgt_epi8(v, beforeA), _mm_cmplt_epi8(v, afterZ));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(lower + i), _mm_add_epi8(v, _mm_and_si128(upper, caseBit)));
+        }
     }
 #endif
     for (; i < length; ++i) {
@@ -60,7 +62,8 @@ bool widenAscii(const char *name, size_t length, char16_t *out, char *lower)
         if (c >= 0x80)
             return false;
         out[i] = c;
-        lower[i] = char(c >= 'A' && c <= 'Z' ? c + 32 : c);
+        if (lower)
+            lower[i] = char(c >= 'A' && c <= 'Z' ? c + 32 : c);
     }
     return true;
 }
@@ -68,7 +71,7 @@ bool widenAscii(const char *name, size_t length, char16_t *out, char *lower)
 // The name's characters written at out, as QFile::decodeName reads them;
 // returns how many. out has room for length characters: no byte sequence
 // decodes into more characters than it has bytes. An ASCII name (most are)
-// is also written lower-cased at lower, and ascii says so.
+// is also written lower-cased at lower (unless null), and ascii says so.
 qsizetype decodeName(const char *name, size_t length, char16_t *out, char *lower, bool &ascii)
 {
     ascii = widenAscii(name, length, out, lower);
@@ -203,9 +206,8 @@ void FolderLister::addEntry(int dir, const dirent64 *entry, TextArena &names, QS
         const QStringView kept = names.commit(room, keyPrefix.size() + n);
         addSong(kept.mid(keyPrefix.size()), ascii ? qsizetype(foldedAt) : -1);
     } else {
-        char lower[256];
         char16_t *room = stampNames.reserve(qsizetype(length));
-        const QStringView stamp = stampNames.commit(room, decodeName(name, length, room, lower, ascii));
+        const QStringView stamp = stampNames.commit(room, decodeName(name, length, room, nullptr, ascii));
         stamps.push_back({baseHash(stamp.chopped(3)), stamp});
     }
 }
