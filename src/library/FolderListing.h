@@ -49,15 +49,21 @@ public:
     const FolderListing &list(const QString &folder, TextArena &names, QStringView keyPrefix);
 
 private:
+    struct Name
+    {
+        QStringView text;
+        // The name lower-cased starts at folded[foldedAt] when it is all
+        // ASCII; -1 otherwise.
+        qsizetype foldedAt;
+    };
+    // What the sort moves around: small, and mostly all it looks at.
     struct SortItem
     {
-        FolderListing::Song song;
         // The first 8 characters lower-cased, big-endian, when they are
-        // ASCII; the name lower-cased starts at folded[foldedAt] when all
-        // of it is.
+        // ASCII (prefixValid).
         quint64 prefix;
+        quint32 name; // in names
         bool prefixValid;
-        qsizetype foldedAt;
     };
     void addEntry(int dir, const struct dirent64 *entry, TextArena &names, QStringView keyPrefix);
     void addSong(QStringView name, qsizetype foldedAt);
@@ -73,6 +79,7 @@ private:
     };
     std::vector<Stamp> stamps;
     std::vector<char> folded;
+    std::vector<Name> songNames;
     std::vector<SortItem> items;
 };
 

@@ -37,16 +37,6 @@ bool same(QStringView a, QStringView b)
     return a.size() == b.size() && std::memcmp(a.utf16(), b.utf16(), size_t(a.size()) * sizeof(char16_t)) == 0;
 }
 
-// How many of the songs from first on have exactly this artist: the room
-// its node's list of songs needs, found before any song is added.
-size_t runLength(const std::vector<FolderListing::Song> &songs, size_t first, QStringView artist)
-{
-    size_t last = first;
-    while (last < songs.size() && same(artistPart(songs[last].Name), artist))
-        ++last;
-    return last - first;
-}
-
 bool isAscii(QStringView text)
 {
     for (const char16_t c : units(text)) {
@@ -119,11 +109,14 @@ ScanCounts scanCacheFolder(const QString &cachePath, LibraryTree &tree)
         if (!listing.Readable)
             counts.Unreadable.append(folder);
         const std::vector<FolderListing::Song> &songs = listing.Songs;
-        for (size_t i = 0; i < songs.size(); ++i) {
-            const FolderListing::Song &file = songs[i];
-            // Files of one artist come in runs: the same text again needs
-            // no comparison in upper case and no look-up.
-            const QStringView artist = artistPart(file.Name);
+        for (size_t first = 0; first < songs.size();) {
+            // Files of one artist come in runs: the artist is compared in
+            // upper case and looked up once per run, and its list of songs
+            // gets the room the run needs.
+            const QStringView artist = artistPart(songs[first].Name);
+            size_t end = first + 1;
+            while (end < songs.size() && same(artistPart(songs[end].Name), artist))
+                ++end;
             if (!artistNode || !same(artist, previousArtist)) {
                 const bool sameArtist = artistNode && sameInUpperCase(artist, previousArtist);
                 previousArtist = artist;
@@ -136,13 +129,17 @@ ScanCounts scanCacheFolder(const QString &cachePath, LibraryTree &tree)
                     }
                     artistNode = known;
                 }
-                tree.reserveChildren(artistNode, artistNode->Children.size() + runLength(songs, i, artist));
             }
-            tree.appendKept(artistNode, file.key(keyPrefix.size()), songPart(file.Name.chopped(4)),
-                            file.HasTimestamps ? NodeImage::SongWithTimestamps : NodeImage::Song);
-            ++counts.Lyrics;
-            if (file.HasTimestamps)
-                ++counts.Timestamps;
+            tree.reserveChildren(artistNode, artistNode->Children.size() + (end - first));
+            for (size_t i = first; i < end; ++i) {
+                const FolderListing::Song &file = songs[i];
+                tree.appendKept(artistNode, file.key(keyPrefix.size()), songPart(file.Name.chopped(4)),
+                                file.HasTimestamps ? NodeImage::SongWithTimestamps : NodeImage::Song);
+                ++counts.Lyrics;
+                if (file.HasTimestamps)
+                    ++counts.Timestamps;
+            }
+            first = end;
         }
     }
     return counts;
