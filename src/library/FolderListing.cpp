@@ -142,16 +142,16 @@ QStringList FolderListing::names() const
     return out;
 }
 
-void FolderLister::addSong(QStringView name, qsizetype foldedAt)
+void FolderLister::addSong(qsizetype at, qsizetype length, qsizetype foldedAt)
 {
     SortItem item{0, quint32(songNames.size()), true};
-    const char16_t *chars = name.utf16();
+    const char16_t *chars = decoded.data() + at;
     for (qsizetype i = 0; i < 8; ++i) {
-        const char16_t c = i < name.size() ? chars[i] : 0;
+        const char16_t c = i < length ? chars[i] : 0;
         item.prefixValid = item.prefixValid && c < 0x80;
         item.prefix = item.prefix << 8 | quint64(c >= u'A' && c <= u'Z' ? c + 32 : c & 0x7f);
     }
-    songNames.push_back({name, foldedAt});
+    songNames.push_back({at, length, foldedAt});
     items.push_back(item);
 }
 
@@ -162,34 +162,52 @@ void FolderLister::addSong(QStringView name, qsizetype foldedAt)
 void FolderLister::sortSongs()
 {
     const char *lowered = folded.data();
+    const char16_t *chars = decoded.data();
     const Name *all = songNames.data();
-    std::sort(items.begin(), items.end(), [lowered, all](const SortItem &x, const SortItem &y) {
+    std::sort(items.begin(), items.end(), [lowered, chars, all](const SortItem &x, const SortItem &y) {
         // No name holds a NUL, and the first characters of both are ASCII:
         // the first difference is in there, or they are the same.
         if (x.prefixValid && y.prefixValid && x.prefix != y.prefix)
             return x.prefix < y.prefix;
         const Name &a = all[x.name];
         const Name &b = all[y.name];
-        const qsizetype la = a.text.size();
-        const qsizetype lb = b.text.size();
         int c;
         if (a.foldedAt >= 0 && b.foldedAt >= 0) {
-            const qsizetype n = std::min(la, lb);
+            const qsizetype n = std::min(a.length, b.length);
             c = n > 8 ? std::memcmp(lowered + a.foldedAt + 8, lowered + b.foldedAt + 8, size_t(n - 8)) : 0;
-            if (c == 0 && la != lb)
-                c = la < lb ? -1 : 1;
-        } else {
-            c = compareIgnoringCase(a.text, b.text);
+            if (c == 0 && a.length != b.length)
+                c = a.length < b.length ? -1 : 1;
+            if (c != 0)
+                return c < 0;
         }
-        return c != 0 ? c < 0 : units(a.text) < units(b.text);
+        const QStringView textA(chars + a.at, a.length);
+        const QStringView textB(chars + b.at, b.length);
+        if (a.foldedAt < 0 || b.foldedAt < 0) {
+            c = compareIgnoringCase(textA, textB);
+            if (c != 0)
+                return c < 0;
+        }
+        return units(textA) < units(textB);
     });
-    listing.Songs.clear();
-    listing.Songs.reserve(std::max<size_t>(items.size(), 8192));
-    for (const SortItem &item : items)
-        listing.Songs.push_back({songNames[item.name].text, false});
 }
 
-void FolderLister::addEntry(int dir, const dirent64 *entry, TextArena &names, QStringView keyPrefix)
+void FolderLister::keepSongs(TextArena &names, QStringView keyPrefix)
+{
+    // In the order of the tree: a pass over the tree, the search's, reads
+    // the names front to back.
+    listing.Songs.clear();
+    listing.Songs.reserve(std::max<size_t>(items.size(), 8192));
+    for (const SortItem &item : items) {
+        const Name &name = songNames[item.name];
+        char16_t *room = names.reserve(keyPrefix.size() + name.length);
+        std::copy_n(keyPrefix.utf16(), keyPrefix.size(), room);
+        std::copy_n(decoded.data() + name.at, name.length, room + keyPrefix.size());
+        const QStringView kept = names.commit(room, keyPrefix.size() + name.length);
+        listing.Songs.push_back({kept.mid(keyPrefix.size()), false});
+    }
+}
+
+void FolderLister::addEntry(int dir, const dirent64 *entry)
 {
     const char *name = entry->d_name;
     if (name[0] == '.') // hidden, and "." and ".."
@@ -209,15 +227,15 @@ void FolderLister::addEntry(int dir, const dirent64 *entry, TextArena &names, QS
         return;
     bool ascii = false;
     if (isSong) {
-        char16_t *room = names.reserve(keyPrefix.size() + qsizetype(length));
-        std::copy_n(keyPrefix.utf16(), keyPrefix.size(), room);
+        const size_t at = decoded.size();
+        decoded.resize(at + length);
         const size_t foldedAt = folded.size();
         folded.resize(foldedAt + length);
-        const qsizetype n = decodeName(name, length, room + keyPrefix.size(), folded.data() + foldedAt, ascii);
+        const qsizetype n = decodeName(name, length, decoded.data() + at, folded.data() + foldedAt, ascii);
+        decoded.resize(at + size_t(n));
         if (!ascii)
             folded.resize(foldedAt);
-        const QStringView kept = names.commit(room, keyPrefix.size() + n);
-        addSong(kept.mid(keyPrefix.size()), ascii ? qsizetype(foldedAt) : -1);
+        addSong(qsizetype(at), n, ascii ? qsizetype(foldedAt) : -1);
     } else {
         char16_t *room = stampNames.reserve(qsizetype(length));
         const QStringView stamp = stampNames.commit(room, decodeName(name, length, room, nullptr, ascii));
@@ -240,11 +258,13 @@ const FolderListing &FolderLister::list(const QString &folder, TextArena &names,
     stamps.clear();
     items.clear();
     songNames.clear();
+    decoded.clear();
     folded.clear();
     // Room for a folder of the size a large library has, made once: growing
     // step by step would touch new memory at every step.
     items.reserve(8192);
     songNames.reserve(8192);
+    decoded.reserve(8192 * 40);
     folded.reserve(8192 * 40);
     // What readdir does, into one buffer kept from folder to folder: a new
     // buffer for each folder would cost its page faults again.
@@ -256,12 +276,13 @@ const FolderListing &FolderLister::list(const QString &folder, TextArena &names,
         for (ssize_t at = 0; at < filled;) {
             const auto *entry = reinterpret_cast<const dirent64 *>(dirEntries.data() + at);
             at += entry->d_reclen;
-            addEntry(dir, entry, names, keyPrefix);
+            addEntry(dir, entry);
         }
     }
     close(dir);
 
     sortSongs();
+    keepSongs(names, keyPrefix);
     if (!stamps.empty()) {
         // By a hash of the part that has to match, then the part itself.
         std::sort(stamps.begin(), stamps.end(), [](const Stamp &a, const Stamp &b) { return a.hash < b.hash; });

@@ -51,9 +51,10 @@ public:
 private:
     struct Name
     {
-        QStringView text;
-        // The name lower-cased starts at folded[foldedAt] when it is all
-        // ASCII; -1 otherwise.
+        // The name stands at decoded[at]; lower-cased, it starts at
+        // folded[foldedAt] when it is all ASCII (-1 otherwise).
+        qsizetype at;
+        qsizetype length;
         qsizetype foldedAt;
     };
     // What the sort moves around: small, and mostly all it looks at.
@@ -65,9 +66,11 @@ private:
         quint32 name; // in names
         bool prefixValid;
     };
-    void addEntry(int dir, const struct dirent64 *entry, TextArena &names, QStringView keyPrefix);
-    void addSong(QStringView name, qsizetype foldedAt);
+    void addEntry(int dir, const struct dirent64 *entry);
+    void addSong(qsizetype at, qsizetype length, qsizetype foldedAt);
     void sortSongs();
+    // The sorted names kept in names, in their order.
+    void keepSongs(TextArena &names, QStringView keyPrefix);
 
     FolderListing listing;
     std::vector<char> dirEntries;
@@ -78,6 +81,8 @@ private:
         QStringView name;
     };
     std::vector<Stamp> stamps;
+    // This folder's song names, until they are sorted and kept.
+    std::vector<char16_t> decoded;
     std::vector<char> folded;
     std::vector<Name> songNames;
     std::vector<SortItem> items;
