@@ -284,15 +284,27 @@ const FolderListing &FolderLister::list(const QString &folder, TextArena &names,
     sortSongs();
     keepSongs(names, keyPrefix);
     if (!stamps.empty()) {
-        // By a hash of the part that has to match, then the part itself.
-        std::sort(stamps.begin(), stamps.end(), [](const Stamp &a, const Stamp &b) { return a.hash < b.hash; });
+        // A table by the hash of the part that has to match (open
+        // addressing, at most half full), then the part itself.
+        size_t tableSize = 16;
+        while (tableSize < stamps.size() * 2)
+            tableSize *= 2;
+        stampTable.assign(tableSize, 0);
+        const size_t mask = tableSize - 1;
+        for (size_t i = 0; i < stamps.size(); ++i) {
+            size_t slot = size_t(stamps[i].hash) & mask;
+            while (stampTable[slot] != 0)
+                slot = (slot + 1) & mask;
+            stampTable[slot] = quint32(i + 1);
+        }
         for (FolderListing::Song &song : listing.Songs) {
             const QStringView base = song.Name.chopped(3);
             const quint64 hash = baseHash(base);
-            for (auto s = std::lower_bound(stamps.begin(), stamps.end(), hash,
-                                           [](const Stamp &stamp, quint64 h) { return stamp.hash < h; });
-                 s != stamps.end() && s->hash == hash && !song.HasTimestamps; ++s)
-                song.HasTimestamps = units(s->name.chopped(3)) == units(base);
+            for (size_t slot = size_t(hash) & mask; stampTable[slot] != 0 && !song.HasTimestamps;
+                 slot = (slot + 1) & mask) {
+                const Stamp &stamp = stamps[stampTable[slot] - 1];
+                song.HasTimestamps = stamp.hash == hash && units(stamp.name.chopped(3)) == units(base);
+            }
         }
     }
     return listing;

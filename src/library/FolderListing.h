@@ -81,6 +81,7 @@ private:
         QStringView name;
     };
     std::vector<Stamp> stamps;
+    std::vector<quint32> stampTable; // 1 + the place in stamps; 0 for none
     // This folder's song names, until they are sorted and kept.
     std::vector<char16_t> decoded;
     std::vector<char> folded;
