@@ -6,6 +6,7 @@
 
 #include <QFileInfo>
 #include <QHash>
+#include <QThread>
 
 #include <cstring>
 #include <string_view>
@@ -143,6 +144,31 @@ ScanCounts scanCacheFolder(const QString &cachePath, LibraryTree &tree)
         }
     }
     return counts;
+}
+
+ScanAhead::ScanAhead(const QString &cachePath) : path(cachePath)
+{
+    QThread *home = QThread::currentThread();
+    result = std::async(std::launch::async, [cachePath, home] {
+        Result r;
+        r.tree = std::make_unique<LibraryTree>();
+        r.counts = scanCacheFolder(cachePath, *r.tree);
+        // Nothing is connected to it yet; from now on it belongs to the
+        // thread that takes it.
+        r.tree->moveToThread(home);
+        return r;
+    });
+}
+
+ScanAhead::~ScanAhead()
+{
+    if (result.valid())
+        result.wait();
+}
+
+ScanAhead::Result ScanAhead::take()
+{
+    return result.get();
 }
 
 TreeNodeRecords TakeTreeSnapshot(const LibraryTree &tree)

@@ -199,6 +199,22 @@ void LibraryTree::clear()
     Q_EMIT cleared();
 }
 
+bool LibraryTree::takeNodes(LibraryTree &other)
+{
+    if (store->size() != 0)
+        return false;
+    BulkChange bulk(*this);
+    std::swap(store, other.store);
+    std::swap(rootNodes, other.rootNodes);
+    std::swap(nodesInTree, other.nodesInTree);
+    order.clear();
+    orderValid = false;
+    keysValid = false;
+    ++generationCount;
+    other.clear();
+    return true;
+}
+
 TreeNodeRecords LibraryTree::snapshot() const
 {
     TreeNodeRecords s;

@@ -60,6 +60,10 @@ public:
     // it is about to add.
     void reserveChildren(LibraryNode *node, std::size_t capacity) { store->reserve(node->Children, capacity); }
 
+    // Takes every node of other, which nothing observes, when this tree is
+    // empty (one reset for observers); false, changing nothing, otherwise.
+    bool takeNodes(LibraryTree &other);
+
     // The tree as it stands, for RestoreTree; shares the nodes, copies no text.
     TreeNodeRecords snapshot() const;
     // Replaces whatever the tree holds by the snapshot's nodes, in its

@@ -118,11 +118,19 @@ QString LibraryColumn::notice(const ScanCounts &counts) const
     return QString();
 }
 
-ScanCounts LibraryColumn::ScanLibrary()
+ScanCounts LibraryColumn::ScanLibrary(ScanAhead *ahead)
 {
     state.LyricsCount = 0;
     state.TimestampsCount = 0;
-    const ScanCounts counts = scanCacheFolder(state.CachePath, *tree);
+    ScanCounts counts;
+    bool scanned = false;
+    if (ahead && ahead->cachePath() == state.CachePath) {
+        ScanAhead::Result read = ahead->take();
+        scanned = tree->takeNodes(*read.tree);
+        counts = read.counts;
+    }
+    if (!scanned)
+        counts = scanCacheFolder(state.CachePath, *tree);
     // An empty tree says why it is empty.
     lista->setNotice(notice(counts));
     if (!counts.FolderFound)

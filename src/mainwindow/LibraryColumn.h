@@ -18,6 +18,7 @@ struct AppState;
 struct LibraryNode;
 struct MainLayout;
 struct ScanCounts;
+class ScanAhead;
 class FilterMarkCheck;
 class LibraryTree;
 class LibraryTreeModel;
@@ -38,8 +39,9 @@ public:
     LibraryTreeView &view() { return *lista; }
 
     // Fills the (empty) tree from CachePath, shows the counts and takes the
-    // snapshot the search filter restores from.
-    ScanCounts ScanLibrary();
+    // snapshot the search filter restores from. A scan started ahead of
+    // CachePath gives its nodes instead of a new one.
+    ScanCounts ScanLibrary(ScanAhead *ahead = nullptr);
 
     // The search box changed: narrow the tree, or rebuild and filter it.
     void txtSearch_Change();

@@ -414,6 +414,39 @@ private Q_SLOTS:
         verifyConsistent(tree);
     }
 
+    void scanAheadGivesTheTreeAScanMakes()
+    {
+        QTemporaryDir dir;
+        LibraryBuilder lib(dir.path());
+        lib.song(u"L"_s, u"Lanterns - Wick.txt"_s, "x", true)
+            .song(u"M"_s, u"Moth - Flame.txt"_s)
+            .song(u"T"_s, u"LANTERNS - Glow.txt"_s)
+            .song(u"N"_s, u"No Artist Here.txt"_s);
+        LibraryTree scanned;
+        const ScanCounts direct = scanCacheFolder(lib.cachePath(), scanned);
+
+        ScanAhead ahead(lib.cachePath());
+        QCOMPARE(ahead.cachePath(), lib.cachePath());
+        ScanAhead::Result read = ahead.take();
+        QCOMPARE(read.tree->thread(), QThread::currentThread());
+        QCOMPARE(read.counts.Lyrics, direct.Lyrics);
+        QCOMPARE(read.counts.Timestamps, direct.Timestamps);
+        LibraryTree tree;
+        QSignalSpy resets(&tree, &LibraryTree::resetDone);
+        QVERIFY(tree.takeNodes(*read.tree));
+        QCOMPARE(resets.size(), 1);
+        QCOMPARE(read.tree->count(), 0);
+        QCOMPARE(describe(tree), describe(scanned));
+        verifyConsistent(tree);
+
+        // A tree that holds nodes takes none.
+        ScanAhead again(lib.cachePath());
+        ScanAhead::Result second = again.take();
+        QVERIFY(!tree.takeNodes(*second.tree));
+        QCOMPARE(describe(tree), describe(scanned));
+        QCOMPARE(second.tree->count(), scanned.count());
+    }
+
     void snapshotRestoresTheScannedTree()
     {
         QTemporaryDir dir;

@@ -290,6 +290,36 @@ private Q_SLOTS:
         QCOMPARE(w.node(u"A/Able - Plain.txt"_s)->Image, NodeImage::Song);
     }
 
+    void aScanAheadOfAnotherFolderIsNotShown()
+    {
+        // The start-up reads the folder it expects ahead; when the cache
+        // folder turns out to be another, that one is read.
+        QTemporaryDir elsewhere;
+        LibraryBuilder other(elsewhere.path());
+        other.song(u"O"_s, u"Other - Song.txt"_s);
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s).song(u"B"_s, u"Bee - Two.txt"_s);
+        w.state.CachePath = w.lib.cachePath();
+        w.form = std::make_unique<frmMain>(w.state, w.platform, w.lists);
+        ScanAhead ahead(other.cachePath());
+        w.form->ScanLibrary(&ahead);
+        QVERIFY(w.node(u"A/Able - One.txt"_s) && w.node(u"B/Bee - Two.txt"_s));
+        QVERIFY(!w.node(u"O/Other - Song.txt"_s));
+        QCOMPARE(w.state.LyricsCount, 2);
+
+        // Ahead of the right folder, its nodes are the tree's.
+        Window same;
+        same.lib.song(u"A"_s, u"Able - One.txt"_s, "la\r\n", true);
+        same.state.CachePath = same.lib.cachePath();
+        same.form = std::make_unique<frmMain>(same.state, same.platform, same.lists);
+        ScanAhead right(same.lib.cachePath());
+        same.form->ScanLibrary(&right);
+        QCOMPARE(same.form->libraryTree().count(), 2);
+        QCOMPARE(same.node(u"A/Able - One.txt"_s)->Image, NodeImage::SongWithTimestamps);
+        QCOMPARE(same.label(u"lblCount"_s), u"1 lyrics\n1 timestamps"_s);
+        QCOMPARE(int(same.state.TreeSnapshot.size()), 2);
+    }
+
     void aLargeArtistOpensAtOnceAndItsPicturesFollow()
     {
         Window w;
