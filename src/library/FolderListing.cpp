@@ -1,6 +1,7 @@
 #include "library/FolderListing.h"
 
 #include <QFile>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cstring>
@@ -131,6 +132,23 @@ quint64 baseHash(QStringView text)
     return h;
 }
 
+// The order of the listing, for names whose first eight characters do not
+// decide it: ignoring case, then as written. a and b lower-cased are
+// loweredA and loweredB when they are all ASCII (else null).
+Q_NEVER_INLINE bool nameLess(QStringView a, const char *loweredA, QStringView b, const char *loweredB)
+{
+    int c;
+    if (loweredA && loweredB) {
+        const qsizetype n = std::min(a.size(), b.size());
+        c = n > 8 ? std::memcmp(loweredA + 8, loweredB + 8, size_t(n - 8)) : 0;
+        if (c == 0 && a.size() != b.size())
+            c = a.size() < b.size() ? -1 : 1;
+    } else {
+        c = compareIgnoringCase(a, b);
+    }
+    return c != 0 ? c < 0 : units(a) < units(b);
+}
+
 } // namespace
 
 QStringList FolderListing::names() const
@@ -145,11 +163,19 @@ QStringList FolderListing::names() const
 void FolderLister::addSong(qsizetype at, qsizetype length, qsizetype foldedAt)
 {
     SortItem item{0, quint32(songNames.size()), true};
-    const char16_t *chars = decoded.data() + at;
-    for (qsizetype i = 0; i < 8; ++i) {
-        const char16_t c = i < length ? chars[i] : 0;
-        item.prefixValid = item.prefixValid && c < 0x80;
-        item.prefix = item.prefix << 8 | quint64(c >= u'A' && c <= u'Z' ? c + 32 : c & 0x7f);
+    if (foldedAt >= 0 && length >= 8) {
+        // The lower-cased bytes are there already: eight of them, read as
+        // one big-endian number.
+        quint64 bytes;
+        std::memcpy(&bytes, folded.data() + foldedAt, sizeof bytes);
+        item.prefix = qFromBigEndian(bytes);
+    } else {
+        const char16_t *chars = decoded.data() + at;
+        for (qsizetype i = 0; i < 8; ++i) {
+            const char16_t c = i < length ? chars[i] : 0;
+            item.prefixValid = item.prefixValid && c < 0x80;
+            item.prefix = item.prefix << 8 | quint64(c >= u'A' && c <= u'Z' ? c + 32 : c & 0x7f);
+        }
     }
     songNames.push_back({at, length, foldedAt});
     items.push_back(item);
@@ -171,23 +197,8 @@ void FolderLister::sortSongs()
             return x.prefix < y.prefix;
         const Name &a = all[x.name];
         const Name &b = all[y.name];
-        int c;
-        if (a.foldedAt >= 0 && b.foldedAt >= 0) {
-            const qsizetype n = std::min(a.length, b.length);
-            c = n > 8 ? std::memcmp(lowered + a.foldedAt + 8, lowered + b.foldedAt + 8, size_t(n - 8)) : 0;
-            if (c == 0 && a.length != b.length)
-                c = a.length < b.length ? -1 : 1;
-            if (c != 0)
-                return c < 0;
-        }
-        const QStringView textA(chars + a.at, a.length);
-        const QStringView textB(chars + b.at, b.length);
-        if (a.foldedAt < 0 || b.foldedAt < 0) {
-            c = compareIgnoringCase(textA, textB);
-            if (c != 0)
-                return c < 0;
-        }
-        return units(textA) < units(textB);
+        return nameLess(QStringView(chars + a.at, a.length), a.foldedAt >= 0 ? lowered + a.foldedAt : nullptr,
+                        QStringView(chars + b.at, b.length), b.foldedAt >= 0 ? lowered + b.foldedAt : nullptr);
     });
 }
 

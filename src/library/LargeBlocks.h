@@ -1,9 +1,8 @@
 #pragma once
 
-// Memory for the library's nodes and names, in blocks of 2 MB after a
-// small first one.
-// A block of 2 MB is mapped straight from the system, aligned, and offered
-// to the kernel as one huge page: filling a large library then costs a few
+// Memory for the library's nodes and names, in blocks of 2 MB after a small
+// first one. A block of 2 MB is mapped straight from the system, aligned, and
+// offered to the kernel as one huge page: filling a large library then costs a few
 // page faults instead of thousands, and page faults are most of what a large
 // allocation costs on a virtual machine.
 

@@ -132,5 +132,4 @@ private:
     };
     std::vector<Block> blocks;
     std::size_t count = 0;
-
 };

@@ -92,11 +92,3 @@ void *TextArena::allocate(std::size_t bytes)
     commit(room, chars);
     return room;
 }
-
-std::size_t TextArena::bytes() const
-{
-    std::size_t total = 0;
-    for (const Block &b : blocks)
-        total += b.capacity * sizeof(char16_t);
-    return total;
-}

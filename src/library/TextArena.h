@@ -33,8 +33,6 @@ public:
     // the largest block for what comes next.
     void reset();
 
-    std::size_t bytes() const;
-
 private:
     struct Block
     {

@@ -60,7 +60,6 @@ public:
             return before;
         }
         friend bool operator==(const const_iterator &a, const const_iterator &b) { return a.i == b.i; }
-        std::size_t position() const { return i; }
 
     private:
         friend class TreeNodeRecords;
