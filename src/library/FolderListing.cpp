@@ -1,21 +1,24 @@
 #include "library/FolderListing.h"
 
 #include <QFile>
+#include <QtEndian>
 
 #include <algorithm>
+#include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+#include <string_view>
 #include <sys/stat.h>
 
 namespace {
 
-bool endsWithExtension(const QString &name, QLatin1StringView extension)
-{
-    return name.size() > extension.size() && name.endsWith(extension, Qt::CaseInsensitive);
-}
-
 // A directory entry is a regular file, following a symbolic link; the entry
 // type saves a stat on the file systems that report it.
-bool isRegularFile(int dirFd, const dirent *entry)
+bool isRegularFile(int dirFd, const dirent64 *entry)
 {
     if (entry->d_type == DT_REG)
         return true;
@@ -25,6 +28,127 @@ bool isRegularFile(int dirFd, const dirent *entry)
     return fstatat(dirFd, entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
 }
 
+char lowerAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? char(c + 32) : c;
+}
+
+// An ASCII name's characters written at out, and the same lower-cased at
+// lower unless that is null; false, with both half written, when a byte is
+// not ASCII. Sixteen bytes at a time where the processor allows.
+bool widenAscii(const char *name, size_t length, char16_t *out, char *lower)
+{
+    const auto *in = reinterpret_cast<const unsigned char *>(name);
+    size_t i = 0;
+#ifdef __SSE2__
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i beforeA = _mm_set1_epi8('A' - 1);
+    const __m128i afterZ = _mm_set1_epi8('Z' + 1);
+    const __m128i caseBit = _mm_set1_epi8(0x20);
+    for (; i + 16 <= length; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + i));
+        if (_mm_movemask_epi8(v) != 0)
+            return false;
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm_unpacklo_epi8(v, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i + 8), _mm_unpackhi_epi8(v, zero));
+        // Signed comparisons are right: every byte is below 0x80 here.
+        if (lower) {
+            const __m128i upper = _mm_and_si128(_mm_cmpgt_epi8(v, beforeA), _mm_cmplt_epi8(v, afterZ));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(lower + i), _mm_add_epi8(v, _mm_and_si128(upper, caseBit)));
+        }
+    }
+#endif
+    for (; i < length; ++i) {
+        const unsigned char c = in[i];
+        if (c >= 0x80)
+            return false;
+        out[i] = c;
+        if (lower)
+            lower[i] = char(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    }
+    return true;
+}
+
+// The name's characters written at out, as QFile::decodeName reads them;
+// returns how many. out has room for length characters: no byte sequence
+// decodes into more characters than it has bytes. An ASCII name (most are)
+// is also written lower-cased at lower (unless null), and ascii says so.
+qsizetype decodeName(const char *name, size_t length, char16_t *out, char *lower, bool &ascii)
+{
+    ascii = widenAscii(name, length, out, lower);
+    if (ascii)
+        return qsizetype(length);
+    const QString decoded = QFile::decodeName(QByteArray::fromRawData(name, qsizetype(length)));
+    const qsizetype n = std::min(decoded.size(), qsizetype(length));
+    std::copy_n(reinterpret_cast<const char16_t *>(decoded.constData()), n, out);
+    return n;
+}
+
+// QStringView::compare ignoring case, the same order, without its cost on
+// the plain ASCII head most names have: that is compared here, the rest by
+// Qt from the first character outside it.
+int compareIgnoringCase(QStringView a, QStringView b)
+{
+    const qsizetype n = std::min(a.size(), b.size());
+    const char16_t *p = a.utf16();
+    const char16_t *q = b.utf16();
+    for (qsizetype i = 0; i < n; ++i) {
+        char16_t x = p[i];
+        char16_t y = q[i];
+        if ((x | y) >= 0x80)
+            return a.mid(i).compare(b.mid(i), Qt::CaseInsensitive);
+        if (x != y) {
+            x = x >= u'A' && x <= u'Z' ? char16_t(x + 32) : x;
+            y = y >= u'A' && y <= u'Z' ? char16_t(y + 32) : y;
+            if (x != y)
+                return x < y ? -1 : 1;
+        }
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+// The same characters for plain comparisons, inline: code unit by code
+// unit, as QStringView's own operators order them.
+std::u16string_view units(QStringView text)
+{
+    return std::u16string_view(text.utf16(), size_t(text.size()));
+}
+
+// A hash of the characters, four at a time: cheap enough to run on every
+// song. Equal texts have equal hashes; the texts decide the rest.
+quint64 baseHash(QStringView text)
+{
+    const char16_t *c = text.utf16();
+    qsizetype n = text.size();
+    quint64 h = quint64(n) * 0x9E3779B97F4A7C15ULL;
+    for (; n >= 4; n -= 4, c += 4) {
+        quint64 word;
+        std::memcpy(&word, c, sizeof word);
+        h = (h ^ word) * 0x100000001b3ULL;
+        h ^= h >> 29;
+    }
+    for (; n > 0; --n, ++c)
+        h = (h ^ *c) * 0x100000001b3ULL;
+    return h;
+}
+
+// The order of the listing, for names whose first eight characters do not
+// decide it: ignoring case, then as written. a and b lower-cased are
+// loweredA and loweredB when they are all ASCII (else null).
+Q_NEVER_INLINE bool nameLess(QStringView a, const char *loweredA, QStringView b, const char *loweredB)
+{
+    int c;
+    if (loweredA && loweredB) {
+        const qsizetype n = std::min(a.size(), b.size());
+        c = n > 8 ? std::memcmp(loweredA + 8, loweredB + 8, size_t(n - 8)) : 0;
+        if (c == 0 && a.size() != b.size())
+            c = a.size() < b.size() ? -1 : 1;
+    } else {
+        c = compareIgnoringCase(a, b);
+    }
+    return c != 0 ? c < 0 : units(a) < units(b);
+}
+
 } // namespace
 
 QStringList FolderListing::names() const
@@ -32,63 +156,188 @@ QStringList FolderListing::names() const
     QStringList out;
     out.reserve(qsizetype(Songs.size()));
     for (const Song &s : Songs)
-        out.append(s.Name);
+        out.append(s.Name.toString());
     return out;
 }
 
-FolderListing listLetterFolder(const QString &folder, bool withStamps)
+void FolderLister::addSong(qsizetype at, qsizetype length, qsizetype foldedAt, const struct stat *st)
 {
-    FolderListing listing;
-    DIR *dir = opendir(QFile::encodeName(folder).constData());
-    if (!dir)
+    SortItem item{0, quint32(songNames.size()), true};
+    if (foldedAt >= 0 && length >= 8) {
+        // The lower-cased bytes are there already: eight of them, read as
+        // one big-endian number.
+        quint64 bytes;
+        std::memcpy(&bytes, folded.data() + foldedAt, sizeof bytes);
+        item.prefix = qFromBigEndian(bytes);
+    } else {
+        const char16_t *chars = decoded.data() + at;
+        for (qsizetype i = 0; i < 8; ++i) {
+            const char16_t c = i < length ? chars[i] : 0;
+            item.prefixValid = item.prefixValid && c < 0x80;
+            item.prefix = item.prefix << 8 | quint64(c >= u'A' && c <= u'Z' ? c + 32 : c & 0x7f);
+        }
+    }
+    qint64 size = -1;
+    qint64 modifiedNs = 0;
+    if (st) {
+        size = qint64(st->st_size);
+        modifiedNs = qint64(st->st_mtim.tv_sec) * 1000000000LL + st->st_mtim.tv_nsec;
+    }
+    songNames.push_back({at, length, foldedAt, size, modifiedNs});
+    items.push_back(item);
+}
+
+// Sorts the songs by name ignoring case, then by name as written: the order
+// compareIgnoringCase gives. A name of ASCII characters only is compared as
+// its bytes lower-cased, made once per name instead of once per comparison,
+// and mostly by its first eight alone.
+void FolderLister::sortSongs()
+{
+    const char *lowered = folded.data();
+    const char16_t *chars = decoded.data();
+    const Name *all = songNames.data();
+    std::sort(items.begin(), items.end(), [lowered, chars, all](const SortItem &x, const SortItem &y) {
+        // No name holds a NUL, and the first characters of both are ASCII:
+        // the first difference is in there, or they are the same.
+        if (x.prefixValid && y.prefixValid && x.prefix != y.prefix)
+            return x.prefix < y.prefix;
+        const Name &a = all[x.name];
+        const Name &b = all[y.name];
+        return nameLess(QStringView(chars + a.at, a.length), a.foldedAt >= 0 ? lowered + a.foldedAt : nullptr,
+                        QStringView(chars + b.at, b.length), b.foldedAt >= 0 ? lowered + b.foldedAt : nullptr);
+    });
+}
+
+void FolderLister::keepSongs(TextArena &names, QStringView keyPrefix)
+{
+    // In the order of the tree: a pass over the tree, the search's, reads
+    // the names front to back.
+    listing.Songs.clear();
+    listing.Songs.reserve(std::max<size_t>(items.size(), 8192));
+    for (const SortItem &item : items) {
+        const Name &name = songNames[item.name];
+        char16_t *room = names.reserve(keyPrefix.size() + name.length);
+        std::copy_n(keyPrefix.utf16(), keyPrefix.size(), room);
+        std::copy_n(decoded.data() + name.at, name.length, room + keyPrefix.size());
+        const QStringView kept = names.commit(room, keyPrefix.size() + name.length);
+        listing.Songs.push_back({kept.mid(keyPrefix.size()), false, name.size, name.modifiedNs});
+    }
+}
+
+void FolderLister::addEntry(int dir, const dirent64 *entry)
+{
+    const char *name = entry->d_name;
+    if (name[0] == '.') // hidden, and "." and ".."
+        return;
+    const size_t length = std::strlen(name);
+    if (length <= 4)
+        return;
+    // Both extensions are ASCII, and no other character folds to theirs:
+    // the bytes tell what the decoded name would.
+    const char *ext = name + length - 4;
+    const bool isSong = ext[0] == '.' && lowerAscii(ext[1]) == 't' && lowerAscii(ext[2]) == 'x'
+        && lowerAscii(ext[3]) == 't';
+    const bool isStamp = !isSong && std::memcmp(ext, ".kas", 4) == 0;
+    if (!isSong && !isStamp)
+        return;
+    struct stat st;
+    const bool stamped = isSong && withStamps;
+    if (stamped ? fstatat(dir, name, &st, 0) != 0 || !S_ISREG(st.st_mode) : !isRegularFile(dir, entry))
+        return;
+    bool ascii = false;
+    if (isSong) {
+        const size_t at = decoded.size();
+        decoded.resize(at + length);
+        const size_t foldedAt = folded.size();
+        folded.resize(foldedAt + length);
+        const qsizetype n = decodeName(name, length, decoded.data() + at, folded.data() + foldedAt, ascii);
+        decoded.resize(at + size_t(n));
+        if (!ascii)
+            folded.resize(foldedAt);
+        addSong(qsizetype(at), n, ascii ? qsizetype(foldedAt) : -1, stamped ? &st : nullptr);
+    } else {
+        char16_t *room = stampNames.reserve(qsizetype(length));
+        const QStringView stamp = stampNames.commit(room, decodeName(name, length, room, nullptr, ascii));
+        stamps.push_back({baseHash(stamp.chopped(3)), stamp});
+    }
+}
+
+const FolderListing &FolderLister::list(const QString &folder, TextArena &names, QStringView keyPrefix,
+                                        bool withFileStamps)
+{
+    withStamps = withFileStamps;
+    listing.Songs.clear();
+    listing.Readable = false;
+    const int dir = open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0)
         return listing;
     listing.Readable = true;
 
     // A song's timestamp file is its name with the last three characters
     // turned into "kas": both are compared without those three.
-    std::vector<QString> stamps;
-    const QLatin1StringView txt(".txt");
-    const QLatin1StringView kas(".kas");
-    while (const dirent *entry = readdir(dir)) {
-        if (entry->d_name[0] == '.') // hidden, and "." and ".."
-            continue;
-        QString name = QFile::decodeName(entry->d_name);
-        const bool isSong = endsWithExtension(name, txt);
-        const bool isStamp = !isSong && name.endsWith(kas);
-        if (!isSong && !isStamp)
-            continue;
-        if (isSong && withStamps) {
-            struct stat st;
-            if (fstatat(dirfd(dir), entry->d_name, &st, 0) != 0 || !S_ISREG(st.st_mode))
-                continue;
-            listing.Songs.push_back({std::move(name), false, qint64(st.st_size),
-                                     qint64(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec});
-            continue;
+    stampNames.reset();
+    stamps.clear();
+    items.clear();
+    songNames.clear();
+    decoded.clear();
+    folded.clear();
+    // Room for a folder of the size a large library has, made once: growing
+    // step by step would touch new memory at every step.
+    items.reserve(8192);
+    songNames.reserve(8192);
+    decoded.reserve(8192 * 40);
+    folded.reserve(8192 * 40);
+    // What readdir does, into one buffer kept from folder to folder: a new
+    // buffer for each folder would cost its page faults again.
+    dirEntries.resize(64 * 1024);
+    for (;;) {
+        const ssize_t filled = getdents64(dir, dirEntries.data(), dirEntries.size());
+        if (filled <= 0)
+            break;
+        for (ssize_t at = 0; at < filled;) {
+            const auto *entry = reinterpret_cast<const dirent64 *>(dirEntries.data() + at);
+            at += entry->d_reclen;
+            addEntry(dir, entry);
         }
-        if (!isRegularFile(dirfd(dir), entry))
-            continue;
-        if (isSong)
-            listing.Songs.push_back({std::move(name), false});
-        else
-            stamps.push_back(std::move(name));
     }
-    closedir(dir);
+    close(dir);
 
-    std::sort(listing.Songs.begin(), listing.Songs.end(),
-              [](const FolderListing::Song &a, const FolderListing::Song &b) {
-                  const int c = a.Name.compare(b.Name, Qt::CaseInsensitive);
-                  return c != 0 ? c < 0 : a.Name < b.Name;
-              });
+    sortSongs();
+    keepSongs(names, keyPrefix);
     if (!stamps.empty()) {
-        auto base = [](const QString &name) { return QStringView(name).chopped(3); };
-        std::sort(stamps.begin(), stamps.end(),
-                  [&](const QString &a, const QString &b) { return base(a) < base(b); });
+        // A table by the hash of the part that has to match (open
+        // addressing, at most half full), then the part itself.
+        size_t tableSize = 16;
+        while (tableSize < stamps.size() * 2)
+            tableSize *= 2;
+        stampTable.assign(tableSize, 0);
+        const size_t mask = tableSize - 1;
+        for (size_t i = 0; i < stamps.size(); ++i) {
+            size_t slot = size_t(stamps[i].hash) & mask;
+            while (stampTable[slot] != 0)
+                slot = (slot + 1) & mask;
+            stampTable[slot] = quint32(i + 1);
+        }
         for (FolderListing::Song &song : listing.Songs) {
-            const QStringView wanted = base(song.Name);
-            const auto found = std::lower_bound(stamps.begin(), stamps.end(), wanted,
-                                                [&](const QString &s, QStringView w) { return base(s) < w; });
-            song.HasTimestamps = found != stamps.end() && base(*found) == wanted;
+            const QStringView base = song.Name.chopped(3);
+            const quint64 hash = baseHash(base);
+            for (size_t slot = size_t(hash) & mask; stampTable[slot] != 0 && !song.HasTimestamps;
+                 slot = (slot + 1) & mask) {
+                const Stamp &stamp = stamps[stampTable[slot] - 1];
+                song.HasTimestamps = stamp.hash == hash && units(stamp.name.chopped(3)) == units(base);
+            }
         }
     }
     return listing;
+}
+
+FolderListing listLetterFolder(const QString &folder, bool withStamps)
+{
+    FolderListing own;
+    own.ownNames = std::make_unique<TextArena>();
+    FolderLister lister;
+    const FolderListing &listed = lister.list(folder, *own.ownNames, {}, withStamps);
+    own.Songs = listed.Songs;
+    own.Readable = listed.Readable;
+    return own;
 }

@@ -4,20 +4,31 @@
 // whether each has its timestamp file beside it, from a single directory
 // read and no look-up per file.
 
+#include "library/TextArena.h"
+
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <vector>
 
 struct FolderListing
 {
     struct Song
     {
-        QString Name;
+        // The file name; the key prefix given to the lister stands right
+        // before it.
+        QStringView Name;
         bool HasTimestamps = false;
         // Only when asked for: the file's size and modification time (ns).
         qint64 Size = -1;
         qint64 ModifiedNs = 0;
+
+        // The prefix and the name, in one piece.
+        QStringView key(qsizetype prefixLength) const
+        {
+            return QStringView(Name.utf16() - prefixLength, Name.size() + prefixLength);
+        }
     };
     // Visible regular files ending in ".txt" (any letter case), sorted by
     // name the way the downloader's platform lists them: ignoring case first.
@@ -25,8 +36,68 @@ struct FolderListing
     bool Readable = false;
 
     QStringList names() const;
+
+    // Where the names are kept when the caller gave no arena.
+    std::unique_ptr<TextArena> ownNames;
 };
 
-// withStamps: also the size and modification time of every song file, from
-// the same pass (a look-up relative to the open folder, not a path per file).
+// Lists letter folders one after the other, keeping its working buffers
+// from one folder to the next: a scan of 26 folders makes them once.
+class FolderLister
+{
+public:
+    // The folder's songs, valid until the next list(). Each name is kept in
+    // names right after keyPrefix, so that prefix and name make the song's
+    // key in one piece. withStamps: also the size and modification time of
+    // every song file, from the same pass (a look-up relative to the open
+    // folder, not a path per file).
+    const FolderListing &list(const QString &folder, TextArena &names, QStringView keyPrefix,
+                              bool withStamps = false);
+
+private:
+    struct Name
+    {
+        // The name stands at decoded[at]; lower-cased, it starts at
+        // folded[foldedAt] when it is all ASCII (-1 otherwise).
+        qsizetype at;
+        qsizetype length;
+        qsizetype foldedAt;
+        // Only when stamps are asked for.
+        qint64 size;
+        qint64 modifiedNs;
+    };
+    // What the sort moves around: small, and mostly all it looks at.
+    struct SortItem
+    {
+        // The first 8 characters lower-cased, big-endian, when they are
+        // ASCII (prefixValid).
+        quint64 prefix;
+        quint32 name; // in names
+        bool prefixValid;
+    };
+    void addEntry(int dir, const struct dirent64 *entry);
+    void addSong(qsizetype at, qsizetype length, qsizetype foldedAt, const struct stat *st);
+    void sortSongs();
+    // The sorted names kept in names, in their order.
+    void keepSongs(TextArena &names, QStringView keyPrefix);
+
+    FolderListing listing;
+    bool withStamps = false;
+    std::vector<char> dirEntries;
+    TextArena stampNames;
+    struct Stamp
+    {
+        quint64 hash; // of the name without its last three characters
+        QStringView name;
+    };
+    std::vector<Stamp> stamps;
+    std::vector<quint32> stampTable; // 1 + the place in stamps; 0 for none
+    // This folder's song names, until they are sorted and kept.
+    std::vector<char16_t> decoded;
+    std::vector<char> folded;
+    std::vector<Name> songNames;
+    std::vector<SortItem> items;
+};
+
+// One folder, its names kept in the listing.
 FolderListing listLetterFolder(const QString &folder, bool withStamps = false);

@@ -6,8 +6,10 @@
 
 #include <QFileInfo>
 #include <QHash>
+#include <QThread>
 
-#include <algorithm>
+#include <cstring>
+#include <string_view>
 
 using namespace Qt::StringLiterals;
 
@@ -24,6 +26,63 @@ QString letterFolderName(const QString &cachePath, char16_t upperLetter)
     return {};
 }
 
+namespace {
+
+std::u16string_view units(QStringView text)
+{
+    return std::u16string_view(text.utf16(), size_t(text.size()));
+}
+
+bool same(QStringView a, QStringView b)
+{
+    return a.size() == b.size() && std::memcmp(a.utf16(), b.utf16(), size_t(a.size()) * sizeof(char16_t)) == 0;
+}
+
+bool isAscii(QStringView text)
+{
+    for (const char16_t c : units(text)) {
+        if (c >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+char16_t upperAscii(char16_t c)
+{
+    return c >= u'a' && c <= u'z' ? char16_t(c - 32) : c;
+}
+
+// Whether a and b are the same in upper case, as QString::toUpper makes
+// them. Most names are ASCII, where that needs no conversion at all.
+bool sameInUpperCase(QStringView a, QStringView b)
+{
+    if (isAscii(a) && isAscii(b)) {
+        if (a.size() != b.size())
+            return false;
+        for (qsizetype i = 0; i < a.size(); ++i) {
+            if (upperAscii(a.utf16()[i]) != upperAscii(b.utf16()[i]))
+                return false;
+        }
+        return true;
+    }
+    return a.toString().toUpper() == b.toString().toUpper();
+}
+
+// artistKey(artist), kept in texts.
+QStringView keepArtistKey(TextArena &texts, QStringView artist)
+{
+    if (artist.isEmpty() || !isAscii(artist))
+        return texts.keep(artistKey(artist.toString()));
+    char16_t *room = texts.reserve(artist.size());
+    for (qsizetype i = 0; i < artist.size(); ++i) {
+        const char16_t c = artist.utf16()[i];
+        room[i] = c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
+    }
+    return texts.commit(room, artist.size());
+}
+
+} // namespace
+
 ScanCounts scanCacheFolder(const QString &cachePath, LibraryTree &tree)
 {
     ScanCounts counts;
@@ -33,110 +92,93 @@ ScanCounts scanCacheFolder(const QString &cachePath, LibraryTree &tree)
 
     BulkChange bulk(tree);
     // Artists by key; song keys ("D/F") are new by construction, so they
-    // need no lookup at all.
-    QHash<QString, LibraryNode *> artists;
+    // need no lookup at all. Every text stays in the tree's keeping: a
+    // song's key is its file name as listed, its text and its artist's text
+    // are parts of that name.
+    QHash<QStringView, LibraryNode *> artists;
     for (LibraryNode *root : tree.roots())
-        artists.insert(root->Key, root);
+        artists.insert(root->Key.view(), root);
+    FolderLister lister;
     LibraryNode *artistNode = nullptr;
-    QString previousArtist;      // as written in the last file
-    QString previousArtistUpper; // the same, upper case
+    QStringView previousArtist; // as written in the last file
     for (char16_t letter = u'A'; letter <= u'Z'; ++letter) {
         const QString folder = letterFolderName(cachePath, letter);
         if (folder.isEmpty())
             continue;
-        const FolderListing listing = listLetterFolder(cachePath + folder);
+        const QString keyPrefix = folder + u'/';
+        const FolderListing &listing = lister.list(cachePath + folder, tree.texts(), keyPrefix);
         if (!listing.Readable)
             counts.Unreadable.append(folder);
-        const QString keyPrefix = folder + u'/';
-        for (const FolderListing::Song &file : listing.Songs) {
-            // Files of one artist come in runs: the same text again needs
-            // no upper-casing and no look-up.
-            const QStringView artist = artistPart(file.Name);
-            if (!artistNode || artist != previousArtist) {
-                previousArtist = artist.toString();
-                const QString upper = previousArtist.toUpper();
-                if (!artistNode || upper != previousArtistUpper) {
-                    previousArtistUpper = upper;
-                    const QString key = artistKey(previousArtist);
+        const std::vector<FolderListing::Song> &songs = listing.Songs;
+        for (size_t first = 0; first < songs.size();) {
+            // Files of one artist come in runs: the artist is compared in
+            // upper case and looked up once per run, and its list of songs
+            // gets the room the run needs.
+            const QStringView artist = artistPart(songs[first].Name);
+            size_t end = first + 1;
+            while (end < songs.size() && same(artistPart(songs[end].Name), artist))
+                ++end;
+            if (!artistNode || !same(artist, previousArtist)) {
+                const bool sameArtist = artistNode && sameInUpperCase(artist, previousArtist);
+                previousArtist = artist;
+                if (!sameArtist) {
+                    const QStringView key = keepArtistKey(tree.texts(), artist);
                     LibraryNode *&known = artists[key];
                     if (!known) {
-                        const QString text = previousArtist.isEmpty() ? noArtistText() : previousArtist;
-                        known = tree.appendNew(nullptr, key, text, NodeImage::Artist);
+                        const QStringView text = artist.isEmpty() ? tree.texts().keep(noArtistText()) : artist;
+                        known = tree.appendKept(nullptr, key, text, NodeImage::Artist);
                     }
                     artistNode = known;
                 }
             }
-            const QString song = ExtractSong(QStringView(file.Name).chopped(4));
-            tree.appendNew(artistNode, keyPrefix + file.Name, song,
-                           file.HasTimestamps ? NodeImage::SongWithTimestamps : NodeImage::Song);
-            ++counts.Lyrics;
-            if (file.HasTimestamps)
-                ++counts.Timestamps;
+            tree.reserveChildren(artistNode, artistNode->Children.size() + (end - first));
+            for (size_t i = first; i < end; ++i) {
+                const FolderListing::Song &file = songs[i];
+                tree.appendKept(artistNode, file.key(keyPrefix.size()), songPart(file.Name.chopped(4)),
+                                file.HasTimestamps ? NodeImage::SongWithTimestamps : NodeImage::Song);
+                ++counts.Lyrics;
+                if (file.HasTimestamps)
+                    ++counts.Timestamps;
+            }
+            first = end;
         }
     }
     return counts;
 }
 
+ScanAhead::ScanAhead(const QString &cachePath) : path(cachePath)
+{
+    QThread *home = QThread::currentThread();
+    result = std::async(std::launch::async, [cachePath, home] {
+        Result r;
+        r.tree = std::make_unique<LibraryTree>();
+        r.counts = scanCacheFolder(cachePath, *r.tree);
+        // Nothing is connected to it yet; from now on it belongs to the
+        // thread that takes it.
+        r.tree->moveToThread(home);
+        return r;
+    });
+}
+
+ScanAhead::~ScanAhead()
+{
+    if (result.valid())
+        result.wait();
+}
+
+ScanAhead::Result ScanAhead::take()
+{
+    return result.get();
+}
+
 TreeNodeRecords TakeTreeSnapshot(const LibraryTree &tree)
 {
-    TreeNodeRecords records;
-    records.reserve(size_t(tree.count()));
-    for (int i = 1; i <= tree.count(); ++i) {
-        const LibraryNode *n = tree.node(i);
-        TreeNodeRecord r;
-        r.Text = n->Text;
-        r.Key = n->Key;
-        r.Image = n->Image;
-        r.IsLeaf = !n->hasChildren();
-        r.ChildCount = int(n->Children.size());
-        r.Node = const_cast<LibraryNode *>(n);
-        r.Generation = tree.generation();
-        if (r.IsLeaf && n->Parent) {
-            r.ParentKey = n->Parent->Key;
-            r.ParentRecord = n->Parent->Index - 1;
-        }
-        records.push_back(std::move(r));
-    }
-    return records;
+    return tree.snapshot();
 }
 
 void RestoreTree(LibraryTree &tree, const TreeNodeRecords &snapshot)
 {
-    // Since the snapshot was taken its nodes have only been taken out of the
-    // tree, never freed: put them back, no allocation, no copying of texts.
-    const bool sameNodes = std::all_of(snapshot.begin(), snapshot.end(), [&](const TreeNodeRecord &r) {
-        return r.Node && r.Generation == tree.generation();
-    });
-    if (sameNodes) {
-        std::vector<LibraryTree::Relink> relinks;
-        relinks.reserve(snapshot.size());
-        for (const TreeNodeRecord &r : snapshot) {
-            LibraryNode *parent = nullptr;
-            if (r.IsLeaf) {
-                if (r.ParentRecord < 0 || size_t(r.ParentRecord) >= snapshot.size())
-                    continue;
-                parent = snapshot[size_t(r.ParentRecord)].Node;
-            }
-            relinks.push_back({r.Node, parent, r.Image});
-        }
-        tree.relink(relinks);
-        return;
-    }
-
-    BulkChange bulk(tree);
-    tree.clear();
-    std::vector<LibraryNode *> made(snapshot.size(), nullptr);
-    for (size_t i = 0; i < snapshot.size(); ++i) {
-        const TreeNodeRecord &r = snapshot[i];
-        LibraryNode *parent = nullptr;
-        if (r.IsLeaf) {
-            // A song whose artist is not (or no longer) in the snapshot has no place.
-            if (r.ParentRecord < 0 || size_t(r.ParentRecord) >= i || !made[size_t(r.ParentRecord)])
-                continue;
-            parent = made[size_t(r.ParentRecord)];
-        }
-        made[i] = tree.appendNew(parent, r.Key, r.Text, r.Image, r.ChildCount);
-    }
+    tree.restore(snapshot);
 }
 
 QString countsCaption(int lyrics, int timestamps)

@@ -8,7 +8,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <future>
+#include <memory>
+
 class LibraryTree;
+class QThread;
 
 // Images of the node kinds, as indexes into the shared picture list.
 namespace NodeImage {
@@ -31,6 +35,35 @@ struct ScanCounts
 // one song node per "*.txt" file under it, keyed "D/F". Reads directory
 // listings only; no lyrics file is opened. Runs as one bulk change.
 ScanCounts scanCacheFolder(const QString &cachePath, LibraryTree &tree);
+
+// A scan started ahead, on a thread of its own, while the windows are being
+// made: at start-up the cache folder is known before the window that shows
+// it exists. The window's tree takes the nodes in the scan's turn, if the
+// cache folder is still the one read.
+class ScanAhead
+{
+public:
+    explicit ScanAhead(const QString &cachePath);
+    // Waits for the scan when nobody took it.
+    ~ScanAhead();
+    ScanAhead(const ScanAhead &) = delete;
+    ScanAhead &operator=(const ScanAhead &) = delete;
+
+    const QString &cachePath() const { return path; }
+
+    struct Result
+    {
+        // Made on the scan's thread, handed to the thread that started it.
+        std::unique_ptr<LibraryTree> tree;
+        ScanCounts counts;
+    };
+    // Waits for the scan to end. Once only.
+    Result take();
+
+private:
+    QString path;
+    std::future<Result> result;
+};
 
 // The letter folder's name as found: the upper-case letter, or the
 // lower-case one where only that exists. Empty when there is neither.

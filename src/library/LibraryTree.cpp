@@ -1,99 +1,145 @@
 #include "library/LibraryTree.h"
 
 #include <algorithm>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace {
 
 template<typename Out> void foldInto(QStringView text, Out out)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            const char32_t f = QChar::toCaseFolded(QChar::surrogateToUcs4(c, text[i + 1]));
+        const char16_t c = text.utf16()[i];
+        if (c < 0x80) {
+            // What QChar::toCaseFolded gives for the basic Latin letters,
+            // without the call.
+            out(c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c);
+        } else if (QChar::isHighSurrogate(c) && i + 1 < text.size() && QChar::isLowSurrogate(text.utf16()[i + 1])) {
+            const char32_t f = QChar::toCaseFolded(QChar::surrogateToUcs4(c, text.utf16()[i + 1]));
             out(QChar::highSurrogate(f));
             out(QChar::lowSurrogate(f));
             ++i;
         } else {
-            out(c.toCaseFolded().unicode());
+            out(QChar::toCaseFolded(char32_t(c)));
         }
     }
 }
 
 } // namespace
 
-void LibraryTree::appendFolded(QStringView text)
-{
-    foldInto(text, [this](char16_t c) { searchText.push_back(c); });
-}
-
 QString foldForSearch(QStringView text)
 {
-    QString folded;
-    folded.reserve(text.size());
-    foldInto(text, [&folded](char16_t c) { folded.append(QChar(c)); });
+    QString folded(text.size(), Qt::Uninitialized);
+    foldForSearch(text, reinterpret_cast<char16_t *>(folded.data()));
     return folded;
 }
 
-LibraryTree::LibraryTree(QObject *parent) : QObject(parent) {}
+void foldForSearch(QStringView text, char16_t *out)
+{
+    const char16_t *in = text.utf16();
+    qsizetype i = 0;
+#ifdef __SSE2__
+    // Eight characters at a time while they are ASCII, as most names are.
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i outsideAscii = _mm_set1_epi16(short(0xFF80));
+    const __m128i beforeA = _mm_set1_epi16(u'A' - 1);
+    const __m128i afterZ = _mm_set1_epi16(u'Z' + 1);
+    const __m128i caseBit = _mm_set1_epi16(0x20);
+    for (; i + 8 <= text.size(); i += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + i));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, outsideAscii), zero)) != 0xFFFF)
+            break;
+        const __m128i upper = _mm_and_si128(_mm_cmpgt_epi16(v, beforeA), _mm_cmplt_epi16(v, afterZ));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm_add_epi16(v, _mm_and_si128(upper, caseBit)));
+    }
+#endif
+    // The rest one by one; i stands after ASCII characters only, so not
+    // inside a surrogate pair.
+    out += i;
+    foldInto(text.mid(i), [&out](char32_t c) { *out++ = char16_t(c); });
+}
+
+LibraryTree::LibraryTree(QObject *parent) : QObject(parent), store(std::make_shared<NodeStore>()) {}
 
 LibraryTree::~LibraryTree() = default;
+
+void LibraryTree::ensureOrder() const
+{
+    if (orderValid)
+        return;
+    order.clear();
+    order.reserve(size_t(nodesInTree));
+    store->forEach([this](LibraryNode *n) {
+        if (n->inTree())
+            order.push_back(n);
+    });
+    orderValid = true;
+}
 
 LibraryNode *LibraryTree::node(int index) const
 {
     if (index < 1 || index > count())
         return nullptr;
+    if (!orderValid && size_t(nodesInTree) == store->size())
+        return store->at(size_t(index - 1));
+    ensureOrder();
     return order[size_t(index - 1)];
 }
 
-const QHash<QString, LibraryNode *> &LibraryTree::keyIndex() const
+const QHash<QStringView, LibraryNode *> &LibraryTree::keyIndex() const
 {
     if (!keysValid) {
         byKey.clear();
-        byKey.reserve(qsizetype(order.size()));
-        for (LibraryNode *n : order)
-            byKey.insert(n->Key, n);
+        byKey.reserve(qsizetype(nodesInTree));
+        store->forEach([this](LibraryNode *n) {
+            if (n->inTree())
+                byKey.insert(n->Key.view(), n);
+        });
         keysValid = true;
     }
     return byKey;
 }
 
-LibraryNode *LibraryTree::find(const QString &key) const
+LibraryNode *LibraryTree::find(QStringView key) const
 {
     return keyIndex().value(key, nullptr);
 }
 
-LibraryNode *LibraryTree::allocate()
+LibraryNode *LibraryTree::find(const QString &key) const
 {
-    if (usedInLastBlock == BlockSize) {
-        blocks.push_back(std::make_unique<LibraryNode[]>(BlockSize));
-        usedInLastBlock = 0;
-    }
-    return &blocks.back()[usedInLastBlock++];
+    return find(QStringView(key));
 }
 
 LibraryNode *LibraryTree::appendNew(LibraryNode *parent, const QString &key, const QString &text,
                                     quint8 image, int childCapacity)
+{
+    const QStringView keptKey = store->texts.keep(key);
+    const QStringView keptText = store->texts.keep(text);
+    LibraryNode *n = appendKept(parent, keptKey, keptText, image);
+    if (childCapacity > 0)
+        store->reserve(n->Children, size_t(childCapacity));
+    return n;
+}
+
+LibraryNode *LibraryTree::appendKept(LibraryNode *parent, QStringView key, QStringView text, quint8 image)
 {
     auto &siblings = parent ? parent->Children : rootNodes;
     const int row = int(siblings.size());
     if (!inBulkChange())
         Q_EMIT nodeAboutToBeAdded(parent, row);
 
-    LibraryNode *n = allocate();
+    LibraryNode *n = store->make();
     n->Text = text;
     n->Key = key;
-    n->FoldedAt = quint32(searchText.size());
-    n->FoldedLength = quint32(text.size());
-    appendFolded(text);
     n->Image = image;
     n->Parent = parent;
     n->Row = row;
-    n->Index = count() + 1;
-    if (childCapacity > 0)
-        n->Children.reserve(size_t(childCapacity));
-    order.push_back(n);
-    siblings.push_back(n);
-    keysValid = false; // the callers that keep the index up to date say so
+    n->Index = ++nodesInTree;
+    if (orderValid)
+        order.push_back(n);
+    store->append(siblings, n);
+    keysValid = false;
 
     if (!inBulkChange())
         Q_EMIT nodeAdded();
@@ -113,6 +159,7 @@ void LibraryTree::remove(LibraryNode *n)
     if (!inBulkChange())
         Q_EMIT nodeAboutToBeRemoved(n);
 
+    ensureOrder();
     auto &siblings = n->Parent ? n->Parent->Children : rootNodes;
     siblings.erase(siblings.begin() + n->Row);
     for (size_t r = size_t(n->Row); r < siblings.size(); ++r)
@@ -128,6 +175,7 @@ void LibraryTree::remove(LibraryNode *n)
     for (LibraryNode *child : n->Children)
         takeOut(child);
     takeOut(n);
+    nodesInTree = int(order.size());
     renumberFrom(first);
     keysValid = false;
 
@@ -138,56 +186,130 @@ void LibraryTree::remove(LibraryNode *n)
 void LibraryTree::clear()
 {
     BulkChange bulk(*this);
-    rootNodes.clear();
+    rootNodes = NodeList();
     order.clear();
+    orderValid = false;
+    nodesInTree = 0;
     byKey.clear();
     keysValid = true;
-    blocks.clear();
-    usedInLastBlock = BlockSize;
-    searchText.clear();
-    ++clears;
+    // The nodes and their names go with the store, unless a snapshot still
+    // holds it.
+    store = std::make_shared<NodeStore>();
+    ++generationCount;
     Q_EMIT cleared();
 }
 
-void LibraryTree::relink(const std::vector<Relink> &nodes)
+bool LibraryTree::takeNodes(LibraryTree &other)
+{
+    if (store->size() != 0)
+        return false;
+    BulkChange bulk(*this);
+    std::swap(store, other.store);
+    std::swap(rootNodes, other.rootNodes);
+    std::swap(nodesInTree, other.nodesInTree);
+    order.clear();
+    orderValid = false;
+    keysValid = false;
+    ++generationCount;
+    other.clear();
+    return true;
+}
+
+TreeNodeRecords LibraryTree::snapshot() const
+{
+    TreeNodeRecords s;
+    s.store = store;
+    s.entries.reserve(size_t(nodesInTree));
+    const bool wholeStore = size_t(nodesInTree) == store->size();
+    if (!wholeStore)
+        s.positions.reserve(size_t(nodesInTree));
+    quint32 position = 0;
+    store->forEach([&](const LibraryNode *n) {
+        if (n->inTree()) {
+            s.entries.push_back({n->Image, !n->hasChildren()});
+            if (!wholeStore)
+                s.positions.push_back(position);
+        }
+        ++position;
+    });
+    return s;
+}
+
+void LibraryTree::restore(const TreeNodeRecords &snapshot)
 {
     BulkChange bulk(*this);
-    // Out first, whatever was in: the lists are rebuilt from the given order.
-    for (LibraryNode *n : order)
-        n->Index = 0;
-    order.clear();
-    rootNodes.clear();
-    for (const Relink &r : nodes) {
-        r.Node->Children.clear(); // keeps its room: no allocation below
-        r.Node->Index = 0;
+    if (snapshot.store && snapshot.store != store) {
+        // The tree moved on (a rescan) since the snapshot: take its nodes
+        // back. The tree's own may be freed now.
+        rootNodes = NodeList();
+        store = snapshot.store;
+        ++generationCount;
+        Q_EMIT cleared();
     }
-    order.reserve(nodes.size());
-    for (const Relink &r : nodes) {
-        LibraryNode *n = r.Node;
-        auto &siblings = r.Parent ? r.Parent->Children : rootNodes;
-        n->Parent = r.Parent;
+    // Out first, whatever was in: the lists are rebuilt in the snapshot's order.
+    store->forEach([](LibraryNode *n) {
+        n->Index = 0;
+        n->Children.clear(); // keeps its room: little to allocate below
+    });
+    rootNodes.clear();
+    order.clear();
+    orderValid = false;
+    int placed = 0;
+    auto put = [&](LibraryNode *n, const TreeNodeRecords::Entry &e) {
+        LibraryNode *parent = nullptr;
+        if (e.IsLeaf) {
+            // A song goes back under its artist, which stands before it; a
+            // song whose artist is not (or no longer) in the snapshot, or a
+            // root that had no children, has no place.
+            parent = n->Parent;
+            if (!parent || !parent->inTree())
+                return;
+        }
+        auto &siblings = parent ? parent->Children : rootNodes;
         n->Row = int(siblings.size());
-        n->Index = int(order.size()) + 1;
-        n->Image = r.Image;
+        n->Index = ++placed;
+        n->Image = e.Image;
         n->Bold = false;
         n->Checked = false;
-        n->Tag.clear();
-        siblings.push_back(n);
-        order.push_back(n);
+        n->Tag = NodeTag();
+        store->append(siblings, n);
+    };
+    if (snapshot.positions.empty()) {
+        size_t i = 0;
+        store->forEach([&](LibraryNode *n) {
+            if (i < snapshot.entries.size())
+                put(n, snapshot.entries[i]);
+            ++i;
+        });
+    } else {
+        for (size_t i = 0; i < snapshot.entries.size(); ++i)
+            put(snapshot.nodeAt(i), snapshot.entries[i]);
     }
+    nodesInTree = placed;
     keysValid = false;
+    ++generationCount;
 }
 
 void LibraryTree::dropMarked()
 {
-    size_t out = 0;
-    for (LibraryNode *n : order) {
-        if (n->Index > 0) {
-            n->Index = int(out) + 1;
-            order[out++] = n;
+    if (orderValid) {
+        size_t out = 0;
+        for (LibraryNode *n : order) {
+            if (n->Index > 0) {
+                n->Index = int(out) + 1;
+                order[out++] = n;
+            }
         }
+        order.resize(out);
+        nodesInTree = int(out);
+    } else {
+        int position = 0;
+        store->forEach([&position](LibraryNode *n) {
+            if (n->Index > 0)
+                n->Index = ++position;
+        });
+        nodesInTree = position;
     }
-    order.resize(out);
     keysValid = false;
 }
 
@@ -217,7 +339,7 @@ void LibraryTree::setChecked(LibraryNode *n, bool checked)
 
 void LibraryTree::setTag(LibraryNode *n, const QString &tag)
 {
-    n->Tag = tag;
+    n->Tag = NodeTag(tag);
 }
 
 void LibraryTree::beginBulkChange()

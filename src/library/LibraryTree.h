@@ -5,46 +5,31 @@
 // search filter work on it without any widget; the tree view sees it through
 // LibraryTreeModel, which follows the signals below.
 //
-// Built for libraries of a hundred thousand songs: nodes live in blocks,
-// not one allocation each; the key index is built when a lookup needs it;
+// Built for libraries of a hundred thousand songs: nodes and their names
+// live in a NodeStore, in large blocks, not one allocation each; the key
+// index and the table of positions are built when a lookup needs them;
 // nodes taken out of the tree stay allocated (flagged as gone) until the
 // tree is cleared, so a pointer to one is always safe to look at.
+//
+// The nodes in the tree always stand in the order the store made them:
+// additions go last, removals and filter passes keep the order, and a
+// snapshot puts its nodes back in that order.
+
+#include "library/NodeStore.h"
+#include "library/TreeSnapshot.h"
 
 #include <QHash>
 #include <QObject>
 #include <QString>
 
 #include <memory>
-#include <string_view>
 #include <vector>
 
-struct LibraryNode
-{
-    QString Text;
-    QString Key;
-    QString Tag;
-    LibraryNode *Parent = nullptr;
-    // In order of addition, wherever the children stand in the collection.
-    std::vector<LibraryNode *> Children;
-    int Index = 0; // 1-based position in the collection; 0 once taken out
-    int Row = 0;   // position among its siblings (root nodes or the parent's children)
-    // Where the text case-folded stands in the tree's search text (see
-    // LibraryTree::folded).
-    quint32 FoldedAt = 0;
-    quint32 FoldedLength = 0;
-    quint8 Image = 0;
-    bool Bold = false;
-    bool Checked = false;
-
-    // Artists have songs; a song has none. Every walk tells the kinds apart this way.
-    bool hasChildren() const { return !Children.empty(); }
-    // Still in the tree (not taken out by a removal or a filter pass).
-    bool inTree() const { return Index > 0; }
-};
-
 // text with every character case-folded one by one, as Qt compares text
-// ignoring case.
+// ignoring case. A folded text is as long as the text.
 QString foldForSearch(QStringView text);
+// The same into out, which has room for text.size() characters.
+void foldForSearch(QStringView text, char16_t *out);
 
 class LibraryTree : public QObject
 {
@@ -54,40 +39,43 @@ public:
     explicit LibraryTree(QObject *parent = nullptr);
     ~LibraryTree() override;
 
-    int count() const { return int(order.size()); }
+    int count() const { return nodesInTree; }
     // 1-based; nullptr outside 1..count().
     LibraryNode *node(int index) const;
     LibraryNode *find(const QString &key) const;
-    const std::vector<LibraryNode *> &roots() const { return rootNodes; }
+    LibraryNode *find(QStringView key) const;
+    const NodeList &roots() const { return rootNodes; }
 
     // Adds a node under parent (a root when null), after its siblings. The
     // key must be new: builders (a scan, a restore) know their keys are.
     // childCapacity reserves room.
     LibraryNode *appendNew(LibraryNode *parent, const QString &key, const QString &text, quint8 image,
                            int childCapacity = 0);
+    // The same for texts already in the tree's keeping (texts()), or
+    // literals: nothing is copied.
+    LibraryNode *appendKept(LibraryNode *parent, QStringView key, QStringView text, quint8 image);
+    // Where a builder puts the texts of the nodes it is about to add.
+    TextArena &texts() { return store->texts; }
+    // Room for capacity children of node, for a builder that knows how many
+    // it is about to add.
+    void reserveChildren(LibraryNode *node, std::size_t capacity) { store->reserve(node->Children, capacity); }
 
-    // A node's text case-folded, for the search: matching folded texts
-    // exactly is matching the texts ignoring case. The folded texts of all
-    // nodes lie one after another in order of addition, so a pass over the
-    // tree reads them front to back.
-    std::u16string_view folded(const LibraryNode *node) const
-    {
-        return std::u16string_view(searchText.data() + node->FoldedAt, node->FoldedLength);
-    }
+    // Takes every node of other, which nothing observes, when this tree is
+    // empty (one reset for observers); false, changing nothing, otherwise.
+    bool takeNodes(LibraryTree &other);
 
-    // Puts nodes that are in the tree's keeping back into it, in this order,
-    // each under the parent given (null for a root), as they were when
-    // added: not bold, unchecked, no tag, with the image given. Replaces
-    // whatever the tree held. Every node must belong to this generation.
-    struct Relink
-    {
-        LibraryNode *Node;
-        LibraryNode *Parent;
-        quint8 Image;
-    };
-    void relink(const std::vector<Relink> &nodes);
-    // Counts the clear()s: a node pointer from an earlier generation is gone.
-    quint64 generation() const { return clears; }
+    // The tree as it stands, for RestoreTree; shares the nodes, copies no text.
+    TreeNodeRecords snapshot() const;
+    // Replaces whatever the tree holds by the snapshot's nodes, in its
+    // order, each under the parent it had, as they were when added: not
+    // bold, unchecked, no tag, with the picture the snapshot kept. One
+    // reset for observers.
+    void restore(const TreeNodeRecords &snapshot);
+
+    // Changes whenever the nodes are made anew or put back (clear,
+    // restore): a picture, tag or check set before is gone, and a node
+    // pointer from before may be freed.
+    quint64 generation() const { return generationCount; }
 
     // Takes node out together with its children.
     void remove(LibraryNode *node);
@@ -126,29 +114,30 @@ Q_SIGNALS:
     void nodeAboutToBeRemoved(LibraryNode *node);
     void nodeRemoved();
     void nodeChanged(LibraryNode *node);
-    // Every node, in the tree or taken out, has been freed.
+    // Every node, in the tree or taken out, may have been freed.
     void cleared();
 
 private:
-    LibraryNode *allocate();
-    void appendFolded(QStringView text);
     void renumberFrom(int position);
-    // Drops from the collection every node whose Index is not positive.
+    // Numbers again the nodes still in the tree, after a pass that set the
+    // Index of those it took out to 0.
     void dropMarked();
     void takeOut(LibraryNode *node);
-    const QHash<QString, LibraryNode *> &keyIndex() const;
+    // The table of positions, when the tree does not hold its whole store.
+    void ensureOrder() const;
+    const QHash<QStringView, LibraryNode *> &keyIndex() const;
 
-    // Nodes in blocks; never shrinks but in clear(), so addresses stay valid.
-    static constexpr size_t BlockSize = 4096;
-    std::vector<std::unique_ptr<LibraryNode[]>> blocks;
-    size_t usedInLastBlock = BlockSize;
-    std::vector<char16_t> searchText;
-    std::vector<LibraryNode *> order;
-    std::vector<LibraryNode *> rootNodes;
-    mutable QHash<QString, LibraryNode *> byKey;
+    std::shared_ptr<NodeStore> store;
+    NodeList rootNodes; // its room is the store's
+    int nodesInTree = 0;
+    // Node i + 1 is order[i] while orderValid; when the tree holds every
+    // node of its store it is the store's node i, and no table is needed.
+    mutable std::vector<LibraryNode *> order;
+    mutable bool orderValid = false;
+    mutable QHash<QStringView, LibraryNode *> byKey;
     mutable bool keysValid = true;
     int bulkDepth = 0;
-    quint64 clears = 1;
+    quint64 generationCount = 1;
 };
 
 // RAII form of beginBulkChange/endBulkChange.

@@ -20,10 +20,15 @@ QString trimSpaces(QStringView text)
     return trimmedSpaces(text).toString();
 }
 
+// A plain loop: names are short, and the scan asks this of every song.
 QStringView artistPart(QStringView fileName)
 {
-    const qsizetype dash = fileName.indexOf(u'-');
-    return dash < 0 ? QStringView() : trimmedSpaces(fileName.left(dash));
+    const char16_t *chars = fileName.utf16();
+    for (qsizetype dash = 0; dash < fileName.size(); ++dash) {
+        if (chars[dash] == u'-')
+            return trimmedSpaces(fileName.left(dash));
+    }
+    return QStringView();
 }
 
 QString ExtractArtist(QStringView fileName)
@@ -31,10 +36,18 @@ QString ExtractArtist(QStringView fileName)
     return artistPart(fileName).toString();
 }
 
+QStringView songPart(QStringView nameWithoutExtension)
+{
+    const char16_t *chars = nameWithoutExtension.utf16();
+    qsizetype dash = nameWithoutExtension.size() - 1;
+    while (dash >= 0 && chars[dash] != u'-')
+        --dash;
+    return trimmedSpaces(dash < 0 ? nameWithoutExtension : nameWithoutExtension.mid(dash + 1));
+}
+
 QString ExtractSong(QStringView nameWithoutExtension)
 {
-    const qsizetype dash = nameWithoutExtension.lastIndexOf(u'-');
-    return trimSpaces(dash < 0 ? nameWithoutExtension : nameWithoutExtension.mid(dash + 1));
+    return songPart(nameWithoutExtension).toString();
 }
 
 QString noArtistText()

@@ -14,6 +14,8 @@ QStringView artistPart(QStringView fileName);
 // Text after the last '-' of a name given without its extension, without
 // leading or trailing spaces; the whole name when it has no '-'.
 QString ExtractSong(QStringView nameWithoutExtension);
+// The same, as a part of nameWithoutExtension.
+QStringView songPart(QStringView nameWithoutExtension);
 
 // The name a song without an artist is filed under in the tree, and the key
 // of that node. No artist from a file name can have this key: it holds a '/'.

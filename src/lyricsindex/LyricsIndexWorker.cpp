@@ -155,7 +155,7 @@ void LyricsIndexWorker::startSync(const QString &path, bool fresh)
             continue;
         }
         for (const FolderListing::Song &song : listing.Songs) {
-            QString key = folder + u'/' + song.Name;
+            QString key = folder + u'/' + song.Name.toString();
             const FileStamp stamp{song.Size, song.ModifiedNs};
             ++report.Listed;
             const auto found = known.find(key);

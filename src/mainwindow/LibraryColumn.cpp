@@ -1,13 +1,13 @@
 #include "mainwindow/LibraryColumn.h"
 
 #include "app/AppState.h"
+#include "library/FilterMarkCheck.h"
 #include "library/LibraryScan.h"
 #include "library/LibraryTree.h"
 #include "library/SearchFilter.h"
 #include "library/SongNames.h"
 #include "app/MainLayout.h"
 #include "platform/Platform.h"
-#include "text/TextFile.h"
 #include "widgets/DesignFonts.h"
 #include "widgets/LibraryTreeModel.h"
 #include "widgets/LibraryTreeView.h"
@@ -25,7 +25,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-const QString kFilterMark = u"] filter used"_s;
 const QString kFilterChecked = u"filterchecked"_s;
 } // namespace
 
@@ -34,6 +33,7 @@ LibraryColumn::LibraryColumn(AppState &state, Platform &platform, QWidget &windo
 {
     tree = new LibraryTree(this);
     model = new LibraryTreeModel(*tree, this);
+    filterCheck = new FilterMarkCheck(*tree, this);
     // Every node is freed: none of them is open any more.
     connect(tree, &LibraryTree::cleared, this, [this] { expandedNodes.clear(); });
 
@@ -120,11 +120,19 @@ QString LibraryColumn::notice(const ScanCounts &counts) const
     return QString();
 }
 
-ScanCounts LibraryColumn::ScanLibrary()
+ScanCounts LibraryColumn::ScanLibrary(ScanAhead *ahead)
 {
     state.LyricsCount = 0;
     state.TimestampsCount = 0;
-    const ScanCounts counts = scanCacheFolder(state.CachePath, *tree);
+    ScanCounts counts;
+    bool scanned = false;
+    if (ahead && ahead->cachePath() == state.CachePath) {
+        ScanAhead::Result read = ahead->take();
+        scanned = tree->takeNodes(*read.tree);
+        counts = read.counts;
+    }
+    if (!scanned)
+        counts = scanCacheFolder(state.CachePath, *tree);
     // An empty tree says why it is empty.
     lista->setNotice(notice(counts), noticeAction);
     if (!counts.FolderFound)
@@ -158,7 +166,7 @@ ScanCounts LibraryColumn::openLibrary()
     lblSearchResults->hide();
     Q_EMIT resultsLineShown(false);
     tree->clear();
-    state.TreeSnapshot.clear();
+    state.TreeSnapshot = {};
     const ScanCounts counts = ScanLibrary();
     setSearchEnabled(state.LyricsCount > 0);
     return counts;
@@ -300,13 +308,13 @@ void LibraryColumn::lista_Expand(LibraryNode *node)
     tree->setTag(node, kFilterChecked);
     // The artist's own songs, wherever they stand in the collection. A file
     // that cannot be read keeps its song's picture.
+    std::vector<LibraryNode *> songs;
+    songs.reserve(node->Children.size());
     for (LibraryNode *song : node->Children) {
-        if (song->Image == NodeImage::SongWithTimestamps)
-            continue;
-        const std::optional<QString> text = readTextFile(state.CachePath + song->Key);
-        if (text && !text->contains(kFilterMark))
-            tree->setImage(song, NodeImage::UnfilteredSong);
+        if (song->Image != NodeImage::SongWithTimestamps)
+            songs.push_back(song);
     }
+    filterCheck->check(state.CachePath, songs);
 }
 
 void LibraryColumn::lista_NodeCheck(LibraryNode *node)
@@ -357,31 +365,5 @@ int LibraryColumn::removeSong(const QString &songKey, bool hadTimestamps, int ar
 
 void LibraryColumn::dropFromSnapshot(const QString &songKey)
 {
-    TreeNodeRecords &records = state.TreeSnapshot;
-    const auto song = std::find_if(records.begin(), records.end(),
-                                   [&](const TreeNodeRecord &r) { return r.IsLeaf && r.Key == songKey; });
-    if (song == records.end())
-        return;
-    std::vector<int> gone{int(song - records.begin())};
-    if (song->ParentRecord >= 0 && size_t(song->ParentRecord) < records.size()) {
-        // An artist left without songs would come back as an empty node.
-        TreeNodeRecord &artist = records[size_t(song->ParentRecord)];
-        if (--artist.ChildCount <= 0)
-            gone.insert(gone.begin(), song->ParentRecord);
-    }
-    // Later records move up; so do the artists they point to.
-    auto shift = [&](int index) {
-        return index - int(std::count_if(gone.begin(), gone.end(), [&](int g) { return g < index; }));
-    };
-    TreeNodeRecords kept;
-    kept.reserve(records.size());
-    for (size_t i = 0; i < records.size(); ++i) {
-        if (std::find(gone.begin(), gone.end(), int(i)) != gone.end())
-            continue;
-        TreeNodeRecord r = std::move(records[i]);
-        if (r.ParentRecord >= 0)
-            r.ParentRecord = shift(r.ParentRecord);
-        kept.push_back(std::move(r));
-    }
-    records.swap(kept);
+    state.TreeSnapshot.dropSong(songKey);
 }

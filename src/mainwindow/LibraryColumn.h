@@ -20,6 +20,8 @@ struct AppState;
 struct LibraryNode;
 struct MainLayout;
 struct ScanCounts;
+class ScanAhead;
+class FilterMarkCheck;
 class LibraryTree;
 class LibraryTreeModel;
 class LibraryTreeView;
@@ -34,12 +36,14 @@ public:
     LibraryColumn(AppState &state, Platform &platform, QWidget &window);
 
     LibraryTree &libraryTree() { return *tree; }
+    FilterMarkCheck &filterMarkCheck() { return *filterCheck; }
     LibraryTreeModel &libraryModel() { return *model; }
     LibraryTreeView &view() { return *lista; }
 
     // Fills the (empty) tree from CachePath, shows the counts and takes the
-    // snapshot the search filter restores from.
-    ScanCounts ScanLibrary();
+    // snapshot the search filter restores from. A scan started ahead of
+    // CachePath gives its nodes instead of a new one.
+    ScanCounts ScanLibrary(ScanAhead *ahead = nullptr);
 
     // The search box changed: narrow the tree, or rebuild and filter it.
     void txtSearch_Change();
@@ -111,6 +115,7 @@ private:
     LibraryTree *tree = nullptr;
     LibraryTreeModel *model = nullptr;
     QAction *noticeAction = nullptr;
+    FilterMarkCheck *filterCheck = nullptr;
     QString LastSearchText;
     QSet<LibraryNode *> expandedNodes;
 

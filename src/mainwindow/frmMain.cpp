@@ -172,9 +172,9 @@ void frmMain::applyColours()
     karaoke->followPalette();
 }
 
-void frmMain::ScanLibrary()
+void frmMain::ScanLibrary(ScanAhead *ahead)
 {
-    followLibrary(column->ScanLibrary());
+    followLibrary(column->ScanLibrary(ahead));
 }
 
 void frmMain::followLibrary(const ScanCounts &counts)

@@ -16,6 +16,7 @@ class QAction;
 struct AppState;
 struct LibraryNode;
 struct ScanCounts;
+class ScanAhead;
 class JoinMode;
 class KaraokePanel;
 class LibraryColumn;
@@ -49,8 +50,9 @@ public:
     const MainLayout &layoutTwips() const { return layout; }
 
     // Fills the (empty) tree from CachePath: the tree, the counts and the
-    // snapshot the search restores from.
-    void ScanLibrary();
+    // snapshot the search restores from; from a scan started ahead when it
+    // read CachePath.
+    void ScanLibrary(ScanAhead *ahead = nullptr);
     // A click on a node of the tree (by the user, or by Delete for the node
     // that takes the deleted song's place).
     void lista_NodeClick(LibraryNode *node);

@@ -3,6 +3,7 @@
 #include "app/CacheFolder.h"
 #include "app/Manifest.h"
 #include "app/WindowSettings.h"
+#include "library/LibraryScan.h"
 #include "listswindow/frmlists.h"
 #include "mainwindow/frmMain.h"
 #include "lyricsindex/LyricsEngine.h"
@@ -39,6 +40,17 @@ void Main::run(const StartOptions &options)
                 UseCacheFolder(appState, chosen);
         }
     }
+    // The cache folder the start-up will settle on is known now, though it
+    // is set only after the windows are made: its letter folders are read
+    // on a thread of their own meanwhile. Should settings.txt say otherwise
+    // by then, the scan reads the folder it names.
+    const QString settled = cacheGiven ? appState.CachePath
+                                       : cacheFolderOf(appState.InstallPath, [this](const QString &path) {
+                                             return platform.nativePath(path);
+                                         });
+    std::unique_ptr<ScanAhead> ahead;
+    if (!settled.isEmpty())
+        ahead = std::make_unique<ScanAhead>(settled);
 
     mainForm = std::make_unique<frmMain>(appState, platform, listsModel);
     connect(mainForm.get(), &frmMain::unloading, this, &Main::shutDown);
@@ -80,7 +92,7 @@ void Main::run(const StartOptions &options)
         ReadCachePathSetting(appState, platform);
     mainForm->applySettings(settings);
 
-    mainForm->ScanLibrary();
+    mainForm->ScanLibrary(ahead.get());
     mainForm->followDisk();
     if (manifestDue)
         WriteManifest(platform);

@@ -7,6 +7,15 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
 WholeFile readWholeFile(const QString &path, qint64 limit)
 {
     WholeFile result;
@@ -36,6 +45,54 @@ WholeFile readWholeFile(const QString &path, qint64 limit)
     result.size = result.bytes.size();
     result.status = WholeFile::Read;
     return result;
+}
+
+std::optional<bool> fileContains(const QString &path, QByteArrayView needle, qint64 limit)
+{
+    if (path.isEmpty())
+        return std::nullopt;
+    // Not blocking on a named pipe: it is no file to read anyway.
+    const int fd = open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return std::nullopt;
+    struct Closer
+    {
+        int fd;
+        ~Closer() { close(fd); }
+    } closer{fd};
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > limit)
+        return std::nullopt;
+    if (needle.isEmpty())
+        return true;
+
+    // Each block is searched together with the end of the one before, so a
+    // needle cut by the block boundary is still found.
+    constexpr qsizetype Block = 16 * 1024;
+    const qsizetype keep = needle.size() - 1;
+    std::vector<char> buffer(size_t(Block + keep));
+    const std::string_view wanted(needle.data(), size_t(needle.size()));
+    qsizetype carried = 0;
+    qint64 total = 0;
+    for (;;) {
+        const ssize_t got = read(fd, buffer.data() + carried, size_t(Block));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return std::nullopt;
+        }
+        if (got == 0)
+            return false;
+        total += got;
+        // The file grew past the limit since it was measured.
+        if (total > limit)
+            return std::nullopt;
+        const qsizetype filled = carried + qsizetype(got);
+        if (std::string_view(buffer.data(), size_t(filled)).find(wanted) != std::string_view::npos)
+            return true;
+        carried = std::min(keep, filled);
+        std::memmove(buffer.data(), buffer.data() + filled - carried, size_t(carried));
+    }
 }
 
 bool writeFileAtomically(const QString &path, QByteArrayView bytes)

@@ -25,6 +25,13 @@ struct WholeFile
 // The bytes of a regular file of at most limit bytes.
 WholeFile readWholeFile(const QString &path, qint64 limit = WholeFileLimit);
 
+// Whether the file holds needle anywhere, read in blocks and no further
+// than the first one that shows it: nothing when it is not a readable
+// regular file of at most limit bytes, as readWholeFile would not read it.
+// For a text in the code page, a needle of ASCII characters is found
+// exactly where the decoded text contains it.
+std::optional<bool> fileContains(const QString &path, QByteArrayView needle, qint64 limit = WholeFileLimit);
+
 // Replaces the file with bytes atomically: either all of them are on disk
 // afterwards, or the old file is untouched.
 bool writeFileAtomically(const QString &path, QByteArrayView bytes);

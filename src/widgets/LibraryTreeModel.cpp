@@ -94,7 +94,7 @@ QVariant LibraryTreeModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
-        return n->Text;
+        return n->Text.toString();
     case Qt::DecorationRole:
         return ImageList::icon(n->Image);
     case Qt::FontRole:

@@ -1,3 +1,4 @@
+#include "library/FilterMarkCheck.h"
 #include "library/FolderListing.h"
 #include "library/LibraryScan.h"
 #include "library/LibraryTree.h"
@@ -16,7 +17,11 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTreeView>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -48,6 +53,43 @@ void verifyConsistent(const LibraryTree &tree)
         const auto &siblings = n->Parent ? n->Parent->Children : tree.roots();
         QCOMPARE(siblings.at(size_t(n->Row)), n);
     }
+}
+
+// An artist with many songs: a third carry the filter mark, a fifth have
+// timestamps. Returns the keys of the songs the check is to turn grey.
+QStringList buildLargeArtist(LibraryBuilder &lib, int songs)
+{
+    QStringList unfiltered;
+    for (int i = 0; i < songs; ++i) {
+        const QString name = u"Big - Song %1.txt"_s.arg(i, 4, 10, QLatin1Char('0'));
+        const bool filtered = i % 3 == 0;
+        const bool timed = i % 5 == 0;
+        lib.song(u"B"_s, name, filtered ? QByteArray("[Wordhive ] filter used\r\nla\r\n") : QByteArray("la\r\n"), timed);
+        if (!filtered && !timed)
+            unfiltered << u"B/"_s + name;
+    }
+    return unfiltered;
+}
+
+// The keys of the songs the tree shows grey.
+QStringList greySongs(const LibraryTree &tree)
+{
+    QStringList keys;
+    for (const LibraryNode *artist : tree.roots())
+        for (const LibraryNode *song : artist->Children)
+            if (song->Image == NodeImage::UnfilteredSong)
+                keys << song->Key;
+    return keys;
+}
+
+// What the window hands the check when an artist opens.
+std::vector<LibraryNode *> songsToCheck(const LibraryNode *artist)
+{
+    std::vector<LibraryNode *> songs;
+    for (LibraryNode *song : artist->Children)
+        if (song->Image != NodeImage::SongWithTimestamps)
+            songs.push_back(song);
+    return songs;
 }
 
 } // namespace
@@ -286,6 +328,53 @@ private Q_SLOTS:
         QCOMPARE(listing.names(), QStringList({u"a - 0.TXT"_s, u"A - 1.txt"_s, u"B - 1.txt"_s, u"b - 2.txt"_s}));
     }
 
+    void listingOrdersAnyNameAsQtComparesIt()
+    {
+        // The listing compares ASCII names by their bytes and their first
+        // eight characters; every other name by Qt's comparison. Together
+        // they must give Qt's order, whatever the names hold and wherever.
+        const QStringList names = {
+            u"abc - x.txt"_s, u"ABC - x.txt"_s, u"abc - X.txt"_s, u"abcdefgh - 1.txt"_s, u"ABCDEFGH - 1.txt"_s,
+            u"abcdefghi.txt"_s, u"abcdefgh.txt"_s, u"abcdefg.txt"_s, u"ab.txt"_s, u"a.txt"_s, u"a_b.txt"_s,
+            u"a[b.txt"_s, u"A_B.txt"_s, u"a b.txt"_s, u"a-b.txt"_s, u"a0.txt"_s, u"abcdefgh\u00e9.txt"_s,
+            u"abcdefgH\u00c9.txt"_s, u"\u00e9t\u00e9 - x.txt"_s, u"\u00c9T\u00c9 - x.txt"_s, u"Stra\u00dfe.txt"_s,
+            u"STRASSE.txt"_s, u"strasse.txt"_s, u"\u212aelvin.txt"_s, u"kelvin.txt"_s, u"KELVIN.txt"_s,
+            u"\u017fun.txt"_s, u"sun.txt"_s, u"\u0131x.txt"_s, u"Ix.txt"_s, u"ix.txt"_s, u"z\U0001D400.txt"_s,
+            u"z\U0001D41A.txt"_s, u"Z.txt"_s, u"zz.txt"_s, u"~.txt"_s, u"\u00ff.txt"_s, u"\u0178.txt"_s,
+        };
+        QTemporaryDir dir;
+        LibraryBuilder lib(dir.path());
+        for (const QString &name : names)
+            lib.file(u"X/"_s + name, "x");
+        // A name that is no UTF-8: read as QFile reads it.
+        const QByteArray raw = QFile::encodeName(lib.cachePath() + u"X/"_s) + "ab\xff\xfe - x.txt";
+        const int fd = ::open(raw.constData(), O_CREAT | O_WRONLY, 0644);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+        QStringList expected = names;
+        expected << QFile::decodeName("ab\xff\xfe - x.txt");
+        std::sort(expected.begin(), expected.end(), [](const QString &a, const QString &b) {
+            const int c = a.compare(b, Qt::CaseInsensitive);
+            return c != 0 ? c < 0 : a < b;
+        });
+        QCOMPARE(listLetterFolder(lib.cachePath() + u"X"_s).names(), expected);
+    }
+
+    void listingFindsTimestampFiles()
+    {
+        QTemporaryDir dir;
+        LibraryBuilder lib(dir.path());
+        for (const QString &name : {u"a - 1.txt"_s, u"a - 1.kas"_s, u"b - 2.TXT"_s, u"b - 2.kas"_s, u"c - 3.txt"_s,
+                                    u"c - 3.KAS"_s, u"d - 4.txt"_s, u"d - 4.txt.kas"_s, u"\u00e9 - 5.txt"_s,
+                                    u"\u00e9 - 5.kas"_s, u"f - 6.kas"_s})
+            lib.file(u"X/"_s + name, "x");
+        QStringList stamped;
+        for (const FolderListing::Song &song : listLetterFolder(lib.cachePath() + u"X"_s).Songs)
+            stamped << song.Name.toString() + (song.HasTimestamps ? u"+"_s : QString());
+        QCOMPARE(stamped, QStringList({u"a - 1.txt+"_s, u"b - 2.TXT+"_s, u"c - 3.txt"_s, u"d - 4.txt"_s,
+                                       u"\u00e9 - 5.txt+"_s}));
+    }
+
     void removeKeepsCollectionConsistent()
     {
         LibraryTree tree;
@@ -325,6 +414,39 @@ private Q_SLOTS:
         QVERIFY(!b1->inTree());
         QVERIFY(!tree.find(u"B/b1"_s));
         verifyConsistent(tree);
+    }
+
+    void scanAheadGivesTheTreeAScanMakes()
+    {
+        QTemporaryDir dir;
+        LibraryBuilder lib(dir.path());
+        lib.song(u"L"_s, u"Lanterns - Wick.txt"_s, "x", true)
+            .song(u"M"_s, u"Moth - Flame.txt"_s)
+            .song(u"T"_s, u"LANTERNS - Glow.txt"_s)
+            .song(u"N"_s, u"No Artist Here.txt"_s);
+        LibraryTree scanned;
+        const ScanCounts direct = scanCacheFolder(lib.cachePath(), scanned);
+
+        ScanAhead ahead(lib.cachePath());
+        QCOMPARE(ahead.cachePath(), lib.cachePath());
+        ScanAhead::Result read = ahead.take();
+        QCOMPARE(read.tree->thread(), QThread::currentThread());
+        QCOMPARE(read.counts.Lyrics, direct.Lyrics);
+        QCOMPARE(read.counts.Timestamps, direct.Timestamps);
+        LibraryTree tree;
+        QSignalSpy resets(&tree, &LibraryTree::resetDone);
+        QVERIFY(tree.takeNodes(*read.tree));
+        QCOMPARE(resets.size(), 1);
+        QCOMPARE(read.tree->count(), 0);
+        QCOMPARE(describe(tree), describe(scanned));
+        verifyConsistent(tree);
+
+        // A tree that holds nodes takes none.
+        ScanAhead again(lib.cachePath());
+        ScanAhead::Result second = again.take();
+        QVERIFY(!tree.takeNodes(*second.tree));
+        QCOMPARE(describe(tree), describe(scanned));
+        QCOMPARE(second.tree->count(), scanned.count());
     }
 
     void snapshotRestoresTheScannedTree()
@@ -462,6 +584,89 @@ private Q_SLOTS:
         RestoreTree(tree, snapshot);
         view.expandAll();
         QCOMPARE(model.rowCount(), int(tree.roots().size()));
+    }
+
+    void filterCheckGivesTheSamePicturesOnEitherThread_data()
+    {
+        QTest::addColumn<bool>("onTheWorker");
+        QTest::newRow("worker") << true;
+        QTest::newRow("window's thread") << false;
+    }
+
+    void filterCheckGivesTheSamePicturesOnEitherThread()
+    {
+        QFETCH(bool, onTheWorker);
+        QTemporaryDir dir;
+        LibraryBuilder lib(dir.path());
+        QStringList expected = buildLargeArtist(lib, 300);
+        LibraryTree tree;
+        scanCacheFolder(lib.cachePath(), tree);
+        // A file that cannot be read keeps its song's picture.
+        QVERIFY(QFile::remove(lib.cachePath() + expected.first()));
+        lib.folder(expected.takeFirst());
+
+        FilterMarkCheck check(tree);
+        check.setForegroundBudget(onTheWorker ? std::chrono::nanoseconds(0) : std::chrono::hours(1));
+        QSignalSpy idle(&check, &FilterMarkCheck::idle);
+        check.check(lib.cachePath(), songsToCheck(tree.find(u"big"_s)));
+        QCOMPARE(check.busy(), onTheWorker);
+        if (onTheWorker) {
+            // Nothing is set before the window's thread takes the answers.
+            QVERIFY(greySongs(tree).isEmpty());
+            QVERIFY(idle.wait());
+        }
+        QCOMPARE(greySongs(tree), expected);
+    }
+
+    void filterCheckLeavesARebuiltTreeAlone_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("rescanned") << u"rescan"_s;
+        QTest::newRow("rebuilt from the snapshot") << u"restore"_s;
+        QTest::newRow("narrowed by a search") << u"search"_s;
+        QTest::newRow("check ended") << u"end"_s;
+    }
+
+    void filterCheckLeavesARebuiltTreeAlone()
+    {
+        QFETCH(QString, change);
+        QTemporaryDir dir;
+        LibraryBuilder lib(dir.path());
+        const QStringList unfiltered = buildLargeArtist(lib, 300);
+        LibraryTree tree;
+        scanCacheFolder(lib.cachePath(), tree);
+        // Only a rebuild needs the snapshot: elsewhere, the checked nodes are
+        // freed by the rescan.
+        TreeNodeRecords snapshot;
+        if (change == u"restore"_s)
+            snapshot = TakeTreeSnapshot(tree);
+
+        auto check = std::make_unique<FilterMarkCheck>(tree);
+        check->setForegroundBudget(std::chrono::nanoseconds(0));
+        QSignalSpy idle(check.get(), &FilterMarkCheck::idle);
+        check->check(lib.cachePath(), songsToCheck(tree.find(u"big"_s)));
+        // The answers reach the tree only through this thread's events: the
+        // change comes first whatever the worker has read by now. Most
+        // likely it has read everything, and its answers wait in the queue.
+        QThread::msleep(200);
+        QStringList expected;
+        if (change == u"rescan"_s) {
+            tree.clear();
+            scanCacheFolder(lib.cachePath(), tree);
+        } else if (change == u"restore"_s) {
+            RestoreTree(tree, snapshot);
+        } else if (change == u"search"_s) {
+            filterTree(tree, u"Song 00"_s);
+            for (const QString &key : unfiltered)
+                if (key.contains(u"Song 00"_s))
+                    expected << key;
+        } else {
+            check.reset(); // waits for the worker; its answers go with it
+        }
+        if (check)
+            QVERIFY(idle.wait());
+        QCoreApplication::processEvents();
+        QCOMPARE(greySongs(tree), expected);
     }
 
     void everyPictureLoads()

@@ -1,4 +1,5 @@
 #include "app/AppState.h"
+#include "library/FilterMarkCheck.h"
 #include "library/LibraryScan.h"
 #include "library/LibraryTree.h"
 #include "widgets/LibraryTreeModel.h"
@@ -330,6 +331,75 @@ private Q_SLOTS:
         w.clickArrow(u"able"_s);
         QVERIFY(w.tree()->isExpanded(w.index(u"able"_s)));
         QCOMPARE(w.node(u"A/Able - Plain.txt"_s)->Image, NodeImage::Song);
+    }
+
+    void aScanAheadOfAnotherFolderIsNotShown()
+    {
+        // The start-up reads the folder it expects ahead; when the cache
+        // folder turns out to be another, that one is read.
+        QTemporaryDir elsewhere;
+        LibraryBuilder other(elsewhere.path());
+        other.song(u"O"_s, u"Other - Song.txt"_s);
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s).song(u"B"_s, u"Bee - Two.txt"_s);
+        w.state.CachePath = w.lib.cachePath();
+        w.form = std::make_unique<frmMain>(w.state, w.platform, w.lists);
+        ScanAhead ahead(other.cachePath());
+        w.form->ScanLibrary(&ahead);
+        QVERIFY(w.node(u"A/Able - One.txt"_s) && w.node(u"B/Bee - Two.txt"_s));
+        QVERIFY(!w.node(u"O/Other - Song.txt"_s));
+        QCOMPARE(w.state.LyricsCount, 2);
+
+        // Ahead of the right folder, its nodes are the tree's.
+        Window same;
+        same.lib.song(u"A"_s, u"Able - One.txt"_s, "la\r\n", true);
+        same.state.CachePath = same.lib.cachePath();
+        same.form = std::make_unique<frmMain>(same.state, same.platform, same.lists);
+        ScanAhead right(same.lib.cachePath());
+        same.form->ScanLibrary(&right);
+        QCOMPARE(same.form->libraryTree().count(), 2);
+        QCOMPARE(same.node(u"A/Able - One.txt"_s)->Image, NodeImage::SongWithTimestamps);
+        QCOMPARE(same.label(u"lblCount"_s), u"1 lyrics\n1 timestamps"_s);
+        QCOMPARE(int(same.state.TreeSnapshot.size()), 2);
+    }
+
+    void aLargeArtistOpensAtOnceAndItsPicturesFollow()
+    {
+        Window w;
+        QStringList unfiltered;
+        for (int i = 0; i < 200; ++i) {
+            const QString name = u"Many - Song %1.txt"_s.arg(i, 3, 10, QLatin1Char('0'));
+            w.lib.song(u"M"_s, name, i % 2 ? kFiltered : QByteArray("la\r\n"), i % 7 == 0);
+            if (i % 2 == 0 && i % 7 != 0)
+                unfiltered << u"M/"_s + name;
+        }
+        w.open();
+        // As when reading the files takes long: all of it on the worker.
+        auto *check = w.form->findChild<FilterMarkCheck *>();
+        QVERIFY(check);
+        check->setForegroundBudget(std::chrono::nanoseconds(0));
+        auto grey = [&] {
+            QStringList keys;
+            for (const LibraryNode *song : w.node(u"many"_s)->Children)
+                if (song->Image == NodeImage::UnfilteredSong)
+                    keys << song->Key;
+            return keys;
+        };
+
+        w.clickArrow(u"many"_s);
+        QVERIFY(w.tree()->isExpanded(w.index(u"many"_s)));
+        QTRY_COMPARE(grey(), unfiltered);
+
+        // F5 while the files are read: the new tree starts over, and the
+        // answers about the old one go nowhere.
+        w.treeKey(Qt::Key_F5);
+        w.clickArrow(u"many"_s);
+        w.treeKey(Qt::Key_F5);
+        QTRY_VERIFY(!check->busy());
+        QCoreApplication::processEvents();
+        QVERIFY(grey().isEmpty());
+        w.clickArrow(u"many"_s);
+        QTRY_COMPARE(grey(), unfiltered);
     }
 
     void unreadableSongKeepsItsPictureOnExpansion()

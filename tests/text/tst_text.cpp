@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 
 class TestText : public QObject
@@ -110,6 +112,63 @@ private Q_SLOTS:
         plain.close();
         const QString path = relative.isEmpty() ? QString() : dir.filePath(relative);
         QVERIFY(!readTextFile(path).has_value());
+    }
+
+    void searchingAFileInBlocks_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<qint64>("limit");
+        QTest::addColumn<int>("found"); // 1 found, 0 not there, -1 not read
+        const QByteArray mark("] filter used");
+        const QByteArray filler(40000, 'x');
+        QTest::newRow("first line") << QByteArray("[W" + mark + "\r\nla\r\n") << WholeFileLimit << 1;
+        QTest::newRow("last bytes") << QByteArray(filler + mark) << WholeFileLimit << 1;
+        QTest::newRow("not there") << QByteArray(filler + "] filter use") << WholeFileLimit << 0;
+        QTest::newRow("case matters") << QByteArray("] Filter used") << WholeFileLimit << 0;
+        QTest::newRow("empty file") << QByteArray() << WholeFileLimit << 0;
+        // Reads come in blocks of 16 kB: the mark cut at every place by the
+        // first block's end, and by the second's.
+        for (int cut = 1; cut < mark.size(); ++cut) {
+            QTest::addRow("across the first block's end at %d", cut)
+                << QByteArray(filler.left(16 * 1024 - cut) + mark + filler) << WholeFileLimit << 1;
+            QTest::addRow("across the second block's end at %d", cut)
+                << QByteArray(filler.left(32 * 1024 - cut) + mark) << WholeFileLimit << 1;
+        }
+        QTest::newRow("larger than the limit") << QByteArray(mark + filler) << qint64(100) << -1;
+        QTest::newRow("exactly the limit") << QByteArray(filler.left(87) + mark) << qint64(100) << 1;
+    }
+
+    void searchingAFileInBlocks()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(qint64, limit);
+        QFETCH(int, found);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"song.txt"_s);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QCOMPARE(f.write(content), content.size());
+        f.close();
+        const std::optional<bool> result = fileContains(path, "] filter used", limit);
+        QCOMPARE(result.has_value() ? int(*result) : -1, found);
+        // The same answer as reading the whole text and looking in it.
+        const WholeFile whole = readWholeFile(path, limit);
+        QCOMPARE(whole.status == WholeFile::Read, result.has_value());
+        if (result)
+            QCOMPARE(decodeText(whole.bytes).contains(u"] filter used"_s), *result);
+    }
+
+    void searchingWhatIsNoFile()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(u"folder.txt"_s));
+        QVERIFY(!fileContains(dir.filePath(u"folder.txt"_s), "x").has_value());
+        QVERIFY(!fileContains(dir.filePath(u"missing.txt"_s), "x").has_value());
+        QVERIFY(!fileContains(QString(), "x").has_value());
+        // A named pipe without a writer: no waiting for one.
+        const QString pipe = dir.filePath(u"pipe.txt"_s);
+        QCOMPARE(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        QVERIFY(!fileContains(pipe, "x").has_value());
     }
 
     void writeReplacesWholeFile()

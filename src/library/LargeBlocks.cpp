@@ -1,0 +1,46 @@
+#include "library/LargeBlocks.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+#include <sys/mman.h>
+
+namespace LargeBlocks {
+
+void *allocate(std::size_t bytes)
+{
+    if (bytes < HugePage) {
+        if (void *block = std::malloc(bytes))
+            return block;
+        throw std::bad_alloc();
+    }
+    // Map one huge page more than asked and cut the ends off, so that the
+    // block starts on a huge page boundary.
+    const std::size_t mapped = bytes + HugePage;
+    void *area = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (area == MAP_FAILED)
+        throw std::bad_alloc();
+    const auto start = reinterpret_cast<std::uintptr_t>(area);
+    const std::uintptr_t aligned = (start + HugePage - 1) & ~std::uintptr_t(HugePage - 1);
+    if (aligned > start)
+        munmap(area, aligned - start);
+    const std::uintptr_t end = start + mapped;
+    if (end > aligned + bytes)
+        munmap(reinterpret_cast<void *>(aligned + bytes), end - (aligned + bytes));
+    auto *block = reinterpret_cast<void *>(aligned);
+    // Only advice: where huge pages are off or none is free, small pages serve.
+    madvise(block, bytes, MADV_HUGEPAGE);
+    return block;
+}
+
+void release(void *block, std::size_t bytes)
+{
+    if (!block)
+        return;
+    if (bytes < HugePage)
+        std::free(block);
+    else
+        munmap(block, bytes);
+}
+
+} // namespace LargeBlocks

@@ -1,0 +1,27 @@
+#pragma once
+
+// Memory for the library's nodes and names, in blocks of 2 MB after a small
+// first one. A block of 2 MB is mapped straight from the system, aligned, and
+// offered to the kernel as one huge page: filling a large library then costs a few
+// page faults instead of thousands, and page faults are most of what a large
+// allocation costs on a virtual machine.
+
+#include <cstddef>
+
+namespace LargeBlocks {
+
+inline constexpr std::size_t HugePage = std::size_t(2) << 20;
+
+// bytes of uninitialised memory, aligned for any type; throws std::bad_alloc.
+void *allocate(std::size_t bytes);
+void release(void *block, std::size_t bytes);
+
+// The size of the block to take after one of previous bytes (0 for the
+// first): a small one for a small library, then huge pages. Blocks in
+// between would cost as many page faults as they have pages.
+constexpr std::size_t nextSize(std::size_t previous, std::size_t first)
+{
+    return previous == 0 ? first : HugePage;
+}
+
+} // namespace LargeBlocks

@@ -1,0 +1,46 @@
+#pragma once
+
+// Characters kept in large blocks for as long as the arena lives: a view of
+// text kept here stays valid, nothing is ever moved, and a name costs no
+// allocation of its own. The library tree keeps its names here.
+
+#include <QStringView>
+
+#include <cstddef>
+#include <vector>
+
+class TextArena
+{
+public:
+    TextArena() = default;
+    ~TextArena();
+    TextArena(const TextArena &) = delete;
+    TextArena &operator=(const TextArena &) = delete;
+    TextArena(TextArena &&other) noexcept;
+    TextArena &operator=(TextArena &&other) noexcept;
+
+    // Room for up to n characters in one piece. Nothing is kept until
+    // commit(); the next reserve() may hand out the same room again.
+    char16_t *reserve(qsizetype n);
+    // Keeps the first used characters written at start, the room the last
+    // reserve() gave.
+    QStringView commit(const char16_t *start, qsizetype used);
+    QStringView keep(QStringView text);
+    // Room for bytes of other data, aligned to 8, from the same blocks: one
+    // arena has one partly used block at its end, two would have two.
+    void *allocate(std::size_t bytes);
+    // Forgets every text kept (their views are no longer valid), keeping
+    // the largest block for what comes next.
+    void reset();
+
+private:
+    struct Block
+    {
+        char16_t *chars = nullptr;
+        std::size_t capacity = 0; // characters
+        std::size_t used = 0;
+    };
+    void release();
+
+    std::vector<Block> blocks;
+};
