@@ -151,6 +151,11 @@ Q_NEVER_INLINE bool nameLess(QStringView a, const char *loweredA, QStringView b,
 
 } // namespace
 
+bool listedBefore(QStringView a, QStringView b)
+{
+    return nameLess(a, nullptr, b, nullptr);
+}
+
 QStringList FolderListing::names() const
 {
     QStringList out;

@@ -99,5 +99,9 @@ private:
     std::vector<SortItem> items;
 };
 
+// Whether file name a stands before b in a listing: ignoring case first,
+// then as written.
+bool listedBefore(QStringView a, QStringView b);
+
 // One folder, its names kept in the listing.
 FolderListing listLetterFolder(const QString &folder, bool withStamps = false);

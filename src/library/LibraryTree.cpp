@@ -124,8 +124,22 @@ LibraryNode *LibraryTree::appendNew(LibraryNode *parent, const QString &key, con
 
 LibraryNode *LibraryTree::appendKept(LibraryNode *parent, QStringView key, QStringView text, quint8 image)
 {
+    const auto &siblings = parent ? parent->Children : rootNodes;
+    return add(parent, int(siblings.size()), key, text, image);
+}
+
+LibraryNode *LibraryTree::insertKept(LibraryNode *parent, int row, QStringView key, QStringView text, quint8 image)
+{
+    const auto &siblings = parent ? parent->Children : rootNodes;
+    row = std::clamp(row, 0, int(siblings.size()));
+    if (row < int(siblings.size()))
+        rowsFollowAddition = false;
+    return add(parent, row, key, text, image);
+}
+
+LibraryNode *LibraryTree::add(LibraryNode *parent, int row, QStringView key, QStringView text, quint8 image)
+{
     auto &siblings = parent ? parent->Children : rootNodes;
-    const int row = int(siblings.size());
     if (!inBulkChange())
         Q_EMIT nodeAboutToBeAdded(parent, row);
 
@@ -138,12 +152,27 @@ LibraryNode *LibraryTree::appendKept(LibraryNode *parent, QStringView key, QStri
     n->Index = ++nodesInTree;
     if (orderValid)
         order.push_back(n);
-    store->append(siblings, n);
-    keysValid = false;
+    if (size_t(row) == siblings.size()) {
+        store->append(siblings, n);
+    } else {
+        store->insert(siblings, size_t(row), n);
+        renumberRows(siblings, size_t(row) + 1);
+    }
+    // A look-up table made already takes the node in; none is made for it.
+    if (keysValid && !byKey.isEmpty())
+        byKey.insert(n->Key.view(), n);
+    else
+        keysValid = false;
 
     if (!inBulkChange())
         Q_EMIT nodeAdded();
     return n;
+}
+
+void LibraryTree::renumberRows(NodeList &siblings, std::size_t from)
+{
+    for (std::size_t r = from; r < siblings.size(); ++r)
+        siblings[r]->Row = int(r);
 }
 
 void LibraryTree::takeOut(LibraryNode *n)
@@ -162,8 +191,7 @@ void LibraryTree::remove(LibraryNode *n)
     ensureOrder();
     auto &siblings = n->Parent ? n->Parent->Children : rootNodes;
     siblings.erase(siblings.begin() + n->Row);
-    for (size_t r = size_t(n->Row); r < siblings.size(); ++r)
-        siblings[r]->Row = int(r);
+    renumberRows(siblings, size_t(n->Row));
 
     const int first = n->Index;
     for (LibraryNode *child : n->Children)
@@ -172,12 +200,16 @@ void LibraryTree::remove(LibraryNode *n)
     order.erase(std::remove_if(order.begin() + (first - 1), order.end(),
                                [](const LibraryNode *x) { return !x->inTree(); }),
                 order.end());
+    if (keysValid) {
+        for (LibraryNode *child : n->Children)
+            byKey.remove(child->Key.view());
+        byKey.remove(n->Key.view());
+    }
     for (LibraryNode *child : n->Children)
         takeOut(child);
     takeOut(n);
     nodesInTree = int(order.size());
     renumberFrom(first);
-    keysValid = false;
 
     if (!inBulkChange())
         Q_EMIT nodeRemoved();
@@ -192,6 +224,7 @@ void LibraryTree::clear()
     nodesInTree = 0;
     byKey.clear();
     keysValid = true;
+    rowsFollowAddition = true;
     // The nodes and their names go with the store, unless a snapshot still
     // holds it.
     store = std::make_shared<NodeStore>();
@@ -207,6 +240,7 @@ bool LibraryTree::takeNodes(LibraryTree &other)
     std::swap(store, other.store);
     std::swap(rootNodes, other.rootNodes);
     std::swap(nodesInTree, other.nodesInTree);
+    std::swap(rowsFollowAddition, other.rowsFollowAddition);
     order.clear();
     orderValid = false;
     keysValid = false;
@@ -215,7 +249,7 @@ bool LibraryTree::takeNodes(LibraryTree &other)
     return true;
 }
 
-TreeNodeRecords LibraryTree::snapshot() const
+TreeNodeRecords LibraryTree::snapshot(quint8 (*asTaken)(quint8)) const
 {
     TreeNodeRecords s;
     s.store = store;
@@ -223,12 +257,16 @@ TreeNodeRecords LibraryTree::snapshot() const
     const bool wholeStore = size_t(nodesInTree) == store->size();
     if (!wholeStore)
         s.positions.reserve(size_t(nodesInTree));
+    if (!rowsFollowAddition)
+        s.rows.reserve(size_t(nodesInTree));
     quint32 position = 0;
     store->forEach([&](const LibraryNode *n) {
         if (n->inTree()) {
-            s.entries.push_back({n->Image, !n->hasChildren()});
+            s.entries.push_back({asTaken ? asTaken(n->Image) : n->Image, !n->hasChildren()});
             if (!wholeStore)
                 s.positions.push_back(position);
+            if (!rowsFollowAddition)
+                s.rows.push_back(quint32(n->Row));
         }
         ++position;
     });
@@ -255,7 +293,8 @@ void LibraryTree::restore(const TreeNodeRecords &snapshot)
     order.clear();
     orderValid = false;
     int placed = 0;
-    auto put = [&](LibraryNode *n, const TreeNodeRecords::Entry &e) {
+    const bool rowsKept = !snapshot.rows.empty();
+    auto put = [&](LibraryNode *n, const TreeNodeRecords::Entry &e, std::size_t i) {
         LibraryNode *parent = nullptr;
         if (e.IsLeaf) {
             // A song goes back under its artist, which stands before it; a
@@ -266,7 +305,8 @@ void LibraryTree::restore(const TreeNodeRecords &snapshot)
                 return;
         }
         auto &siblings = parent ? parent->Children : rootNodes;
-        n->Row = int(siblings.size());
+        // With rows kept, the row taken orders the siblings below.
+        n->Row = rowsKept ? int(snapshot.rows[i]) : int(siblings.size());
         n->Index = ++placed;
         n->Image = e.Image;
         n->Bold = false;
@@ -278,12 +318,25 @@ void LibraryTree::restore(const TreeNodeRecords &snapshot)
         size_t i = 0;
         store->forEach([&](LibraryNode *n) {
             if (i < snapshot.entries.size())
-                put(n, snapshot.entries[i]);
+                put(n, snapshot.entries[i], i);
             ++i;
         });
     } else {
         for (size_t i = 0; i < snapshot.entries.size(); ++i)
-            put(snapshot.nodeAt(i), snapshot.entries[i]);
+            put(snapshot.nodeAt(i), snapshot.entries[i], i);
+    }
+    rowsFollowAddition = !rowsKept;
+    if (rowsKept) {
+        // Songs that came while the tree was shown stand where they stood,
+        // not after their siblings.
+        auto byRow = [](const LibraryNode *a, const LibraryNode *b) { return a->Row < b->Row; };
+        auto sortRows = [&](NodeList &siblings) {
+            std::stable_sort(siblings.begin(), siblings.end(), byRow);
+            renumberRows(siblings, 0);
+        };
+        sortRows(rootNodes);
+        for (LibraryNode *root : rootNodes)
+            sortRows(root->Children);
     }
     nodesInTree = placed;
     keysValid = false;

@@ -13,7 +13,10 @@
 //
 // The nodes in the tree always stand in the order the store made them:
 // additions go last, removals and filter passes keep the order, and a
-// snapshot puts its nodes back in that order.
+// snapshot puts its nodes back in that order. Among its siblings a node
+// stands in that order too, unless it was inserted at a row of its own
+// (insertKept, for a song that came on disk while the tree was shown): the
+// snapshot then keeps the rows as well.
 
 #include "library/NodeStore.h"
 #include "library/TreeSnapshot.h"
@@ -54,6 +57,9 @@ public:
     // The same for texts already in the tree's keeping (texts()), or
     // literals: nothing is copied.
     LibraryNode *appendKept(LibraryNode *parent, QStringView key, QStringView text, quint8 image);
+    // The same, at row among its siblings (at most their number) instead of
+    // after them; the node is still the last in the collection.
+    LibraryNode *insertKept(LibraryNode *parent, int row, QStringView key, QStringView text, quint8 image);
     // Where a builder puts the texts of the nodes it is about to add.
     TextArena &texts() { return store->texts; }
     // Room for capacity children of node, for a builder that knows how many
@@ -64,8 +70,10 @@ public:
     // empty (one reset for observers); false, changing nothing, otherwise.
     bool takeNodes(LibraryTree &other);
 
-    // The tree as it stands, for RestoreTree; shares the nodes, copies no text.
-    TreeNodeRecords snapshot() const;
+    // The tree as it stands, for RestoreTree; shares the nodes, copies no
+    // text. asTaken, when given, says which picture a node's picture is kept
+    // as.
+    TreeNodeRecords snapshot(quint8 (*asTaken)(quint8) = nullptr) const;
     // Replaces whatever the tree holds by the snapshot's nodes, in its
     // order, each under the parent it had, as they were when added: not
     // bold, unchecked, no tag, with the picture the snapshot kept. One
@@ -118,7 +126,9 @@ Q_SIGNALS:
     void cleared();
 
 private:
+    LibraryNode *add(LibraryNode *parent, int row, QStringView key, QStringView text, quint8 image);
     void renumberFrom(int position);
+    void renumberRows(NodeList &siblings, std::size_t from);
     // Numbers again the nodes still in the tree, after a pass that set the
     // Index of those it took out to 0.
     void dropMarked();
@@ -137,6 +147,8 @@ private:
     mutable QHash<QStringView, LibraryNode *> byKey;
     mutable bool keysValid = true;
     int bulkDepth = 0;
+    // False once a node was inserted among its siblings rather than after them.
+    bool rowsFollowAddition = true;
     quint64 generationCount = 1;
 };
 

@@ -71,7 +71,8 @@ struct LibraryNode
     NodeText Text;
     NodeText Key;
     LibraryNode *Parent = nullptr;
-    // In order of addition, wherever the children stand in the collection.
+    // In the order the tree shows them: the order of addition, unless a
+    // node was inserted among them (LibraryTree::insertKept).
     NodeList Children;
     int Index = 0; // 1-based position in the collection; 0 once taken out
     int Row = 0;   // position among its siblings (root nodes or the parent's children)
@@ -113,6 +114,15 @@ public:
         if (list.count == list.capacity)
             reserve(list, list.count == 0 ? 1 : std::size_t(list.count) * 2);
         list.items[list.count++] = node;
+    }
+    // Adds node to list at position at (at most its size), moving the
+    // nodes from there one place on.
+    void insert(NodeList &list, std::size_t at, LibraryNode *node)
+    {
+        append(list, node);
+        for (std::size_t i = list.count - 1; i > at; --i)
+            list.items[i] = list.items[i - 1];
+        list.items[at] = node;
     }
     // Room for capacity nodes in list.
     void reserve(NodeList &list, std::size_t capacity);

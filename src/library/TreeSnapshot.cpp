@@ -46,6 +46,8 @@ bool TreeNodeRecords::dropSong(QStringView key)
     auto drop = [this](std::size_t i) {
         entries.erase(entries.begin() + std::ptrdiff_t(i));
         positions.erase(positions.begin() + std::ptrdiff_t(i));
+        if (!rows.empty())
+            rows.erase(rows.begin() + std::ptrdiff_t(i));
     };
     drop(song); // the song stands after its artist
     if (artistAt != none && !otherSongs)

@@ -92,4 +92,7 @@ private:
     // Where each node stands in the store. Empty while the snapshot holds
     // exactly the store's first size() nodes, as it does after a scan.
     std::vector<quint32> positions;
+    // The row each node had among its siblings. Empty while every node's
+    // siblings stood in their order of addition, as they do after a scan.
+    std::vector<quint32> rows;
 };

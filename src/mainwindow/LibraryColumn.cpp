@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 #include "library/FilterMarkCheck.h"
+#include "library/FolderRefresh.h"
 #include "library/LibraryScan.h"
 #include "library/LibraryTree.h"
 #include "library/SearchFilter.h"
@@ -135,6 +136,7 @@ ScanCounts LibraryColumn::ScanLibrary(ScanAhead *ahead)
         counts = scanCacheFolder(state.CachePath, *tree);
     // An empty tree says why it is empty.
     lista->setNotice(notice(counts), noticeAction);
+    libraryShown = counts.FolderFound;
     if (!counts.FolderFound)
         return counts;
     state.LyricsCount = counts.Lyrics;
@@ -204,11 +206,14 @@ void LibraryColumn::restoreViewState(const ViewState &view)
     lista->verticalScrollBar()->setValue(view.scroll);
 }
 
-ScanCounts LibraryColumn::refresh(const QStringList &)
+ScanCounts LibraryColumn::refresh(const QStringList &folders)
 {
     const ViewState view = viewState();
+    if (!folders.isEmpty() && libraryShown && refreshInPlace(folders))
+        return shownCounts();
     tree->clear();
     const ScanCounts counts = scanCacheFolder(state.CachePath, *tree);
+    libraryShown = counts.FolderFound;
     state.LyricsCount = counts.FolderFound ? counts.Lyrics : 0;
     state.TimestampsCount = counts.FolderFound ? counts.Timestamps : 0;
     lista->setNotice(notice(counts), noticeAction);
@@ -218,6 +223,82 @@ ScanCounts LibraryColumn::refresh(const QStringList &)
         applySearch(LastSearchText);
     restoreViewState(view);
     setSearchEnabled(state.LyricsCount > 0);
+    return counts;
+}
+
+bool LibraryColumn::refreshInPlace(const QStringList &folders)
+{
+    // A search in effect: the change goes into the whole library, which is
+    // then searched again. What the rebuild forgets (open artists, ticks,
+    // the current row, the scroll) is put back after it.
+    const bool searched = !LastSearchText.isEmpty();
+    LibraryNode *current = model->nodeAt(lista->currentIndex());
+    // The place scrolled to is the row at the top: rows that come or go
+    // above it leave it there.
+    LibraryNode *top = model->nodeAt(lista->indexAt(QPoint(0, 0)));
+    const int scroll = lista->verticalScrollBar()->value();
+    std::vector<LibraryNode *> ticked;
+    if (searched) {
+        for (int i = 1; i <= tree->count(); ++i) {
+            if (LibraryNode *node = tree->node(i); node->Checked)
+                ticked.push_back(node);
+        }
+        ::RestoreTree(*tree, state.TreeSnapshot);
+    }
+
+    const FolderRefresh change = refreshLetterFolders(state.CachePath, folders, *tree);
+    if (!change.Applied)
+        return false;
+    state.LyricsCount += change.LyricsDelta;
+    state.TimestampsCount += change.TimestampsDelta;
+    const ScanCounts counts = shownCounts();
+    lista->setNotice(notice(counts), noticeAction);
+    showCounts();
+    setSearchEnabled(state.LyricsCount > 0);
+    // The snapshot holds the pictures a scan gives, not those of a check.
+    state.TreeSnapshot = tree->snapshot([](quint8 image) -> quint8 {
+        return image == NodeImage::UnfilteredSong ? NodeImage::Song : image;
+    });
+
+    if (searched) {
+        const FilterCounts found = filterTree(*tree, LastSearchText);
+        lblSearchResults->setText(searchResultsCaption(found));
+        lblSearchResults->adjustSize();
+        for (LibraryNode *node : ticked) {
+            if (node->inTree())
+                tree->setChecked(node, true);
+        }
+        const QSet<LibraryNode *> open = std::exchange(expandedNodes, {});
+        for (LibraryNode *node : open) {
+            if (node->inTree())
+                lista->setExpanded(model->indexOf(node), true);
+        }
+        if (current && current->inTree())
+            lista->setCurrentIndex(model->indexOf(current));
+        lista->verticalScrollBar()->setValue(scroll);
+    }
+    if (top && top->inTree() && (!top->Parent || expandedNodes.contains(top->Parent)))
+        lista->scrollTo(model->indexOf(top), QAbstractItemView::PositionAtTop);
+    if (!searched) {
+        expandedNodes.removeIf([](const LibraryNode *node) { return !node->inTree(); });
+        // An open artist that was checked already: its new songs get the check too.
+        std::vector<LibraryNode *> unchecked;
+        for (LibraryNode *song : change.Unchecked) {
+            if (song->inTree() && song->Parent && song->Parent->Tag == kFilterChecked)
+                unchecked.push_back(song);
+        }
+        if (!unchecked.empty())
+            filterCheck->check(state.CachePath, unchecked);
+    }
+    return true;
+}
+
+ScanCounts LibraryColumn::shownCounts() const
+{
+    ScanCounts counts;
+    counts.FolderFound = true;
+    counts.Lyrics = state.LyricsCount;
+    counts.Timestamps = state.TimestampsCount;
     return counts;
 }
 

@@ -99,6 +99,11 @@ private:
         int scroll = 0;
     };
     ViewState viewState() const;
+    // Takes the change of the folders into the tree as it stands, keeping
+    // the view as it is; false when it has to be read again whole.
+    bool refreshInPlace(const QStringList &folders);
+    // The counts of the library shown, in the form a scan gives them.
+    ScanCounts shownCounts() const;
     void restoreViewState(const ViewState &view);
     void showCounts();
     // Why the tree is empty, when it is; empty text when it is not.
@@ -117,6 +122,8 @@ private:
     QAction *noticeAction = nullptr;
     FilterMarkCheck *filterCheck = nullptr;
     QString LastSearchText;
+    // The last scan found the cache folder: the tree shows a library.
+    bool libraryShown = false;
     QSet<LibraryNode *> expandedNodes;
 
     QLabel *lblCount = nullptr;

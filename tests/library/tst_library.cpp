@@ -1,5 +1,6 @@
 #include "library/FilterMarkCheck.h"
 #include "library/FolderListing.h"
+#include "library/FolderRefresh.h"
 #include "library/LibraryScan.h"
 #include "library/LibraryTree.h"
 #include "library/LibraryWatcher.h"
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -39,6 +41,20 @@ QString describe(const LibraryTree &tree)
         if (!songs.isEmpty())
             s += u'[' + songs.join(u',') + u']';
         roots << s;
+    }
+    return roots.join(u'|');
+}
+
+// The same with the keys, so that two trees that read alike but hold
+// different files differ.
+QString describeKeys(const LibraryTree &tree)
+{
+    QStringList roots;
+    for (const LibraryNode *root : tree.roots()) {
+        QStringList songs;
+        for (const LibraryNode *song : root->Children)
+            songs << song->Key.toString();
+        roots << root->Key.toString() + u'[' + songs.join(u',') + u']';
     }
     return roots.join(u'|');
 }
@@ -447,6 +463,142 @@ private Q_SLOTS:
         QVERIFY(!tree.takeNodes(*second.tree));
         QCOMPARE(describe(tree), describe(scanned));
         QCOMPARE(second.tree->count(), scanned.count());
+    }
+
+    // The library changes on disk at random, a few files at a time: the
+    // tree that takes each change in place reads as a new scan of the disk
+    // would, its model tells the view every row, its snapshot gives the
+    // same tree back, and it takes most changes without a whole scan.
+    void inPlaceRefreshGivesTheTreeAScanMakes_data()
+    {
+        QTest::addColumn<quint32>("seed");
+        for (quint32 seed : {1u, 2u, 3u, 4u, 5u, 6u})
+            QTest::addRow("seed %u", seed) << seed;
+    }
+
+    void inPlaceRefreshGivesTheTreeAScanMakes()
+    {
+        QFETCH(quint32, seed);
+        QRandomGenerator random(seed);
+        // Artists that share a folder, differ only in case or accents, have
+        // songs in two folders, or none at all; one folder in lower case.
+        const QStringList artists{u"Aurora Vale"_s, u"aurora vale"_s, u"Ábel"_s, u"Abba Tribute"_s,
+                                  u"Bee"_s, u"Bee Gees"_s, u"cello"_s, u"Zed & Co"_s, u"Ümlaut"_s, QString()};
+        auto folderOf = [](const QString &artist) {
+            if (artist.isEmpty())
+                return u"Z"_s;
+            const QChar first = artist.front().toUpper();
+            if (first == u'Á')
+                return u"A"_s;
+            if (first == u'Ü')
+                return u"U"_s;
+            return first == u'C' ? u"c"_s : QString(first);
+        };
+        QTemporaryDir dir;
+        LibraryBuilder lib(dir.path());
+        QSet<QString> onDisk; // keys
+        auto fileFor = [&](const QString &artist, int n) {
+            const QString name = artist.isEmpty() ? u"Loose %1.txt"_s.arg(n) : artist + u" - Song %1.txt"_s.arg(n);
+            // A few artists also have songs filed under the wrong letter.
+            const QString folder = n % 7 == 3 ? u"B"_s : folderOf(artist);
+            return folder + u'/' + name;
+        };
+        auto kasOf = [&](const QString &key) { return lib.cachePath() + kasPathFor(key); };
+        for (int i = 0; i < 40; ++i) {
+            const QString key = fileFor(artists[random.bounded(int(artists.size()))], random.bounded(30));
+            lib.song(key.left(1), key.mid(2), "la\r\n", random.bounded(4) == 0);
+            onDisk.insert(key);
+        }
+        for (const QString &folder : {u"A"_s, u"B"_s, u"c"_s, u"U"_s, u"Z"_s})
+            lib.folder(folder);
+
+        LibraryTree tree;
+        LibraryTreeModel model(tree);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        ScanCounts counts = scanCacheFolder(lib.cachePath(), tree);
+        int applied = 0;
+        constexpr int rounds = 30;
+        for (int round = 0; round < rounds; ++round) {
+            QSet<QString> touched;
+            const int changes = 1 + random.bounded(4);
+            for (int c = 0; c < changes; ++c) {
+                const int what = random.bounded(3);
+                if (what == 0 || onDisk.isEmpty()) {
+                    const QString key = fileFor(artists[random.bounded(int(artists.size()))], random.bounded(30));
+                    if (onDisk.contains(key))
+                        continue;
+                    lib.song(key.left(1), key.mid(2), "la\r\n", random.bounded(3) == 0);
+                    onDisk.insert(key);
+                    touched.insert(key.left(1));
+                } else {
+                    const QStringList keys = onDisk.values();
+                    const QString key = keys[random.bounded(int(keys.size()))];
+                    if (what == 1) {
+                        QVERIFY(QFile::remove(lib.cachePath() + key));
+                        QFile::remove(kasOf(key));
+                        onDisk.remove(key);
+                    } else if (!QFile::remove(kasOf(key))) {
+                        lib.file(kasPathFor(key), "[00:01]");
+                    }
+                    touched.insert(key.left(1));
+                }
+            }
+            QStringList folders(touched.begin(), touched.end());
+            folders.sort();
+            const FolderRefresh change = refreshLetterFolders(lib.cachePath(), folders, tree);
+
+            LibraryTree scanned;
+            const ScanCounts expected = scanCacheFolder(lib.cachePath(), scanned);
+            if (change.Applied) {
+                ++applied;
+                QCOMPARE(describeKeys(tree), describeKeys(scanned));
+                QCOMPARE(describe(tree), describe(scanned));
+                QCOMPARE(counts.Lyrics + change.LyricsDelta, expected.Lyrics);
+                QCOMPARE(counts.Timestamps + change.TimestampsDelta, expected.Timestamps);
+                verifyConsistent(tree);
+                // Put back from its own snapshot, after a search narrowed it.
+                const TreeNodeRecords snapshot = tree.snapshot();
+                filterTree(tree, u"song 1"_s);
+                RestoreTree(tree, snapshot);
+                QCOMPARE(describeKeys(tree), describeKeys(scanned));
+                verifyConsistent(tree);
+            } else {
+                tree.clear();
+                scanCacheFolder(lib.cachePath(), tree);
+            }
+            counts = expected;
+            if (QTest::currentTestFailed())
+                return;
+        }
+        QVERIFY2(applied >= rounds * 2 / 3, qPrintable(u"%1 of %2 in place"_s.arg(applied).arg(rounds)));
+    }
+
+    void inPlaceRefreshLeavesChangesItCannotTake()
+    {
+        QTemporaryDir dir;
+        LibraryBuilder lib(dir.path());
+        lib.song(u"A"_s, u"Aurora Vale - Glass Harbor.txt"_s);
+        LibraryTree tree;
+        scanCacheFolder(lib.cachePath(), tree);
+        const QString before = describeKeys(tree);
+        // A folder that is a file, a name no letter folder has, a folder
+        // in the other case.
+        lib.file(u"M"_s, "not a folder");
+        for (const QString &folder : {u"M"_s, u"AB"_s, u"a"_s}) {
+            const QStringList folders{folder};
+            QVERIFY2(!refreshLetterFolders(lib.cachePath(), folders, tree).Applied, qPrintable(folder));
+            QCOMPARE(describeKeys(tree), before);
+        }
+        // More files at once than the limit: a whole scan instead, the tree untouched.
+        for (int i = 0; i < 5; ++i)
+            lib.song(u"A"_s, u"Aurora Vale - Song %1.txt"_s.arg(i));
+        QVERIFY(!refreshLetterFolders(lib.cachePath(), {u"A"_s}, tree, 4).Applied);
+        QCOMPARE(describeKeys(tree), before);
+        QVERIFY(refreshLetterFolders(lib.cachePath(), {u"A"_s}, tree, 5).Applied);
+        QCOMPARE(tree.count(), 7);
+        // A folder gone: its songs go with a whole scan.
+        QVERIFY(QDir(lib.cachePath() + u"A"_s).removeRecursively());
+        QVERIFY(!refreshLetterFolders(lib.cachePath(), {u"A"_s}, tree).Applied);
     }
 
     void snapshotRestoresTheScannedTree()

@@ -2,12 +2,14 @@
 // removes show in the window within a second, keeping what the user sees,
 // and never overwrite what the user is typing.
 
+#include "library/LibraryScan.h"
 #include "library/LibraryWatcher.h"
 #include "mainwindow/MainWindowFixture.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPushButton>
+#include <QScrollBar>
 
 using namespace Qt::StringLiterals;
 
@@ -71,6 +73,40 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(f.path(u"B/Bee - Three.txt"_s)));
         QTRY_VERIFY_WITH_TIMEOUT(!w.node(u"bee"_s), kTold);
         QCOMPARE(w.label(u"lblCount"_s), u"4 lyrics\n1 timestamps"_s);
+    }
+
+    // Without a search the tree takes a change row by row: a song that
+    // comes before the ticked and selected ones, and a timestamp file that
+    // comes beside a song, leave the ticks, the open artist, the selection
+    // and the place scrolled to as they were.
+    void aChangeLeavesTicksSelectionAndScroll()
+    {
+        Following f;
+        for (int i = 0; i < 60; ++i)
+            f.w.lib.song(u"C"_s, u"Cello %1 - Piece.txt"_s.arg(i, 2, 10, QLatin1Char('0')));
+        f.open();
+        Window &w = f.w;
+        w.press(frmMain::JoinLyrics);
+        w.tick(u"A/Able - Two.txt"_s);
+        w.click(u"B/Bee - Three.txt"_s);
+        w.tree()->scrollTo(w.index(u"B/Bee - Three.txt"_s), QAbstractItemView::PositionAtTop);
+        const int scroll = w.tree()->verticalScrollBar()->value();
+        QVERIFY(scroll > 0);
+
+        w.lib.song(u"A"_s, u"Able - Alpha.txt"_s).song(u"A"_s, u"Aardvark - Early.txt"_s);
+        w.lib.file(u"B/Bee - Three.kas"_s, "[00:01]");
+        QTRY_VERIFY_WITH_TIMEOUT(w.node(u"A/Aardvark - Early.txt"_s), kTold);
+        QTRY_COMPARE_WITH_TIMEOUT(w.node(u"B/Bee - Three.txt"_s)->Image, NodeImage::SongWithTimestamps, kTold);
+        QCOMPARE(w.label(u"lblCount"_s), u"65 lyrics\n1 timestamps"_s);
+        // Where a scan puts them: the new artist first, the new song first under its artist.
+        QCOMPARE(w.node(u"aardvark"_s)->Row, 0);
+        QCOMPARE(w.node(u"A/Able - Alpha.txt"_s)->Row, 0);
+        QVERIFY(w.node(u"A/Able - Two.txt"_s)->Checked);
+        QVERIFY(w.tree()->isExpanded(w.index(u"able"_s)));
+        QCOMPARE(w.current(), w.node(u"B/Bee - Three.txt"_s));
+        // The rows above the top one grew by two: the view shows the same songs.
+        QCOMPARE(w.tree()->indexAt(QPoint(4, 2)), w.index(u"B/Bee - Three.txt"_s));
+        QCOMPARE(w.label(u"LblSong"_s), u" Bee - Three"_s);
     }
 
     void theSongOnDisplayChangesOnDisk()
