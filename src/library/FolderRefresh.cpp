@@ -68,24 +68,41 @@ bool isLetterFolder(const QString &cachePath, const QString &folder)
     return upper >= u'A' && upper <= u'Z' && letterFolderName(cachePath, upper) == folder;
 }
 
-} // namespace
-
-FolderRefresh refreshLetterFolders(const QString &cachePath, const QStringList &folders, LibraryTree &tree,
-                                   std::size_t mostChanges)
+// One refresh: what the tree holds in the changed folders, against what
+// the disk holds there, then the difference taken into the tree.
+class InPlace
 {
-    FolderRefresh result;
-    // The folder of each letter as the keys spell it, when it changed.
-    bool changed[128] = {};
-    for (const QString &folder : folders) {
-        if (!isLetterFolder(cachePath, folder))
-            return result;
-        changed[folder.front().unicode()] = true;
-    }
+public:
+    InPlace(const QString &cachePath, LibraryTree &tree) : cachePath(cachePath), tree(tree) {}
 
-    // What the tree holds: the artists by key, and the songs of the changed
-    // folders by key.
-    QHash<QStringView, LibraryNode *> artists;
-    QHash<QStringView, LibraryNode *> known;
+    // False when a folder is not a letter folder there now, cannot be
+    // read, or more than mostChanges files changed.
+    bool compare(const QStringList &folders, std::size_t mostChanges);
+    void removeGone(FolderRefresh &result);
+    void changePictures(FolderRefresh &result);
+    void insertAdded(FolderRefresh &result);
+    // Every artist that gained or lost songs stands as a scan would put it.
+    bool artistsStandAsScanned() const;
+
+private:
+    void indexTree(const bool (&changed)[128]);
+    LibraryNode *artistFor(QStringView key, QStringView artistName);
+
+    const QString &cachePath;
+    LibraryTree &tree;
+    const QString noArtist = noArtistText();
+    QHash<QStringView, LibraryNode *> artists; // by key
+    QHash<QStringView, LibraryNode *> known;   // the changed folders' songs by key; then those gone
+    // The names are listed into a scratch store: only those of new songs
+    // are kept in the tree.
+    TextArena listed;
+    std::vector<FolderListing::Song> added;
+    std::vector<LibraryNode *> stampsChanged;
+    QSet<LibraryNode *> touched;
+};
+
+void InPlace::indexTree(const bool (&changed)[128])
+{
     artists.reserve(qsizetype(tree.roots().size()));
     for (LibraryNode *root : tree.roots()) {
         artists.insert(root->Key.view(), root);
@@ -95,18 +112,25 @@ FolderRefresh refreshLetterFolders(const QString &cachePath, const QStringList &
                 known.insert(key, song);
         }
     }
+}
 
-    // What the disk holds, against it. The names are listed into a scratch
-    // store: only those of new songs are kept in the tree.
-    TextArena listed;
+bool InPlace::compare(const QStringList &folders, std::size_t mostChanges)
+{
+    // The folder of each letter as the keys spell it, when it changed.
+    bool changed[128] = {};
+    for (const QString &folder : folders) {
+        if (!isLetterFolder(cachePath, folder))
+            return false;
+        changed[folder.front().unicode()] = true;
+    }
+    indexTree(changed);
+
     FolderLister lister;
-    std::vector<FolderListing::Song> added;
-    std::vector<LibraryNode *> stampsChanged;
     for (const QString &folder : folders) {
         const QString keyPrefix = folder + u'/';
         const FolderListing &listing = lister.list(cachePath + folder, listed, keyPrefix);
         if (!listing.Readable)
-            return result;
+            return false;
         for (const FolderListing::Song &song : listing.Songs) {
             const auto found = known.constFind(song.key(keyPrefix.size()));
             if (found == known.cend()) {
@@ -117,13 +141,15 @@ FolderRefresh refreshLetterFolders(const QString &cachePath, const QStringList &
                 stampsChanged.push_back(*found);
             known.erase(found);
         }
-        if (added.size() + known.size() + stampsChanged.size() > mostChanges)
-            return result;
+        if (added.size() + std::size_t(known.size()) + stampsChanged.size() > mostChanges)
+            return false;
     }
     // What is left in known has gone from the disk.
+    return true;
+}
 
-    const QString noArtist = noArtistText();
-    QSet<LibraryNode *> touched;
+void InPlace::removeGone(FolderRefresh &result)
+{
     for (LibraryNode *song : std::as_const(known)) {
         --result.LyricsDelta;
         if (song->Image == NodeImage::SongWithTimestamps)
@@ -137,7 +163,10 @@ FolderRefresh refreshLetterFolders(const QString &cachePath, const QStringList &
             touched.insert(artist);
         }
     }
+}
 
+void InPlace::changePictures(FolderRefresh &result)
+{
     for (LibraryNode *song : stampsChanged) {
         const bool hasTimestamps = song->Image != NodeImage::SongWithTimestamps;
         tree.setImage(song, hasTimestamps ? NodeImage::SongWithTimestamps : NodeImage::Song);
@@ -145,25 +174,33 @@ FolderRefresh refreshLetterFolders(const QString &cachePath, const QStringList &
         if (!hasTimestamps)
             result.Unchecked.push_back(song);
     }
+}
 
-    TextArena &texts = tree.texts();
+LibraryNode *InPlace::artistFor(QStringView key, QStringView artistName)
+{
+    const QString artistKeyText = artistKey(artistName.toString());
+    if (LibraryNode *artist = artists.value(QStringView(artistKeyText), nullptr))
+        return artist;
+    // A new artist, among the others where its first song puts it.
     const NodeList &roots = tree.roots();
+    const auto before = std::partition_point(roots.begin(), roots.end(), [&](const LibraryNode *root) {
+        return !root->Children.empty() && scannedBefore(root->Children.front()->Key.view(), key);
+    });
+    TextArena &texts = tree.texts();
+    const QStringView keptKey = texts.keep(artistKeyText);
+    LibraryNode *artist = tree.insertKept(nullptr, int(before - roots.begin()), keptKey,
+                                          artistName.isEmpty() ? texts.keep(noArtist) : artistName,
+                                          NodeImage::Artist);
+    artists.insert(keptKey, artist);
+    return artist;
+}
+
+void InPlace::insertAdded(FolderRefresh &result)
+{
     for (const FolderListing::Song &file : added) {
-        const QStringView key = texts.keep(file.key(kFolderPartLength));
+        const QStringView key = tree.texts().keep(file.key(kFolderPartLength));
         const QStringView name = fileNameOf(key);
-        const QStringView artistName = artistPart(name);
-        const QString artistKeyText = artistKey(artistName.toString());
-        LibraryNode *artist = artists.value(QStringView(artistKeyText), nullptr);
-        if (!artist) {
-            // A new artist, among the others where its first song puts it.
-            const auto before = std::partition_point(roots.begin(), roots.end(), [&](const LibraryNode *root) {
-                return !root->Children.empty() && scannedBefore(root->Children.front()->Key.view(), key);
-            });
-            const QStringView keptKey = texts.keep(artistKeyText);
-            artist = tree.insertKept(nullptr, int(before - roots.begin()), keptKey,
-                                     artistName.isEmpty() ? texts.keep(noArtist) : artistName, NodeImage::Artist);
-            artists.insert(keptKey, artist);
-        }
+        LibraryNode *artist = artistFor(key, artistPart(name));
         const NodeList &songs = artist->Children;
         const auto at = std::partition_point(songs.begin(), songs.end(), [&](const LibraryNode *song) {
             return scannedBefore(song->Key.view(), key);
@@ -177,11 +214,27 @@ FolderRefresh refreshLetterFolders(const QString &cachePath, const QStringList &
         else
             result.Unchecked.push_back(song);
     }
+}
 
-    for (const LibraryNode *artist : std::as_const(touched)) {
-        if (artist->inTree() && !standsAsScanned(tree, artist, noArtist))
-            return result;
-    }
-    result.Applied = true;
+bool InPlace::artistsStandAsScanned() const
+{
+    return std::all_of(touched.begin(), touched.end(), [this](const LibraryNode *artist) {
+        return !artist->inTree() || standsAsScanned(tree, artist, noArtist);
+    });
+}
+
+} // namespace
+
+FolderRefresh refreshLetterFolders(const QString &cachePath, const QStringList &folders, LibraryTree &tree,
+                                   std::size_t mostChanges)
+{
+    FolderRefresh result;
+    InPlace refresh(cachePath, tree);
+    if (!refresh.compare(folders, mostChanges))
+        return result;
+    refresh.removeGone(result);
+    refresh.changePictures(result);
+    refresh.insertAdded(result);
+    result.Applied = refresh.artistsStandAsScanned();
     return result;
 }

@@ -67,6 +67,29 @@ frmlists::frmlists(AppState &state, ListsModel &lists, QWidget *parent)
     lblmain->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblmain->setGeometry(7, 235, 233, 39);
 
+    createButtons();
+
+    QWidget *order[] = {lstRedownload, lstDeleted, txtList, cmdRedown, cmdDelet,
+                        cmdDelete, cmdClear, cmdCreateFullList, cmdCreateSelectedText, cmdRestore};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+
+    for (QWidget *w : std::initializer_list<QWidget *>{lstRedownload, lstDeleted, txtList, lblmain, cmdRedown,
+                                                       cmdDelet, cmdDelete, cmdClear, cmdCreateFullList,
+                                                       cmdCreateSelectedText, cmdRestore})
+        w->installEventFilter(this);
+
+    // The other window changes the lists too (Delete, + Redown): the buttons
+    // of the list on show follow its count. A text list on show stays as the
+    // user made it, with only the view buttons leading on.
+    connect(&lists, &ListsModel::changed, this, [this](ListsModel::Which which) {
+        if (which == currentWhich() && txtList->isHidden())
+            enableEntryButtons();
+    });
+}
+
+void frmlists::createButtons()
+{
     auto makeButton = [this](const QString &name, const QString &caption, QRect geometry) {
         auto *button = new QPushButton(caption, this);
         button->setObjectName(name);
@@ -95,24 +118,6 @@ frmlists::frmlists(AppState &state, ListsModel &lists, QWidget *parent)
     connect(cmdCreateFullList, &QPushButton::clicked, this, &frmlists::cmdCreateFullList_Click);
     connect(cmdCreateSelectedText, &QPushButton::clicked, this, &frmlists::cmdCreateSelectedText_Click);
     connect(cmdRestore, &QPushButton::clicked, this, &frmlists::cmdRestore_Click);
-
-    QWidget *order[] = {lstRedownload, lstDeleted, txtList, cmdRedown, cmdDelet,
-                        cmdDelete, cmdClear, cmdCreateFullList, cmdCreateSelectedText, cmdRestore};
-    for (size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
-
-    for (QWidget *w : std::initializer_list<QWidget *>{lstRedownload, lstDeleted, txtList, lblmain, cmdRedown,
-                                                       cmdDelet, cmdDelete, cmdClear, cmdCreateFullList,
-                                                       cmdCreateSelectedText, cmdRestore})
-        w->installEventFilter(this);
-
-    // The other window changes the lists too (Delete, + Redown): the buttons
-    // of the list on show follow its count. A text list on show stays as the
-    // user made it, with only the view buttons leading on.
-    connect(&lists, &ListsModel::changed, this, [this](ListsModel::Which which) {
-        if (which == currentWhich() && txtList->isHidden())
-            enableEntryButtons();
-    });
 }
 
 QListView *frmlists::currentList() const

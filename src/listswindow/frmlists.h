@@ -51,6 +51,8 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
+    // The seven buttons under the lists, at their designed places.
+    void createButtons();
     QListView *currentList() const;
     ListsModel::Which currentWhich() const;
     // The current list's selected rows, top first.

@@ -109,6 +109,23 @@ void LyricsIndexWorker::startSync(const QString &path, bool fresh)
     pending.clear();
     next = 0;
     report = {};
+    if (!openForSync(path, fresh))
+        return;
+    QHash<QString, FileStamp> known;
+    if (!index.fileStamps(known)) {
+        failed();
+        return;
+    }
+    if (!listChanges(known) || !removeSongs(known))
+        return;
+    if (!pending.empty())
+        Q_EMIT progress(0, int(pending.size()));
+    const quint64 pass = passNumber;
+    QMetaObject::invokeMethod(this, [this, pass] { continueSync(pass); }, Qt::QueuedConnection);
+}
+
+bool LyricsIndexWorker::openForSync(const QString &path, bool fresh)
+{
     // A folder that is not there (a drive not mounted) is no folder without
     // songs: the index stays as it is for when it comes back.
     if (!QFileInfo(path).isDir()) {
@@ -116,27 +133,25 @@ void LyricsIndexWorker::startSync(const QString &path, bool fresh)
         cachePath.clear();
         Q_EMIT unavailable(tr("the cache folder %1 cannot be read").arg(QDir::toNativeSeparators(path)));
         finishSync(false);
-        return;
+        return false;
     }
     if (!ensureOpen(path, fresh)) {
         finishSync(false);
-        return;
+        return false;
     }
-
     const qint64 deadRows = index.deadCount();
     if (deadRows > kDeadFloor && deadRows > index.songCount() / kDeadShare) {
         if (!index.begin() || !index.clear() || !index.commit()) {
             failed();
-            return;
+            return false;
         }
         report.Rebuilt = true;
     }
+    return true;
+}
 
-    QHash<QString, FileStamp> known;
-    if (!index.fileStamps(known)) {
-        failed();
-        return;
-    }
+bool LyricsIndexWorker::listChanges(QHash<QString, FileStamp> &known)
+{
     // The same folders and files as the library scan, so the index and the
     // tree know the same songs by the same keys.
     for (char16_t letter = u'A'; letter <= u'Z'; ++letter) {
@@ -145,7 +160,7 @@ void LyricsIndexWorker::startSync(const QString &path, bool fresh)
             continue;
         if (cancelled) {
             finishSync(false);
-            return;
+            return false;
         }
         const FolderListing listing = listLetterFolder(cachePath + folder, true);
         if (!listing.Readable) {
@@ -171,28 +186,29 @@ void LyricsIndexWorker::startSync(const QString &path, bool fresh)
             }
         }
     }
-    // What is left was not found in the folder.
-    if (!known.isEmpty()) {
-        if (!index.begin()) {
-            failed();
-            return;
-        }
-        for (auto it = known.cbegin(); it != known.cend(); ++it) {
-            if (!index.removeSong(it.key())) {
-                failed();
-                return;
-            }
-        }
-        if (!index.commit()) {
-            failed();
-            return;
-        }
-        report.Removed = int(known.size());
+    return true;
+}
+
+bool LyricsIndexWorker::removeSongs(const QHash<QString, FileStamp> &gone)
+{
+    if (gone.isEmpty())
+        return true;
+    if (!index.begin()) {
+        failed();
+        return false;
     }
-    if (!pending.empty())
-        Q_EMIT progress(0, int(pending.size()));
-    const quint64 pass = passNumber;
-    QMetaObject::invokeMethod(this, [this, pass] { continueSync(pass); }, Qt::QueuedConnection);
+    for (auto it = gone.cbegin(); it != gone.cend(); ++it) {
+        if (!index.removeSong(it.key())) {
+            failed();
+            return false;
+        }
+    }
+    if (!index.commit()) {
+        failed();
+        return false;
+    }
+    report.Removed = int(gone.size());
+    return true;
 }
 
 void LyricsIndexWorker::continueSync(quint64 pass)

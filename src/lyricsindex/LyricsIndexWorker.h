@@ -10,6 +10,7 @@
 #include "lyricsindex/LyricsIndex.h"
 #include "lyricsindex/LyricsSyncReport.h"
 
+#include <QHash>
 #include <QMutex>
 #include <QObject>
 #include <QString>
@@ -63,6 +64,12 @@ private:
     void startSync(const QString &cachePath, bool fresh);
     void continueSync(quint64 pass);
     void finishSync(bool complete);
+    // The steps of a sync pass: each false when the pass ended in it.
+    bool openForSync(const QString &path, bool fresh);
+    // Adds to pending the songs new or changed since they were indexed,
+    // leaving in known those that are gone.
+    bool listChanges(QHash<QString, FileStamp> &known);
+    bool removeSongs(const QHash<QString, FileStamp> &gone);
     void mergeStep(quint64 pass, bool first);
     bool indexSong(const QString &key);
     void failed();

@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/CacheFolder.h"
 #include "app/SongSelection.h"
+#include "app/TrashRestore.h"
 #include "library/LibraryScan.h"
 #include "library/LibraryTree.h"
 #include "library/LibraryWatcher.h"
@@ -62,6 +63,22 @@ frmMain::frmMain(AppState &state, Platform &platform, ListsModel &lists, QWidget
     QWidget::setTabOrder(&karaoke->frame(), &panel->lyricsBox());
     join = new JoinMode(state, platform, *column, *commands->toolbarButton(JoinLyrics), this);
 
+    connectParts();
+    applyColours();
+    addShortcuts();
+
+    // The search box's label sizes itself to its caption; the box takes the rest.
+    layout.lblSearch.Width = column->searchLabelWidthTwips();
+    // Load: the designed splitter position, checked against the designed width.
+    resize(Twips::toPixels(layout.ClientWidth), Twips::toPixels(layout.ClientHeight));
+    DoSplit(layout.picSplit.Left);
+    applyLayout();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::connectParts()
+{
     connect(column, &LibraryColumn::nodeClicked, this, &frmMain::lista_NodeClick);
     connect(column, &LibraryColumn::resultsLineShown, this, [this](bool shown) {
         layout.lista.Top = shown ? MainLayout::TreeTopBelowResults : MainLayout::TreeTop;
@@ -84,55 +101,41 @@ frmMain::frmMain(AppState &state, Platform &platform, ListsModel &lists, QWidget
         else
             selectedSongGone();
     });
-    applyColours();
+}
 
+template<typename Receiver, typename Slot>
+void frmMain::addShortcut(QAction *action, const QKeySequence &keys, Receiver *receiver, Slot slot)
+{
+    action->setShortcut(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, receiver, slot);
+    addAction(action);
+}
+
+void frmMain::addShortcuts()
+{
     // Ctrl+Q closes the program, as on every desktop; Ctrl+F goes to the search.
-    auto *quit = new QAction(this);
-    quit->setShortcut(QKeySequence::Quit);
-    quit->setShortcutContext(Qt::WindowShortcut);
-    connect(quit, &QAction::triggered, this, &QWidget::close);
-    addAction(quit);
-    auto *find = new QAction(this);
-    find->setShortcut(QKeySequence::Find);
-    find->setShortcutContext(Qt::WindowShortcut);
-    connect(find, &QAction::triggered, column, &LibraryColumn::focusSearch);
-    addAction(find);
+    addShortcut(new QAction(this), QKeySequence::Quit, this, &QWidget::close);
+    addShortcut(new QAction(this), QKeySequence::Find, column, &LibraryColumn::focusSearch);
     // Ctrl+O opens another cache folder, as the empty tree's notice offers.
     auto *open = new QAction(u"Choose cache folder\u2026"_s, this);
     open->setObjectName(u"ChooseCacheFolder"_s);
-    open->setShortcut(QKeySequence::Open);
-    open->setShortcutContext(Qt::WindowShortcut);
-    connect(open, &QAction::triggered, this, &frmMain::chooseCacheFolder);
-    addAction(open);
+    addShortcut(open, QKeySequence::Open, this, &frmMain::chooseCacheFolder);
     column->setNoticeAction(open);
     // Ctrl+Z puts back what Delete took, the latest first.
-    auto *undo = new QAction(this);
-    undo->setShortcut(QKeySequence::Undo);
-    undo->setShortcutContext(Qt::WindowShortcut);
-    connect(undo, &QAction::triggered, this, &frmMain::undoDelete);
-    addAction(undo);
+    addShortcut(new QAction(this), QKeySequence::Undo, this, &frmMain::undoDelete);
     connect(commands, &SongCommands::songFileRemoved, this,
             [this](const QString &key, const QString &entry) { deletedThisRun.append({key, entry}); });
     // Ctrl+Shift+F: "Find in lyrics", once the window has a lyrics index.
     findInLyrics = new QAction(ImageList::picture(u"find-lyrics"_s), u"Find in lyrics"_s, this);
     findInLyrics->setObjectName(u"FindInLyrics"_s);
     findInLyrics->setToolTip(u"Find a song by a line of its lyrics (Ctrl+Shift+F)"_s);
-    findInLyrics->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
-    findInLyrics->setShortcutContext(Qt::WindowShortcut);
     findInLyrics->setEnabled(false);
     findInLyrics->setVisible(false);
-    connect(findInLyrics, &QAction::triggered, this, [this] { showFinder(!layout.FinderVisible); });
-    addAction(findInLyrics);
-
-    // The search box's label sizes itself to its caption; the box takes the rest.
-    layout.lblSearch.Width = column->searchLabelWidthTwips();
-    // Load: the designed splitter position, checked against the designed width.
-    resize(Twips::toPixels(layout.ClientWidth), Twips::toPixels(layout.ClientHeight));
-    DoSplit(layout.picSplit.Left);
-    applyLayout();
+    addShortcut(findInLyrics, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F), this,
+                [this] { showFinder(!layout.FinderVisible); });
 }
 
-frmMain::~frmMain() = default;
 
 LibraryTree &frmMain::libraryTree()
 {
@@ -170,256 +173,6 @@ void frmMain::applyColours()
     column->applyColours();
     panel->applyColours();
     karaoke->followPalette();
-}
-
-void frmMain::ScanLibrary(ScanAhead *ahead)
-{
-    followLibrary(column->ScanLibrary(ahead));
-}
-
-void frmMain::followLibrary(const ScanCounts &counts)
-{
-    // A scan that finds no song leaves nothing to join; one that finds none
-    // because there is no folder changes nothing.
-    if (counts.FolderFound && counts.Lyrics == 0)
-        toolbarButton(JoinLyrics)->setEnabled(false);
-}
-
-void frmMain::chooseCacheFolder()
-{
-    const QString folder = platform.chooseFolder(u"Choose the Wordhive lyrics folder"_s, state.CachePath);
-    if (folder.isEmpty())
-        return;
-    rememberCacheFolder(platform, folder);
-    UseCacheFolder(state, folder);
-    if (lyricsEngine)
-        lyricsEngine->setCachePath(state.CachePath);
-    // Nothing of the old library stays selected or on display.
-    column->view().setCurrentIndex(QModelIndex());
-    showNothingSelected();
-    const ScanCounts counts = column->openLibrary();
-    toolbarButton(JoinLyrics)->setEnabled(counts.Lyrics > 0);
-    if (watcher)
-        followDisk();
-}
-
-void frmMain::followDisk()
-{
-    if (!watcher) {
-        watcher = new LibraryWatcher(this);
-        connect(watcher, &LibraryWatcher::foldersChanged, this, &frmMain::libraryChangedOnDisk);
-        connect(watcher, &LibraryWatcher::fileChanged, this, &frmMain::onSelectedFileChanged);
-    }
-    watcher->watch(state.CachePath);
-    watcher->watchFile(state.SelectedPath);
-}
-
-void frmMain::libraryChangedOnDisk(const QStringList &folders)
-{
-    const ScanCounts counts = column->refresh(folders);
-    QAction *join = toolbarButton(JoinLyrics);
-    // In join mode the button stays: it is the way out of it.
-    join->setEnabled(join->isChecked() || counts.Lyrics > 0);
-    if (!state.SelectedPath.isEmpty() && !QFileInfo::exists(state.SelectedPath))
-        selectedSongGone();
-    if (lyricsEngine)
-        lyricsEngine->resync();
-}
-
-void frmMain::onSelectedFileChanged(const QString &path)
-{
-    if (path != state.SelectedPath)
-        return;
-    if (!QFileInfo::exists(path)) {
-        selectedSongGone();
-        return;
-    }
-    // What the user typed is never overwritten: they choose.
-    if (panel->isEditable()) {
-        panel->showDiskChange(u"This song's file changed on disk."_s, true);
-        setDiskBarShown(true);
-        return;
-    }
-    commands->enableForSource(panel->ShowLyrics().HasSource);
-}
-
-void frmMain::selectedSongGone()
-{
-    if (panel->isEditable()) {
-        panel->showDiskChange(u"This song's file was removed on disk; saving makes it again."_s, true);
-        setDiskBarShown(true);
-        return;
-    }
-    column->view().setCurrentIndex(QModelIndex());
-    showNothingSelected();
-}
-
-namespace {
-
-QString restoreProblem(const RestoreResult &result, const QString &entry)
-{
-    switch (result.status) {
-    case RestoreResult::Restored:
-        return {};
-    case RestoreResult::NotInTrash:
-        return entry + u": Not in the trash"_s;
-    case RestoreResult::TargetExists:
-        return entry + u": a file of that name is in the library already; it was left as it is"_s;
-    case RestoreResult::Failed:
-        break;
-    }
-    return entry + u": could not be put back ("_s + result.reason + u')';
-}
-
-} // namespace
-
-QList<bool> frmMain::restoreEntries(const QStringList &entries)
-{
-    QList<bool> restored;
-    QStringList problems;
-    QStringList keys;
-    // The files in the trash that came from this library, by their entries.
-    QStringList trashed = platform.trashedFilesFrom(state.CachePath);
-    for (const QString &entry : entries) {
-        auto matches = [&](Qt::CaseSensitivity cs) {
-            return std::find_if(trashed.begin(), trashed.end(), [&](const QString &path) {
-                return entryOfFile(QFileInfo(path).fileName()).compare(entry, cs) == 0;
-            });
-        };
-        auto found = matches(Qt::CaseSensitive);
-        if (found == trashed.end())
-            found = matches(Qt::CaseInsensitive); // the tree spells an artist as first met
-        if (found == trashed.end()) {
-            problems << restoreProblem({RestoreResult::NotInTrash, {}}, entry);
-            restored << false;
-            continue;
-        }
-        const QString path = *found;
-        const RestoreResult result = platform.restoreFromTrash(path);
-        restored << (result.status == RestoreResult::Restored);
-        if (result.status == RestoreResult::Restored) {
-            keys << path.mid(state.CachePath.size());
-            trashed.erase(found);
-        } else {
-            problems << restoreProblem(result, entry);
-        }
-    }
-    if (!keys.isEmpty())
-        songsRestored(keys);
-    if (!problems.isEmpty())
-        platform.showMessage(problems.join(u'\n'), ProgramTitle, MessageIcon::Exclamation);
-    return restored;
-}
-
-void frmMain::undoDelete()
-{
-    if (deletedThisRun.isEmpty()) {
-        platform.beep();
-        return;
-    }
-    const DeletedSong song = deletedThisRun.takeLast();
-    const RestoreResult result = platform.restoreFromTrash(state.CachePath + song.key);
-    if (result.status != RestoreResult::Restored) {
-        // Whatever keeps it from coming back now will keep it then too;
-        // only a failure of the moment leaves it to try again.
-        if (result.status == RestoreResult::Failed)
-            deletedThisRun.append(song);
-        platform.showMessage(restoreProblem(result, song.entry), ProgramTitle, MessageIcon::Exclamation);
-        return;
-    }
-    const QStringList &deleted = lists.entries(ListsModel::Which::Deleted);
-    if (const qsizetype at = deleted.indexOf(song.entry); at >= 0)
-        lists.removePositions(ListsModel::Which::Deleted, {int(at)});
-    songsRestored({song.key});
-    openSong(song.key);
-}
-
-void frmMain::songsRestored(const QStringList &keys)
-{
-    QStringList folders;
-    for (const QString &key : keys)
-        folders << key.section(u'/', 0, 0);
-    folders.removeDuplicates();
-    libraryChangedOnDisk(folders);
-    if (lyricsEngine) {
-        for (const QString &key : keys)
-            lyricsEngine->songChanged(key);
-    }
-}
-
-void frmMain::openSong(const QString &key)
-{
-    LibraryNode *node = column->libraryTree().find(key);
-    if (!node) {
-        // The name filter hides it: the whole library again.
-        column->clearSearch();
-        node = column->libraryTree().find(key);
-    }
-    if (!node || node->hasChildren())
-        return;
-    LibraryTreeView &view = column->view();
-    const QModelIndex index = column->libraryModel().indexOf(node);
-    view.setExpanded(index.parent(), true);
-    view.setCurrentIndex(index);
-    view.scrollTo(index);
-    lista_NodeClick(node);
-}
-
-void frmMain::setDiskBarShown(bool shown)
-{
-    if (!shown)
-        panel->hideDiskChange();
-    layout.DiskBarVisible = shown;
-    applyLayout();
-}
-
-void frmMain::setLyricsEngine(LyricsEngine &engine)
-{
-    lyricsEngine = &engine;
-    finder = new LyricsSearchPanel(engine, this);
-    finder->setObjectName(u"picFindInLyrics"_s);
-    finder->hide();
-    connect(finder, &LyricsSearchPanel::songActivated, this, &frmMain::openMatch);
-    // After the search box, before the tree.
-    QWidget::setTabOrder(&column->view(), finder->findField());
-    QWidget::setTabOrder(finder->findField(), finder->matchesView());
-    QWidget::setTabOrder(finder->matchesView(), &column->view());
-
-    // The index follows what the window does to the files.
-    connect(commands, &SongCommands::songFileWritten, &engine, &LyricsEngine::songChanged);
-    connect(commands, &SongCommands::songFileRemoved, &engine, &LyricsEngine::songRemoved);
-    connect(column, &LibraryColumn::rescanned, &engine, [&engine] { engine.resync(); });
-
-    findInLyrics->setEnabled(true);
-    findInLyrics->setVisible(true);
-    column->addSearchBoxAction(findInLyrics);
-}
-
-void frmMain::showFinder(bool show)
-{
-    if (!finder || show == layout.FinderVisible) {
-        if (finder && show)
-            finder->focusFind();
-        return;
-    }
-    layout.FinderVisible = show;
-    applyLayout();
-    finder->setVisible(show);
-    if (show)
-        finder->focusFind();
-    else
-        column->view().setFocus(Qt::OtherFocusReason);
-}
-
-void frmMain::openMatch(const QString &key, int line)
-{
-    openSong(key);
-    if (state.SelectedPath != state.CachePath + key) {
-        // A song the tree has not read yet (new since it was last read).
-        platform.beep();
-        return;
-    }
-    panel->showLine(line);
 }
 
 void frmMain::keyPressEvent(QKeyEvent *event)

@@ -12,6 +12,7 @@
 #include <QWidget>
 
 class QAction;
+class QKeySequence;
 
 struct AppState;
 struct LibraryNode;
@@ -112,6 +113,12 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    // How the parts tell each other what happened.
+    void connectParts();
+    // The window's own keys: Ctrl+Q, Ctrl+F, Ctrl+O, Ctrl+Z, Ctrl+Shift+F.
+    void addShortcuts();
+    template<typename Receiver, typename Slot>
+    void addShortcut(QAction *action, const QKeySequence &keys, Receiver *receiver, Slot slot);
     void onArtistClick(LibraryNode *node);
     void onSongClick(LibraryNode *node);
     // Shows the selected song's file and what it says about itself.

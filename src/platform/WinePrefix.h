@@ -42,6 +42,10 @@ private:
 
 namespace WineRegistry {
 
+// A machine hive is a few megabytes; anything far larger is not one, and
+// reading it whole would only cost memory.
+inline constexpr qint64 kMaxRegistryFileSize = qint64(256) * 1024 * 1024;
+
 // The first value of exactly keyPath (compared case-insensitively) in the
 // content of a Wine registry file, when that value is text.
 std::optional<QString> firstValue(QByteArrayView fileContent, QStringView keyPath);
@@ -50,6 +54,18 @@ std::optional<QString> firstValue(QByteArrayView fileContent, QStringView keyPat
 // from registry in blocks up to where the answer is known; none for a file
 // larger than any machine hive.
 std::optional<QString> machineValue(QIODevice &registry, const QString &keyPath);
+
+// The value of a hexadecimal digit, or -1.
+inline int hexDigitValue(char16_t c)
+{
+    if (c >= u'0' && c <= u'9')
+        return c - u'0';
+    if (c >= u'a' && c <= u'f')
+        return c - u'a' + 10;
+    if (c >= u'A' && c <= u'F')
+        return c - u'A' + 10;
+    return -1;
+}
 
 // A registry string body (what stands between the quotes) with its escapes
 // resolved.

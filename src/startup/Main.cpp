@@ -27,19 +27,7 @@ void Main::run(const StartOptions &options)
 {
     const bool manifestDue = StartCommonControls(platform);
     appState.RedownloadListActive = true;
-    bool cacheGiven = !options.cacheFolder.isEmpty();
-    if (cacheGiven) {
-        UseCacheFolder(appState, options.cacheFolder);
-    } else {
-        ReadInstallPath(appState, platform);
-        // No downloader: the folder the user chose the last time, if it is still there.
-        if (appState.InstallPath.isEmpty()) {
-            const QString chosen = rememberedCacheFolder(platform);
-            cacheGiven = !chosen.isEmpty() && QFileInfo(chosen).isDir();
-            if (cacheGiven)
-                UseCacheFolder(appState, chosen);
-        }
-    }
+    const bool cacheGiven = findCacheFolder(options);
     // The cache folder the start-up will settle on is known now, though it
     // is set only after the windows are made: its letter folders are read
     // on a thread of their own meanwhile. Should settings.txt say otherwise
@@ -63,28 +51,7 @@ void Main::run(const StartOptions &options)
     });
     // The lists window is made when it is first shown: nothing of it can be
     // seen before, and the main window comes up sooner without it.
-
-    // Told once per run: every later change would fail the same way.
-    connect(&listsModel, &ListsModel::saveFailed, this, [this](const QString &path) {
-        if (listSaveReported)
-            return;
-        listSaveReported = true;
-        platform.showMessage(u"Couldn't save the list file "_s + path
-                                 + u"\n\nThe lists are kept while Stanzabox runs."_s,
-                             ProgramTitle, MessageIcon::Stop);
-    });
-
-    // Loading happens once, so each unreadable list is told once.
-    connect(&listsModel, &ListsModel::loadFailed, this, [this](const QString &path) {
-        platform.showMessage(u"Couldn't read the list file "_s + path
-                                 + u"\n\nThe file is left as it is: this list will not be saved this run. "
-                                   u"Entries added to it are kept only while Stanzabox runs."_s,
-                             ProgramTitle, MessageIcon::Stop);
-    });
-
-    // Chosen once: the program's folder, or the user's own where that is not writable.
-    listsModel.setFolder(chooseListsFolder(platform.programFolder(), platform.userDataFolder()));
-    listsModel.LoadLists();
+    loadLists();
 
     // The stored window values are read before settings.txt and applied after it.
     const WindowSettings settings = readWindowSettings(platform);
@@ -107,6 +74,48 @@ void Main::run(const StartOptions &options)
             mainForm->setLyricsEngine(*lyricsEngine);
         });
     }
+}
+
+bool Main::findCacheFolder(const StartOptions &options)
+{
+    if (!options.cacheFolder.isEmpty()) {
+        UseCacheFolder(appState, options.cacheFolder);
+        return true;
+    }
+    ReadInstallPath(appState, platform);
+    if (!appState.InstallPath.isEmpty())
+        return false;
+    // No downloader: the folder the user chose the last time, if it is still there.
+    const QString chosen = rememberedCacheFolder(platform);
+    if (chosen.isEmpty() || !QFileInfo(chosen).isDir())
+        return false;
+    UseCacheFolder(appState, chosen);
+    return true;
+}
+
+void Main::loadLists()
+{
+    // Told once per run: every later change would fail the same way.
+    connect(&listsModel, &ListsModel::saveFailed, this, [this](const QString &path) {
+        if (listSaveReported)
+            return;
+        listSaveReported = true;
+        platform.showMessage(u"Couldn't save the list file "_s + path
+                                 + u"\n\nThe lists are kept while Stanzabox runs."_s,
+                             ProgramTitle, MessageIcon::Stop);
+    });
+
+    // Loading happens once, so each unreadable list is told once.
+    connect(&listsModel, &ListsModel::loadFailed, this, [this](const QString &path) {
+        platform.showMessage(u"Couldn't read the list file "_s + path
+                                 + u"\n\nThe file is left as it is: this list will not be saved this run. "
+                                   u"Entries added to it are kept only while Stanzabox runs."_s,
+                             ProgramTitle, MessageIcon::Stop);
+    });
+
+    // Chosen once: the program's folder, or the user's own where that is not writable.
+    listsModel.setFolder(chooseListsFolder(platform.programFolder(), platform.userDataFolder()));
+    listsModel.LoadLists();
 }
 
 frmlists &Main::listsWindow()

@@ -46,6 +46,12 @@ Q_SIGNALS:
     void finished();
 
 private:
+    // Sets the cache folder given on the command line, or finds the
+    // downloader, or takes the folder chosen last time when there is none.
+    // True when the cache folder is set already (settings.txt is not read).
+    bool findCacheFolder(const StartOptions &options);
+    // The two lists from their files, with what is told when one fails.
+    void loadLists();
     void showListsWindow();
     // The lists window's Restore: the deleted list's entries at these positions.
     void restoreDeleted(const QList<int> &positions);
