@@ -24,6 +24,7 @@
 #include <QHash>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <vector>
@@ -64,7 +65,10 @@ public:
     bool begin();
     bool commit();
     void rollback();
-    bool fileStamps(QHash<QString, FileStamp> &stamps);
+    // The stamps of the songs of one letter folder, by key.
+    bool fileStamps(const QString &folder, QHash<QString, FileStamp> &stamps);
+    // Adds to keys the songs of any folder but these.
+    bool keysOutside(const QStringList &folders, QStringList &keys);
     std::optional<FileStamp> stampOf(const QString &key);
     // Adds the song, or replaces what the index held for key.
     bool putSong(const QString &key, const FileStamp &stamp, QStringView artist, QStringView title,

@@ -111,12 +111,8 @@ void LyricsIndexWorker::startSync(const QString &path, bool fresh)
     report = {};
     if (!openForSync(path, fresh))
         return;
-    QHash<QString, FileStamp> known;
-    if (!index.fileStamps(known)) {
-        failed();
-        return;
-    }
-    if (!listChanges(known) || !removeSongs(known))
+    QStringList gone;
+    if (!listChanges(gone) || !removeSongs(gone))
         return;
     if (!pending.empty())
         Q_EMIT progress(0, int(pending.size()));
@@ -150,10 +146,14 @@ bool LyricsIndexWorker::openForSync(const QString &path, bool fresh)
     return true;
 }
 
-bool LyricsIndexWorker::listChanges(QHash<QString, FileStamp> &known)
+bool LyricsIndexWorker::listChanges(QStringList &gone)
 {
     // The same folders and files as the library scan, so the index and the
-    // tree know the same songs by the same keys.
+    // tree know the same songs by the same keys. One folder at a time: the
+    // stamps of a whole library would cost the program more memory than its
+    // tree does.
+    QStringList folders;
+    QHash<QString, FileStamp> known;
     for (char16_t letter = u'A'; letter <= u'Z'; ++letter) {
         const QString folder = letterFolderName(cachePath, letter);
         if (folder.isEmpty())
@@ -162,12 +162,14 @@ bool LyricsIndexWorker::listChanges(QHash<QString, FileStamp> &known)
             finishSync(false);
             return false;
         }
+        // A folder that cannot be read keeps its songs as indexed until it can.
+        folders << folder;
         const FolderListing listing = listLetterFolder(cachePath + folder, true);
-        if (!listing.Readable) {
-            // Its songs are kept as indexed until it can be read again.
-            const QString prefix = folder + u'/';
-            known.removeIf([&](const auto &entry) { return entry.key().startsWith(prefix); });
+        if (!listing.Readable)
             continue;
+        if (!index.fileStamps(folder, known)) {
+            failed();
+            return false;
         }
         for (const FolderListing::Song &song : listing.Songs) {
             QString key = folder + u'/' + song.Name.toString();
@@ -185,11 +187,18 @@ bool LyricsIndexWorker::listChanges(QHash<QString, FileStamp> &known)
                 known.erase(found);
             }
         }
+        // What is left was not found in the folder.
+        gone += known.keys();
+    }
+    // And the songs of folders that are gone.
+    if (!index.keysOutside(folders, gone)) {
+        failed();
+        return false;
     }
     return true;
 }
 
-bool LyricsIndexWorker::removeSongs(const QHash<QString, FileStamp> &gone)
+bool LyricsIndexWorker::removeSongs(const QStringList &gone)
 {
     if (gone.isEmpty())
         return true;
@@ -197,8 +206,8 @@ bool LyricsIndexWorker::removeSongs(const QHash<QString, FileStamp> &gone)
         failed();
         return false;
     }
-    for (auto it = gone.cbegin(); it != gone.cend(); ++it) {
-        if (!index.removeSong(it.key())) {
+    for (const QString &key : gone) {
+        if (!index.removeSong(key)) {
             failed();
             return false;
         }

@@ -10,7 +10,6 @@
 #include "lyricsindex/LyricsIndex.h"
 #include "lyricsindex/LyricsSyncReport.h"
 
-#include <QHash>
 #include <QMutex>
 #include <QObject>
 #include <QString>
@@ -67,9 +66,9 @@ private:
     // The steps of a sync pass: each false when the pass ended in it.
     bool openForSync(const QString &path, bool fresh);
     // Adds to pending the songs new or changed since they were indexed,
-    // leaving in known those that are gone.
-    bool listChanges(QHash<QString, FileStamp> &known);
-    bool removeSongs(const QHash<QString, FileStamp> &gone);
+    // and to gone those indexed that are no longer there.
+    bool listChanges(QStringList &gone);
+    bool removeSongs(const QStringList &gone);
     void mergeStep(quint64 pass, bool first);
     bool indexSong(const QString &key);
     void failed();

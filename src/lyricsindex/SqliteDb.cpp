@@ -75,15 +75,20 @@ SqliteStatement SqliteDb::prepare(const char *sql)
     return SqliteStatement(db, statement);
 }
 
-std::optional<qint64> SqliteDb::queryInt(const char *sql)
+bool SqliteDb::firstRow(SqliteStatement &s)
 {
-    SqliteStatement s = prepare(sql);
     if (!s.isValid())
-        return std::nullopt;
+        return false;
     const SqliteStatement::Step step = s.step();
     if (step == SqliteStatement::Step::Error)
         noteFailure(s);
-    if (step != SqliteStatement::Step::Row)
+    return step == SqliteStatement::Step::Row;
+}
+
+std::optional<qint64> SqliteDb::queryInt(const char *sql)
+{
+    SqliteStatement s = prepare(sql);
+    if (!firstRow(s))
         return std::nullopt;
     return s.int64(0);
 }
@@ -91,12 +96,7 @@ std::optional<qint64> SqliteDb::queryInt(const char *sql)
 std::optional<QString> SqliteDb::queryText(const char *sql)
 {
     SqliteStatement s = prepare(sql);
-    if (!s.isValid())
-        return std::nullopt;
-    const SqliteStatement::Step step = s.step();
-    if (step == SqliteStatement::Step::Error)
-        noteFailure(s);
-    if (step != SqliteStatement::Step::Row)
+    if (!firstRow(s))
         return std::nullopt;
     return s.text(0);
 }

@@ -51,6 +51,8 @@ public:
     static bool isDamage(int code);
 
 private:
+    // Steps s to its first row: false when it has none or fails.
+    bool firstRow(SqliteStatement &s);
     bool record(int rc);
 
     struct sqlite3 *db = nullptr;

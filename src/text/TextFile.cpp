@@ -31,8 +31,11 @@ WholeFile readWholeFile(const QString &path, qint64 limit)
     result.status = WholeFile::Failed;
     if (!file.open(QIODevice::ReadOnly))
         return result;
-    // The file may have grown since it was measured; never past the limit.
-    result.bytes = file.read(limit + 1);
+    // Room for what the file held when measured; it may have grown since,
+    // so read on to its end, but never past the limit.
+    result.bytes = file.read(result.size + 1);
+    while (file.error() == QFileDevice::NoError && !file.atEnd() && result.bytes.size() <= limit)
+        result.bytes += file.read(std::min<qint64>(qint64(1) << 20, limit + 1 - result.bytes.size()));
     if (file.error() != QFileDevice::NoError) {
         result.bytes.clear();
         return result;

@@ -369,6 +369,13 @@ private Q_SLOTS:
         report = syncAndWait(local_engine, [&] { local_engine.resync(); });
         QCOMPARE(report.Removed, 0); // already out
         QCOMPARE(report.Read, 0);
+
+        // A whole letter folder gone: its songs leave the index, the others stay.
+        QVERIFY(QDir(lib.cachePath() + u"E"_s).removeRecursively());
+        report = syncAndWait(local_engine, [&] { local_engine.resync(); });
+        QCOMPARE(report.Removed, 1);
+        QCOMPARE(local_engine.search(u"fig"_s).Total, 0);
+        QCOMPARE(local_engine.search(u"banana"_s).Total, 1);
     }
 
     // A cache folder that is not there (a drive not mounted) is not an empty
