@@ -176,7 +176,9 @@ LyricsIndex::Attempt LyricsIndex::tryOpenForWriting(const QString &cachePath)
         error = tr("the SQLite library of this system is built without full-text search (FTS5)");
         return Attempt::GiveUp;
     }
-    db.exec("PRAGMA busy_timeout = 3000");
+    // A small page cache: the index is read and written in passes, not
+    // searched over and over on this connection.
+    db.exec("PRAGMA busy_timeout = 3000; PRAGMA cache_size = -512");
 
     const std::optional<qint64> version = db.queryInt("PRAGMA user_version");
     const std::optional<qint64> tables = version ? db.queryInt("SELECT count(*) FROM sqlite_master") : std::nullopt;
@@ -261,7 +263,7 @@ bool LyricsIndex::openForReading(const QString &file)
     }
     if (!db.open(file, false))
         return fail(tr("cannot open %1").arg(QDir::toNativeSeparators(file)));
-    db.exec("PRAGMA query_only = 1; PRAGMA busy_timeout = 1000");
+    db.exec("PRAGMA query_only = 1; PRAGMA busy_timeout = 1000; PRAGMA cache_size = -512");
     const std::optional<qint64> version = db.queryInt("PRAGMA user_version");
     if (version != kSchemaVersion) {
         if (!version)
