@@ -80,6 +80,16 @@ LibraryColumn::LibraryColumn(AppState &state, Platform &platform, QWidget &windo
     connect(model, &LibraryTreeModel::nodeCheckChanged, this, [this](LibraryNode *node) { lista_NodeCheck(node); });
 }
 
+LibraryNode *LibraryColumn::artistNode(QStringView key) const
+{
+    // A walk over the artists costs less than the key table of every node.
+    for (LibraryNode *root : tree->roots()) {
+        if (root->Key.view() == key)
+            return root;
+    }
+    return nullptr;
+}
+
 double LibraryColumn::searchLabelWidthTwips() const
 {
     return Twips::fromPixels(lblSearch->width());

@@ -36,6 +36,8 @@ public:
     LibraryColumn(AppState &state, Platform &platform, QWidget &window);
 
     LibraryTree &libraryTree() { return *tree; }
+    // The artist node of this key in the tree as it stands, or none.
+    LibraryNode *artistNode(QStringView key) const;
     FilterMarkCheck &filterMarkCheck() { return *filterCheck; }
     LibraryTreeModel &libraryModel() { return *model; }
     LibraryTreeView &view() { return *lista; }

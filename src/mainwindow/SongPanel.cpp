@@ -157,6 +157,7 @@ void SongPanel::showArtist(const LibraryNode &artist)
     LblSong->setText(u" "_s + artist.Text);
     lblInfoTitles->setText(u" %1 lyrics avaliable"_s.arg(artist.Children.size()));
     clearSong();
+    shownArtist = artist.Key.toString();
 }
 
 void SongPanel::showNothing()
@@ -164,12 +165,14 @@ void SongPanel::showNothing()
     LblSong->clear();
     lblInfoTitles->clear();
     clearSong();
+    shownArtist.clear();
 }
 
 void SongPanel::showSongHeading()
 {
     // An empty file shows as empty, not as the hint to pick a song.
     lyrics->setPlaceholderText(QString());
+    shownArtist.clear();
     LblSong->setText(u" "_s + selectedEntry(state));
     lblInfoTitles->setText(u"Artist:\nSong:\nKaraoke:\nWebsite:\nDownloaded from:\nFilter:"_s);
 }

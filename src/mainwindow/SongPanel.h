@@ -29,6 +29,8 @@ public:
 
     // An artist was clicked: its name and its number of songs; no song.
     void showArtist(const LibraryNode &artist);
+    // The key of the artist on display; empty when none is.
+    const QString &artistKeyShown() const { return shownArtist; }
     // A song was clicked: the heading and the information titles for it.
     void showSongHeading();
     // Reads the selected song's file into the box and fills the values from
@@ -64,6 +66,7 @@ Q_SIGNALS:
 
 private:
     void clearSong();
+    QString shownArtist;
     void setValue(QLabel *label, const QString &text);
 
     AppState &state;

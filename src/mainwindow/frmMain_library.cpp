@@ -77,6 +77,13 @@ void frmMain::libraryChangedOnDisk(const QStringList &folders)
     join->setEnabled(join->isChecked() || counts.Lyrics > 0);
     if (!state.SelectedPath.isEmpty() && !QFileInfo::exists(state.SelectedPath))
         selectedSongGone();
+    // An artist on display says how many songs it has now, or goes.
+    if (const QString artist = panel->artistKeyShown(); !artist.isEmpty()) {
+        if (const LibraryNode *node = column->artistNode(artist))
+            panel->showArtist(*node);
+        else
+            showNothingSelected();
+    }
     if (lyricsEngine)
         lyricsEngine->resync();
 }

@@ -511,6 +511,26 @@ def test_main_window(session, prefix):
     return main, tree, search, buttons
 
 
+def test_library_follows_the_disk(session, main, prefix):
+    """Another process writes a song into the cache, then takes it away: the
+    counts a screen reader hears follow without F5."""
+    step("a song written into the cache by another process")
+    lyrics, timestamps = library_counts(prefix)
+    cache = os.path.join(prefix, *DEMO_CACHE)
+    folder = next(os.path.join(cache, name) for name in ("K", "k") if os.path.isdir(os.path.join(cache, name)))
+    path = os.path.join(folder, "Kestrel Quay - Written Elsewhere.txt")
+    for change, want in (("written", lyrics + 1), ("removed", lyrics)):
+        command = ["/bin/sh", "-c", 'printf "la la\\r\\n" > "$0"', path] if change == "written" else ["rm", path]
+        started = time.monotonic()
+        subprocess.run(command, check=True)
+        counts = f"{want} lyrics, {timestamps} timestamps"
+        session.wait_for(lambda: f"the counts label to read \"{counts}\" (the labels read {labels(main)})",
+                         lambda: find(main, counts, {pyatspi.ROLE_LABEL}), timeout=5)
+        elapsed = time.monotonic() - started
+        check(elapsed < 1.5, f"the counts took {elapsed:.2f} s to follow a file {change} on disk",
+              f"a file {change} by another process: the counts read \"{counts}\" {elapsed:.2f} s later, without F5")
+
+
 def test_lists_window(session, buttons):
     step("pressing \"Lists\"")
     check(session.window("Lists") is None, "the Lists window is showing before \"Lists\" was pressed",
@@ -818,6 +838,7 @@ def main():
         test_song_and_karaoke(session, main_window, tree, search, buttons, lists)
         test_toggles(session, main_window, buttons, lists, args.prefix)
         test_find_in_lyrics(session, main_window, tree, lists)
+        test_library_follows_the_disk(session, main_window, args.prefix)
         test_every_control_named(session)
         test_quit(session, env)
     except (Failure, TimeUp) as failure:

@@ -109,6 +109,22 @@ private Q_SLOTS:
         QCOMPARE(w.label(u"LblSong"_s), u" Bee - Three"_s);
     }
 
+    void anArtistOnDisplayCountsItsSongsAgain()
+    {
+        Following f;
+        f.open();
+        Window &w = f.w;
+        w.click(u"able"_s);
+        QCOMPARE(w.label(u"lblInfoTitles"_s), u" 2 lyrics avaliable"_s);
+        w.lib.song(u"A"_s, u"Able - Three.txt"_s);
+        QTRY_COMPARE_WITH_TIMEOUT(w.label(u"lblInfoTitles"_s), u" 3 lyrics avaliable"_s, kTold);
+        for (const QString &key : {u"A/Able - One.txt"_s, u"A/Able - Two.txt"_s, u"A/Able - Three.txt"_s})
+            QVERIFY(QFile::remove(f.path(key)));
+        QTRY_VERIFY_WITH_TIMEOUT(!w.node(u"able"_s), kTold);
+        QCOMPARE(w.label(u"LblSong"_s), QString());
+        QCOMPARE(w.label(u"lblInfoTitles"_s), QString());
+    }
+
     void theSongOnDisplayChangesOnDisk()
     {
         Following f;
