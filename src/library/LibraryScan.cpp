@@ -35,7 +35,9 @@ std::u16string_view units(QStringView text)
 
 bool same(QStringView a, QStringView b)
 {
-    return a.size() == b.size() && std::memcmp(a.utf16(), b.utf16(), size_t(a.size()) * sizeof(char16_t)) == 0;
+    // An empty view may hold no pointer at all, which memcmp may not be given.
+    return a.size() == b.size()
+        && (a.isEmpty() || std::memcmp(a.utf16(), b.utf16(), size_t(a.size()) * sizeof(char16_t)) == 0);
 }
 
 bool isAscii(QStringView text)
