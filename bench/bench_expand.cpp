@@ -9,13 +9,10 @@
 // Prints medians: "expand_ui_ms", the longest the window was kept busy at
 // one stretch, and "expand_done_ms", until every picture was final.
 
-#include "app/AppState.h"
-#include "bench/BenchPlatform.h"
+#include "bench/BenchWindow.h"
 #include "bench/Median.h"
 #include "library/LibraryScan.h"
 #include "library/LibraryTree.h"
-#include "lists/ListsModel.h"
-#include "mainwindow/frmMain.h"
 #include "widgets/LibraryTreeModel.h"
 #include "widgets/LibraryTreeView.h"
 
@@ -91,24 +88,18 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: %s FOLDER RUNS [cold]\n", argv[0]);
+    const int runs = benchRuns(argc, argv, "FOLDER RUNS [cold]");
+    if (runs == 0)
         return 2;
-    }
-    const int runs = std::max(1, std::atoi(argv[2]));
     const bool cold = argc > 3 && QByteArray(argv[3]) == "cold";
-    BenchPlatform platform;
-    AppState state;
-    state.CachePath = QDir(QString::fromLocal8Bit(argv[1])).absolutePath() + QStringLiteral("/cache/");
-    const int expected = writeArtist(state.CachePath);
+    const QString cachePath = QDir(QString::fromLocal8Bit(argv[1])).absolutePath() + QStringLiteral("/cache/");
+    const int expected = writeArtist(cachePath);
     if (expected < 0)
         return 1;
-    ListsModel lists;
-    frmMain form(state, platform, lists);
-    form.ScanLibrary();
-    form.show();
-    if (!QTest::qWaitForWindowExposed(&form))
+    BenchWindow bench;
+    if (!bench.open(cachePath))
         return 1;
+    frmMain &form = bench.window();
     auto *view = form.findChild<LibraryTreeView *>(QStringLiteral("lista"));
 
     std::vector<double> uiTimes, doneTimes;

@@ -4,11 +4,8 @@
 //
 // Usage: bench_filter CACHE_FOLDER RUNS
 
-#include "app/AppState.h"
-#include "bench/BenchPlatform.h"
+#include "bench/BenchWindow.h"
 #include "library/LibraryTree.h"
-#include "lists/ListsModel.h"
-#include "mainwindow/frmMain.h"
 
 #include <QApplication>
 #include "bench/Median.h"
@@ -21,31 +18,17 @@
 #include <cstdio>
 #include <vector>
 
-namespace {
-
-
-} // namespace
-
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s CACHE_FOLDER RUNS\n", argv[0]);
+    const int runs = benchRuns(argc, argv, "CACHE_FOLDER RUNS");
+    if (runs == 0)
         return 2;
-    }
-    const int runs = std::max(1, std::atoi(argv[2]));
-    BenchPlatform platform;
-    AppState state;
-    state.CachePath = QString::fromLocal8Bit(argv[1]);
-    if (!state.CachePath.endsWith(u'/'))
-        state.CachePath += u'/';
-    ListsModel lists;
-    frmMain form(state, platform, lists);
-    form.ScanLibrary();
-    form.show();
-    if (!QTest::qWaitForWindowExposed(&form))
+    BenchWindow bench;
+    if (!bench.open(QString::fromLocal8Bit(argv[1])))
         return 1;
+    frmMain &form = bench.window();
     auto *box = form.findChild<QLineEdit *>(QStringLiteral("txtSearch"));
     const int nodes = form.libraryTree().count();
 

@@ -5,12 +5,9 @@
 //
 // Usage: bench_livechange CACHE_FOLDER RUNS
 
-#include "app/AppState.h"
-#include "bench/BenchPlatform.h"
+#include "bench/BenchWindow.h"
 #include "bench/Median.h"
 #include "library/LibraryTree.h"
-#include "lists/ListsModel.h"
-#include "mainwindow/frmMain.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -25,23 +22,14 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s CACHE_FOLDER RUNS\n", argv[0]);
+    const int runs = benchRuns(argc, argv, "CACHE_FOLDER RUNS");
+    if (runs == 0)
         return 2;
-    }
-    const int runs = std::max(1, std::atoi(argv[2]));
-    BenchPlatform platform;
-    AppState state;
-    state.CachePath = QString::fromLocal8Bit(argv[1]);
-    if (!state.CachePath.endsWith(u'/'))
-        state.CachePath += u'/';
-    ListsModel lists;
-    frmMain form(state, platform, lists);
-    form.ScanLibrary();
-    form.show();
-    if (!QTest::qWaitForWindowExposed(&form))
+    BenchWindow bench;
+    if (!bench.open(QString::fromLocal8Bit(argv[1])))
         return 1;
-    const QString added = state.CachePath + QStringLiteral("K/Kestrel Bench - Added Song.txt");
+    frmMain &form = bench.window();
+    const QString added = bench.cachePath() + QStringLiteral("K/Kestrel Bench - Added Song.txt");
     auto settle = [&] {
         QCoreApplication::processEvents();
         form.repaint();
