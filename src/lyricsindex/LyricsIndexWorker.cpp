@@ -108,14 +108,17 @@ void LyricsIndexWorker::startSync(const QString &path, bool fresh)
     syncing = true;
     pending.clear();
     next = 0;
+    foldersToIndex.clear();
+    toIndex = 0;
+    indexed = 0;
     report = {};
     if (!openForSync(path, fresh))
         return;
     QStringList gone;
     if (!listChanges(gone) || !removeSongs(gone))
         return;
-    if (!pending.empty())
-        Q_EMIT progress(0, int(pending.size()));
+    if (toIndex > 0)
+        Q_EMIT progress(0, toIndex);
     const quint64 pass = passNumber;
     QMetaObject::invokeMethod(this, [this, pass] { continueSync(pass); }, Qt::QueuedConnection);
 }
@@ -149,11 +152,10 @@ bool LyricsIndexWorker::openForSync(const QString &path, bool fresh)
 bool LyricsIndexWorker::listChanges(QStringList &gone)
 {
     // The same folders and files as the library scan, so the index and the
-    // tree know the same songs by the same keys. One folder at a time: the
-    // stamps of a whole library would cost the program more memory than its
-    // tree does.
+    // tree know the same songs by the same keys. Only counted here: the
+    // songs to read are listed again folder by folder as their turn comes,
+    // so that a first build does not hold the keys of a whole library.
     QStringList folders;
-    QHash<QString, FileStamp> known;
     for (char16_t letter = u'A'; letter <= u'Z'; ++letter) {
         const QString folder = letterFolderName(cachePath, letter);
         if (folder.isEmpty())
@@ -164,36 +166,65 @@ bool LyricsIndexWorker::listChanges(QStringList &gone)
         }
         // A folder that cannot be read keeps its songs as indexed until it can.
         folders << folder;
-        const FolderListing listing = listLetterFolder(cachePath + folder, true);
-        if (!listing.Readable)
-            continue;
-        if (!index.fileStamps(folder, known)) {
-            failed();
+        const int before = report.Added + report.Changed;
+        if (diffFolder(folder, nullptr, &gone) == FolderDiff::Failed)
             return false;
+        if (const int changed = report.Added + report.Changed - before; changed > 0) {
+            foldersToIndex.push_back(folder);
+            toIndex += changed;
         }
-        for (const FolderListing::Song &song : listing.Songs) {
-            QString key = folder + u'/' + song.Name.toString();
-            const FileStamp stamp{song.Size, song.ModifiedNs};
-            ++report.Listed;
-            const auto found = known.find(key);
-            if (found == known.end()) {
-                ++report.Added;
-                pending.push_back(std::move(key));
-            } else {
-                if (*found != stamp) {
-                    ++report.Changed;
-                    pending.push_back(std::move(key));
-                }
-                known.erase(found);
-            }
-        }
-        // What is left was not found in the folder.
-        gone += known.keys();
     }
     // And the songs of folders that are gone.
     if (!index.keysOutside(folders, gone)) {
         failed();
         return false;
+    }
+    return true;
+}
+
+LyricsIndexWorker::FolderDiff LyricsIndexWorker::diffFolder(const QString &folder, std::vector<QString> *changed,
+                                                            QStringList *gone)
+{
+    const FolderListing listing = listLetterFolder(cachePath + folder, true);
+    if (!listing.Readable)
+        return FolderDiff::Unreadable;
+    QHash<QString, FileStamp> known;
+    if (!index.fileStamps(folder, known)) {
+        failed();
+        return FolderDiff::Failed;
+    }
+    // Counted in the report when only counting (no list asked for).
+    const bool counting = !changed;
+    for (const FolderListing::Song &song : listing.Songs) {
+        QString key = folder + u'/' + song.Name.toString();
+        const FileStamp stamp{song.Size, song.ModifiedNs};
+        const auto found = known.constFind(key);
+        const bool isNew = found == known.cend();
+        const bool isChanged = !isNew && *found != stamp;
+        if (!isNew)
+            known.erase(found);
+        if (counting) {
+            ++report.Listed;
+            report.Added += isNew;
+            report.Changed += isChanged;
+        } else if (isNew || isChanged) {
+            changed->push_back(std::move(key));
+        }
+    }
+    // What is left was not found in the folder.
+    if (gone)
+        *gone += known.keys();
+    return FolderDiff::Read;
+}
+
+bool LyricsIndexWorker::takeNextFolder()
+{
+    pending.clear();
+    next = 0;
+    while (pending.empty() && !foldersToIndex.empty()) {
+        const QString folder = foldersToIndex.takeFirst();
+        if (diffFolder(folder, &pending, nullptr) == FolderDiff::Failed)
+            return false;
     }
     return true;
 }
@@ -228,6 +259,8 @@ void LyricsIndexWorker::continueSync(quint64 pass)
         finishSync(false);
         return;
     }
+    if (next == pending.size() && !takeNextFolder())
+        return;
     if (next < pending.size()) {
         QElapsedTimer batch;
         batch.start();
@@ -241,14 +274,17 @@ void LyricsIndexWorker::continueSync(quint64 pass)
                 return;
             }
             ++next;
+            ++indexed;
         }
         if (!index.commit()) {
             failed();
             return;
         }
-        Q_EMIT progress(int(next), int(pending.size()));
+        // Files that came since they were counted may take the count past the total.
+        toIndex = std::max(toIndex, indexed);
+        Q_EMIT progress(indexed, toIndex);
     }
-    if (next < pending.size() && !cancelled)
+    if ((next < pending.size() || !foldersToIndex.empty()) && !cancelled)
         QMetaObject::invokeMethod(this, [this, pass] { continueSync(pass); }, Qt::QueuedConnection);
     else
         finishSync(!cancelled);
@@ -261,6 +297,7 @@ void LyricsIndexWorker::finishSync(bool complete)
     pending.clear();
     pending.shrink_to_fit();
     next = 0;
+    foldersToIndex.clear();
     Q_EMIT synced(report);
     if (report.Complete && report.Added + report.Changed >= kMergeAfter) {
         const quint64 pass = passNumber;

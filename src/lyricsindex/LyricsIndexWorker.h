@@ -13,6 +13,7 @@
 #include <QMutex>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 #include <vector>
@@ -65,9 +66,18 @@ private:
     void finishSync(bool complete);
     // The steps of a sync pass: each false when the pass ended in it.
     bool openForSync(const QString &path, bool fresh);
-    // Adds to pending the songs new or changed since they were indexed,
-    // and to gone those indexed that are no longer there.
+    // Counts the songs new or changed since they were indexed, noting the
+    // folders that hold them, and adds to gone those indexed that are no
+    // longer there.
     bool listChanges(QStringList &gone);
+    enum class FolderDiff { Read, Unreadable, Failed };
+    // One letter folder against the index: with changed given, the keys of
+    // its songs new or changed since indexed; without, their counts in the
+    // report. gone, when given, gets the keys no longer there.
+    FolderDiff diffFolder(const QString &folder, std::vector<QString> *changed, QStringList *gone);
+    // pending becomes the songs to read of the next folder that has any;
+    // false when the index failed.
+    bool takeNextFolder();
     bool removeSongs(const QStringList &gone);
     void mergeStep(quint64 pass, bool first);
     bool indexSong(const QString &key);
@@ -83,7 +93,11 @@ private:
 
     quint64 passNumber = 0;
     bool syncing = false;
+    // The songs of one folder to read, from next on; the folders after it.
     std::vector<QString> pending;
     size_t next = 0;
+    QStringList foldersToIndex;
+    int toIndex = 0; // in this pass, as counted
+    int indexed = 0;
     LyricsSyncReport report;
 };
