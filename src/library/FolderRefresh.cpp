@@ -156,7 +156,9 @@ void InPlace::removeGone(FolderRefresh &result)
             --result.TimestampsDelta;
         LibraryNode *artist = song->Parent;
         if (artist && artist->Children.size() <= 1) {
+            // A song of the same artist that came meanwhile makes it anew.
             touched.remove(artist);
+            artists.remove(artist->Key.view());
             tree.remove(artist);
         } else {
             tree.remove(song);
