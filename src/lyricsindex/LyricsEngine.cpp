@@ -148,6 +148,11 @@ void LyricsEngine::resync()
     QMetaObject::invokeMethod(worker, [w = worker, arg = cachePath] { w->sync(arg); }, Qt::QueuedConnection);
 }
 
+void LyricsEngine::setMostKeysKept(std::size_t keys)
+{
+    QMetaObject::invokeMethod(worker, [w = worker, keys] { w->setMostKeysKept(keys); }, Qt::QueuedConnection);
+}
+
 void LyricsEngine::songChanged(const QString &key)
 {
     QMetaObject::invokeMethod(worker, [w = worker, arg = key] { w->reindex(arg); }, Qt::QueuedConnection);

@@ -41,6 +41,9 @@ public:
     void setCachePath(const QString &cachePath);
     // Brings the index in line with the folder again (F5).
     void resync();
+    // How many songs to read a pass keeps listed before it lists their
+    // folders again in turn instead (tests give a few, to see both ways).
+    void setMostKeysKept(std::size_t keys);
     // The song's file was written (Edit) or has gone (Delete).
     void songChanged(const QString &key);
     void songRemoved(const QString &key);

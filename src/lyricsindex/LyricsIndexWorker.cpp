@@ -152,10 +152,12 @@ bool LyricsIndexWorker::openForSync(const QString &path, bool fresh)
 bool LyricsIndexWorker::listChanges(QStringList &gone)
 {
     // The same folders and files as the library scan, so the index and the
-    // tree know the same songs by the same keys. Only counted here: the
-    // songs to read are listed again folder by folder as their turn comes,
-    // so that a first build does not hold the keys of a whole library.
+    // tree know the same songs by the same keys. The songs to read are kept
+    // while they are few; past that only counted, and listed again folder
+    // by folder as their turn comes, so that a first build does not hold the
+    // keys of a whole library.
     QStringList folders;
+    bool keep = true;
     for (char16_t letter = u'A'; letter <= u'Z'; ++letter) {
         const QString folder = letterFolderName(cachePath, letter);
         if (folder.isEmpty())
@@ -167,13 +169,20 @@ bool LyricsIndexWorker::listChanges(QStringList &gone)
         // A folder that cannot be read keeps its songs as indexed until it can.
         folders << folder;
         const int before = report.Added + report.Changed;
-        if (diffFolder(folder, nullptr, &gone) == FolderDiff::Failed)
+        if (diffFolder(folder, keep ? &pending : nullptr, &gone, true) == FolderDiff::Failed)
             return false;
         if (const int changed = report.Added + report.Changed - before; changed > 0) {
             foldersToIndex.push_back(folder);
             toIndex += changed;
         }
+        if (keep && pending.size() > mostKeysKept) {
+            keep = false;
+            pending.clear();
+            pending.shrink_to_fit();
+        }
     }
+    if (keep)
+        foldersToIndex.clear(); // every key is in pending
     // And the songs of folders that are gone.
     if (!index.keysOutside(folders, gone)) {
         failed();
@@ -183,7 +192,7 @@ bool LyricsIndexWorker::listChanges(QStringList &gone)
 }
 
 LyricsIndexWorker::FolderDiff LyricsIndexWorker::diffFolder(const QString &folder, std::vector<QString> *changed,
-                                                            QStringList *gone)
+                                                            QStringList *gone, bool count)
 {
     const FolderListing listing = listLetterFolder(cachePath + folder, true);
     if (!listing.Readable)
@@ -193,8 +202,6 @@ LyricsIndexWorker::FolderDiff LyricsIndexWorker::diffFolder(const QString &folde
         failed();
         return FolderDiff::Failed;
     }
-    // Counted in the report when only counting (no list asked for).
-    const bool counting = !changed;
     for (const FolderListing::Song &song : listing.Songs) {
         QString key = folder + u'/' + song.Name.toString();
         const FileStamp stamp{song.Size, song.ModifiedNs};
@@ -203,13 +210,13 @@ LyricsIndexWorker::FolderDiff LyricsIndexWorker::diffFolder(const QString &folde
         const bool isChanged = !isNew && *found != stamp;
         if (!isNew)
             known.erase(found);
-        if (counting) {
+        if (count) {
             ++report.Listed;
             report.Added += isNew;
             report.Changed += isChanged;
-        } else if (isNew || isChanged) {
-            changed->push_back(std::move(key));
         }
+        if (changed && (isNew || isChanged))
+            changed->push_back(std::move(key));
     }
     // What is left was not found in the folder.
     if (gone)
@@ -223,7 +230,7 @@ bool LyricsIndexWorker::takeNextFolder()
     next = 0;
     while (pending.empty() && !foldersToIndex.empty()) {
         const QString folder = foldersToIndex.takeFirst();
-        if (diffFolder(folder, &pending, nullptr) == FolderDiff::Failed)
+        if (diffFolder(folder, &pending, nullptr, false) == FolderDiff::Failed)
             return false;
     }
     return true;

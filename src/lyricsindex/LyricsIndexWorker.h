@@ -23,6 +23,8 @@ class LyricsIndexWorker : public QObject
     Q_OBJECT
 
 public:
+    // In the worker's thread, between passes.
+    void setMostKeysKept(std::size_t keys) { mostKeysKept = keys; }
     // indexFolder: where the index files live.
     explicit LyricsIndexWorker(const QString &indexFolder, QObject *parent = nullptr);
     ~LyricsIndexWorker() override;
@@ -66,15 +68,15 @@ private:
     void finishSync(bool complete);
     // The steps of a sync pass: each false when the pass ended in it.
     bool openForSync(const QString &path, bool fresh);
-    // Counts the songs new or changed since they were indexed, noting the
-    // folders that hold them, and adds to gone those indexed that are no
-    // longer there.
+    // Counts the songs new or changed since they were indexed, keeping them
+    // in pending while they are few and noting the folders that hold them
+    // otherwise, and adds to gone those indexed that are no longer there.
     bool listChanges(QStringList &gone);
     enum class FolderDiff { Read, Unreadable, Failed };
-    // One letter folder against the index: with changed given, the keys of
-    // its songs new or changed since indexed; without, their counts in the
-    // report. gone, when given, gets the keys no longer there.
-    FolderDiff diffFolder(const QString &folder, std::vector<QString> *changed, QStringList *gone);
+    // One letter folder against the index: changed, when given, gets the
+    // keys of its songs new or changed since indexed, gone those no longer
+    // there; count adds them to the report.
+    FolderDiff diffFolder(const QString &folder, std::vector<QString> *changed, QStringList *gone, bool count);
     // pending becomes the songs to read of the next folder that has any;
     // false when the index failed.
     bool takeNextFolder();
@@ -98,6 +100,9 @@ private:
     size_t next = 0;
     QStringList foldersToIndex;
     int toIndex = 0; // in this pass, as counted
+    // Songs to read that a pass keeps listed at most; beyond, their folders
+    // are listed again in turn (a key costs about 130 bytes).
+    std::size_t mostKeysKept = 4096;
     int indexed = 0;
     LyricsSyncReport report;
 };

@@ -312,8 +312,16 @@ private Q_SLOTS:
 
     // A pass reads only what is new or changed by size or time, and forgets
     // what has gone; one song is written or removed at once.
+    void syncTouchesOnlyWhatChanged_data()
+    {
+        QTest::addColumn<int>("mostKeysKept");
+        QTest::newRow("the songs to read kept") << 4096;
+        QTest::newRow("their folders listed again in turn") << 1;
+    }
+
     void syncTouchesOnlyWhatChanged()
     {
+        QFETCH(int, mostKeysKept);
         QTemporaryDir local;
         LibraryBuilder lib(local.filePath(u"cache"_s));
         lib.song(u"A"_s, u"Ant - One.txt"_s, lyrics({u"apple orchard"_s}))
@@ -324,6 +332,7 @@ private Q_SLOTS:
             .file(u"D/.hidden.txt"_s, lyrics({u"hidden words"_s}))
             .file(u"d2/Elk - Five.txt"_s, lyrics({u"elder bush"_s}));
         LyricsEngine local_engine(local.filePath(u"index"_s));
+        local_engine.setMostKeysKept(std::size_t(mostKeysKept));
         LyricsSyncReport report = syncAndWait(local_engine, [&] { local_engine.setCachePath(lib.cachePath()); });
         QCOMPARE(report.Listed, 4);
         QCOMPARE(report.Read, 4);
