@@ -271,25 +271,14 @@ bool LibraryColumn::refreshInPlace(const QStringList &folders)
     });
 
     if (searched) {
-        const FilterCounts found = filterTree(*tree, LastSearchText);
-        lblSearchResults->setText(searchResultsCaption(found));
-        lblSearchResults->adjustSize();
+        showResults(filterTree(*tree, LastSearchText));
         for (LibraryNode *node : ticked) {
             if (node->inTree())
                 tree->setChecked(node, true);
         }
-        const QSet<LibraryNode *> open = std::exchange(expandedNodes, {});
-        for (LibraryNode *node : open) {
-            if (node->inTree())
-                lista->setExpanded(model->indexOf(node), true);
-        }
-        if (current && current->inTree())
-            lista->setCurrentIndex(model->indexOf(current));
+        reopen(current);
         lista->verticalScrollBar()->setValue(scroll);
-    }
-    if (top && top->inTree() && (!top->Parent || expandedNodes.contains(top->Parent)))
-        lista->scrollTo(model->indexOf(top), QAbstractItemView::PositionAtTop);
-    if (!searched) {
+    } else {
         expandedNodes.removeIf([](const LibraryNode *node) { return !node->inTree(); });
         // An open artist that was checked already: its new songs get the check too.
         std::vector<LibraryNode *> unchecked;
@@ -300,6 +289,8 @@ bool LibraryColumn::refreshInPlace(const QStringList &folders)
         if (!unchecked.empty())
             filterCheck->check(state.CachePath, unchecked);
     }
+    if (top && top->inTree() && (!top->Parent || expandedNodes.contains(top->Parent)))
+        lista->scrollTo(model->indexOf(top), QAbstractItemView::PositionAtTop);
     return true;
 }
 
@@ -364,6 +355,11 @@ void LibraryColumn::applySearch(const QString &text)
 {
     FilterCounts counts;
     keepingViewState([&] { counts = filterTree(*tree, text); });
+    showResults(counts);
+}
+
+void LibraryColumn::showResults(const FilterCounts &counts)
+{
     lblSearchResults->setText(searchResultsCaption(counts));
     lblSearchResults->adjustSize();
     lblSearchResults->show();
@@ -383,6 +379,11 @@ void LibraryColumn::keepingViewState(const std::function<void()> &change)
     // so holding on to them is safe; no key lookups on a large library.
     LibraryNode *current = model->nodeAt(lista->currentIndex());
     change();
+    reopen(current);
+}
+
+void LibraryColumn::reopen(LibraryNode *current)
+{
     const QSet<LibraryNode *> open = std::exchange(expandedNodes, {});
     for (LibraryNode *node : open) {
         if (node->inTree())

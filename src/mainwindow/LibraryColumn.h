@@ -19,6 +19,7 @@ class QWidget;
 struct AppState;
 struct LibraryNode;
 struct MainLayout;
+struct FilterCounts;
 struct ScanCounts;
 class ScanAhead;
 class FilterMarkCheck;
@@ -113,6 +114,11 @@ private:
     // Runs a change of the tree's nodes, then opens the artists that were
     // open and selects the node that was current, where they are still there.
     void keepingViewState(const std::function<void()> &change);
+    // Opens again the artists that were open, where they are still in the
+    // tree, and makes current the node that was, if it is.
+    void reopen(LibraryNode *current);
+    // The results line says what a search found.
+    void showResults(const FilterCounts &counts);
     // Takes a deleted song, and its artist when it was the last, out of
     // the snapshot the search restores from.
     void dropFromSnapshot(const QString &songKey);
