@@ -37,16 +37,20 @@ bool parseBoolean(const QString &text)
 
 WindowSettings readWindowSettings(Platform &platform)
 {
-    const WindowSettings defaults;
-    auto number = [&](const QString &key, float fallback) {
-        return parseTwips(platform.readSetting(kApplication, kSection, key, formatTwips(fallback)));
-    };
     WindowSettings s;
-    s.FrmTop = number(u"FrmTop"_s, defaults.FrmTop);
-    s.FrmLeft = number(u"FrmLeft"_s, defaults.FrmLeft);
-    s.FrmWidth = number(u"FrmWidth"_s, defaults.FrmWidth);
-    s.FrmHeight = number(u"FrmHeight"_s, defaults.FrmHeight);
-    s.SplitPos = number(u"SplitPos"_s, defaults.SplitPos);
+    s.Stored = false;
+    // A value missing from the store reads as its default; one there, even
+    // empty, as what it says.
+    auto number = [&](const QString &key, float fallback) {
+        const QString stored = platform.readSetting(kApplication, kSection, key, QString());
+        s.Stored = s.Stored || !stored.isNull();
+        return stored.isNull() ? fallback : parseTwips(stored);
+    };
+    s.FrmTop = number(u"FrmTop"_s, s.FrmTop);
+    s.FrmLeft = number(u"FrmLeft"_s, s.FrmLeft);
+    s.FrmWidth = number(u"FrmWidth"_s, s.FrmWidth);
+    s.FrmHeight = number(u"FrmHeight"_s, s.FrmHeight);
+    s.SplitPos = number(u"SplitPos"_s, s.SplitPos);
     s.FrmMaximized = parseBoolean(platform.readSetting(kApplication, kSection, u"FrmMaximized"_s, u"False"_s));
     return s;
 }
@@ -67,6 +71,9 @@ namespace {
 // A million pixels each way is more than any desktop spans, and small enough
 // that no sum of two such values overflows a pixel count.
 constexpr float kFarthestTwips = 1.0e6f * float(Twips::PerPixel);
+
+// The desktop's title bar and borders, which the stored size leaves out.
+constexpr QSize kFrameRoom{16, 48};
 
 // A hand-edited or damaged store can hold any number (1e30, -1e30): bring
 // each value within what a screen could hold before it becomes pixels.
@@ -94,6 +101,8 @@ WindowPlacement placeWindow(const WindowSettings &stored, const QList<QRect> &sc
         largest = largest.expandedTo(screen.size());
     if (!screens.isEmpty())
         size = size.boundedTo(largest);
+    if (!s.Stored && !screens.isEmpty())
+        size = size.boundedTo((screens.first().size() - kFrameRoom).expandedTo(QSize(1, 1)));
     const double width = size.width() == Twips::toPixels(s.FrmWidth) ? double(s.FrmWidth)
                                                                      : Twips::fromPixels(size.width());
 
@@ -111,6 +120,11 @@ WindowPlacement placeWindow(const WindowSettings &stored, const QList<QRect> &sc
                              + QPoint(Twips::toPixels(defaults.FrmLeft), Twips::toPixels(defaults.FrmTop)));
         if (!first.contains(geometry))
             geometry.moveTopLeft(first.topLeft());
+    }
+    if (!s.Stored && !screens.isEmpty()) {
+        const QRect room = screens.first().adjusted(0, 0, -kFrameRoom.width(), -kFrameRoom.height());
+        if (!room.contains(geometry))
+            geometry.moveTopLeft(room.topLeft());
     }
     placement.Geometry = geometry;
 

@@ -17,6 +17,8 @@ struct WindowSettings
     float FrmHeight = 8500;
     float SplitPos = 3500;
     bool FrmMaximized = false;
+    // The store held a size: false on the first run, when these are the defaults.
+    bool Stored = true;
 };
 
 // Reads the six values; a stored text that is not a number reads as 0 (as
@@ -34,6 +36,9 @@ bool parseBoolean(const QString &text);
 // read as a number) gives the designed default size; a window larger than
 // every screen is shrunk to the largest; a window that would show too little
 // of itself on every screen opens at the default place on the first screen.
+// A first window (nothing stored) fits inside the first screen with room for
+// the desktop's title bar and borders, however large the screen's scale makes
+// the designed size.
 struct WindowPlacement
 {
     QRect Geometry;

@@ -75,6 +75,16 @@ MessageAnswer DesktopPlatform::showMessage(const QString &text, const QString &t
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         return box.exec() == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
     }
+    if (buttons == MessageButtons::SaveDiscardCancel) {
+        box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Save);
+        box.setEscapeButton(QMessageBox::Cancel);
+        switch (box.exec()) {
+        case QMessageBox::Save: return MessageAnswer::Save;
+        case QMessageBox::Discard: return MessageAnswer::Discard;
+        default: return MessageAnswer::Cancel;
+        }
+    }
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
     return MessageAnswer::Ok;

@@ -64,16 +64,20 @@ KasFile parseKas(QByteArrayView bytes)
     return file;
 }
 
+bool isBlankKasTag(QByteArrayView tag)
+{
+    return (tag.size() < 1 || tag[0] == ' ') && (tag.size() < 2 || tag[1] == ' ');
+}
+
 QByteArray composeKas(const std::vector<KasRow> &rows, QByteArrayView tail)
 {
     QByteArray bytes;
     bytes.reserve(qsizetype(rows.size()) * 4 + tail.size() + 2);
     for (const KasRow &row : rows) {
-        const QByteArray filled = (row.Tag + "  ").left(2);
-        if (filled == "  ")
+        if (isBlankKasTag(row.Tag))
             continue;
         bytes += EncodeStamp(row.Time.Minute, row.Time.Second, row.Time.Frame);
-        bytes += filled;
+        bytes += (row.Tag + "  ").left(2);
     }
     bytes += tail;
     if (!tail.endsWith("\r\n"))

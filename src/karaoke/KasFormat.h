@@ -54,6 +54,10 @@ struct KasRow
     QByteArray Tag;
 };
 
+// A tag that, filled to two characters with spaces, is two spaces: the
+// format has no record for a stamp without a tag.
+bool isBlankKasTag(QByteArrayView tag);
+
 // The file's bytes for rows and a tail. A row whose tag, filled to two
 // characters with spaces, is two spaces writes no record. A CR LF follows
 // the tail unless the tail already ends with one, so a file saved again

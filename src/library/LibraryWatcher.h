@@ -29,6 +29,9 @@ public:
     // One file watched besides; an empty path watches none.
     void watchFile(const QString &path);
 
+    // Changes are waiting to be told.
+    bool isSettling() const { return settle.isActive(); }
+
     // Quiet time before changes are told, and the longest a change waits.
     static constexpr int SettleMs = 250;
     static constexpr int LongestWaitMs = 900;

@@ -42,7 +42,10 @@ QStringView songPart(QStringView nameWithoutExtension)
     qsizetype dash = nameWithoutExtension.size() - 1;
     while (dash >= 0 && chars[dash] != u'-')
         --dash;
-    return trimmedSpaces(dash < 0 ? nameWithoutExtension : nameWithoutExtension.mid(dash + 1));
+    const QStringView song = trimmedSpaces(dash < 0 ? nameWithoutExtension : nameWithoutExtension.mid(dash + 1));
+    // "Artist - .txt": a row must say something, and a heading "Artist -"
+    // reads as cut off.
+    return song.isEmpty() ? QStringView(u"(no title)") : song;
 }
 
 QString ExtractSong(QStringView nameWithoutExtension)

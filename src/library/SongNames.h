@@ -12,7 +12,8 @@ QString ExtractArtist(QStringView fileName);
 // The same, as a part of fileName.
 QStringView artistPart(QStringView fileName);
 // Text after the last '-' of a name given without its extension, without
-// leading or trailing spaces; the whole name when it has no '-'.
+// leading or trailing spaces; the whole name when it has no '-'; "(no title)"
+// when that leaves nothing.
 QString ExtractSong(QStringView nameWithoutExtension);
 // The same, as a part of nameWithoutExtension.
 QStringView songPart(QStringView nameWithoutExtension);

@@ -287,12 +287,38 @@ void KaraokePanel::cmdDel_Click()
 
 void KaraokePanel::cmdSave_Click()
 {
+    saveTimestamps();
+}
+
+bool KaraokePanel::saveTimestamps()
+{
     if (lyricsPath.isEmpty())
-        return;
-    if (KaraokeEdition->SaveKasFile(kasPathFor(lyricsPath)))
-        platform.showMessage(u"Karaoke timestamps succesfully saved"_s, kKaraokeTitle, MessageIcon::Information);
-    else
+        return false;
+    if (!KaraokeEdition->SaveKasFile(kasPathFor(lyricsPath))) {
         platform.showMessage(u"Karaoke timestamps could not be saved"_s, kKaraokeTitle, MessageIcon::Stop);
+        return false;
+    }
+    // Saved, but not whole: the rows stay on screen for a tag.
+    if (const int untagged = KaraokeEdition->untaggedRows(); untagged > 0) {
+        platform.showMessage(untagged == 1
+                                 ? u"1 row without a tag was not saved: type a tag for it"_s
+                                 : u"%1 rows without a tag were not saved: type a tag for them"_s.arg(untagged),
+                             kKaraokeTitle, MessageIcon::Exclamation);
+        return false;
+    }
+    platform.showMessage(u"Karaoke timestamps succesfully saved"_s, kKaraokeTitle, MessageIcon::Information);
+    return true;
+}
+
+bool KaraokePanel::hasUnsavedChanges() const
+{
+    return layout.KaraokeVisible && KaraokeEdition && KaraokeEdition->isModified();
+}
+
+void KaraokePanel::forgetChanges()
+{
+    if (KaraokeEdition)
+        KaraokeEdition->setModified(false);
 }
 
 void KaraokePanel::followPalette()

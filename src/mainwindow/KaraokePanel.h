@@ -45,6 +45,13 @@ public:
     void cmdAdd_Click();
     void cmdDel_Click();
     void cmdSave_Click();
+    // Writes the rows to the song's timestamp file and says how it went;
+    // false when some rows are still only on screen.
+    bool saveTimestamps();
+    // Rows added, deleted or changed on screen and not in the file.
+    bool hasUnsavedChanges() const;
+    // The rows' changes are not to be asked about again.
+    void forgetChanges();
     void VScroll1_Change(int value);
 
     void applyLayout(const MainLayout &layout);

@@ -241,19 +241,39 @@ void SongCommands::Edit_Click()
         panel.setEditable(true);
         return;
     }
-    const QString text = panel.editedText() + u"\r\n"_s;
-    const WriteResult written = writeTextFile(path, text);
-    if (written != WriteResult::Written) {
+    if (!saveEdits()) {
         // The text stays in the box, still editable, until it can be saved.
-        QString message = u"Couldn't save the lyrics file"_s;
-        if (written == WriteResult::Unencodable)
-            message += u"\n\nThe file cannot hold these characters: "_s + unencodableCharacters(text);
-        platform.showMessage(message, ProgramTitle, MessageIcon::Stop);
         edit->setChecked(true);
         return;
     }
     leaveEditMode();
+}
+
+bool SongCommands::saveEdits()
+{
+    const QString path = state.SelectedPath;
+    // Nothing typed: the file stays byte for byte as it is, whatever its
+    // line ends; a file removed meanwhile is made again.
+    if (!panel.hasUnsavedEdits() && fileExists(path)) {
+        panel.hideDiskChange();
+        return true;
+    }
+    QString text = panel.editedText();
+    // The file ends with one line end, not one more at every save.
+    if (!text.endsWith(u"\r\n"_s))
+        text += u"\r\n"_s;
+    qsizetype unencodable = 0;
+    const QByteArray bytes = Cp1252::encode(text, &unencodable);
+    if (unencodable > 0 || !writeFileAtomically(path, bytes)) {
+        QString message = u"Couldn't save the lyrics file"_s;
+        if (unencodable > 0)
+            message += u"\n\nThe file cannot hold these characters: "_s + unencodableCharacters(text);
+        platform.showMessage(message, ProgramTitle, MessageIcon::Stop);
+        return false;
+    }
+    panel.savedAs(bytes);
     Q_EMIT songFileWritten(path.mid(state.CachePath.size()));
+    return true;
 }
 
 void SongCommands::Delete_Click()
@@ -267,6 +287,10 @@ void SongCommands::Delete_Click()
         platform.beep();
         return;
     }
+    // Typed text or edited stamps go to disk first, or are dropped, as the
+    // user says; the trash then keeps what they chose.
+    if (mayLeaveSong && !mayLeaveSong())
+        return;
     // The file goes first; the tree, the counts and the list follow only
     // when it is gone.
     const TrashResult trashed = platform.moveToTrash(path);

@@ -8,6 +8,8 @@
 #include <QList>
 #include <QObject>
 
+#include <functional>
+
 class QAction;
 class QToolBar;
 class QWidget;
@@ -52,6 +54,12 @@ public:
     void enableForSource(bool hasSource);
     // Edit is released and the lyrics box read-only, nothing written.
     void leaveEditMode();
+    // Writes the text typed in the lyrics box to the song's file; says why
+    // and returns false when it cannot.
+    bool saveEdits();
+    // Asked before a command takes the song on display away (Delete): false
+    // when the user wants to stay with unsaved work.
+    void setLeaveCheck(std::function<bool()> check) { mayLeaveSong = std::move(check); }
 
     void applyLayout(const MainLayout &layout);
 
@@ -81,5 +89,6 @@ private:
     QWidget *picHolder = nullptr;
     QToolBar *tlbMain = nullptr;
     int toolbarHeight = 0;
+    std::function<bool()> mayLeaveSong;
     QList<QAction *> buttons; // by position - 1
 };

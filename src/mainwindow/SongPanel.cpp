@@ -150,6 +150,9 @@ void SongPanel::clearSong()
     lyrics->setExtraSelections({});
     lyrics->setPlaceholderText(kNoSongHint);
     wholeFileShown = false;
+    shownText.clear();
+    diskBytes.clear();
+    shownIdentity = {};
 }
 
 void SongPanel::showArtist(const LibraryNode &artist)
@@ -180,21 +183,14 @@ void SongPanel::showSongHeading()
 LyricsInfo SongPanel::ShowLyrics()
 {
     const WholeFile file = readWholeFile(state.SelectedPath);
-    if (file.status == WholeFile::TooLarge) {
-        platform.showMessage(u"This lyrics file is too large to show: %1 MB (up to %2 MB can be shown)\n\n%3"_s
-                                 .arg(QString::number(double(file.size) / kMegabyte, 'f', 0),
-                                      QString::number(double(WholeFileLimit) / kMegabyte, 'f', 0),
-                                      state.SelectedPath),
-                             ProgramTitle, MessageIcon::Stop);
-    } else if (file.status != WholeFile::Read) {
-        platform.showMessage(u"File wasn't found"_s, ProgramTitle, MessageIcon::Stop);
-    }
     wholeFileShown = file.status == WholeFile::Read;
+    diskBytes = file.bytes;
+    shownIdentity = fileIdentity(state.SelectedPath);
     const QString text = decodeText(file.bytes);
     // The box shows line breaks; the file's CR LF pairs come back on saving.
-    QString shown = text;
-    shown.replace(u"\r\n"_s, u"\n"_s);
-    lyrics->setPlainText(shown);
+    shownText = text;
+    shownText.replace(u"\r\n"_s, u"\n"_s);
+    lyrics->setPlainText(shownText);
     lyrics->setExtraSelections({});
 
     setValue(lblArtist, state.SelectedArtist);
@@ -213,7 +209,73 @@ LyricsInfo SongPanel::ShowLyrics()
         setValue(lblBrowser, kNoPageInfo);
     }
     setValue(lblFilter, info.FilterUsed ? u"Used"_s : u"Not Used"_s);
+    // Told once the panel shows the song the heading names, not the one before.
+    tellUnreadable(file);
     return info;
+}
+
+void SongPanel::tellUnreadable(const WholeFile &file)
+{
+    switch (file.status) {
+    case WholeFile::Read:
+        return;
+    case WholeFile::TooLarge:
+        platform.showMessage(u"This lyrics file is too large to show: %1 MB (up to %2 MB can be shown)\n\n%3"_s
+                                 .arg(QString::number(double(file.size) / kMegabyte, 'f', 0),
+                                      QString::number(double(WholeFileLimit) / kMegabyte, 'f', 0),
+                                      state.SelectedPath),
+                             ProgramTitle, MessageIcon::Stop);
+        return;
+    case WholeFile::Failed:
+        // There, but not for this user (or not readable at all): "not found"
+        // would send them looking for a file that is where it should be.
+        platform.showMessage(u"The lyrics file cannot be read: %1\n\n%2"_s.arg(file.reason, state.SelectedPath),
+                             ProgramTitle, MessageIcon::Stop);
+        return;
+    case WholeFile::Missing:
+        platform.showMessage(u"File wasn't found"_s, ProgramTitle, MessageIcon::Stop);
+        return;
+    }
+}
+
+bool SongPanel::hasUnsavedEdits() const
+{
+    return isEditable() && lyrics->document()->isModified();
+}
+
+void SongPanel::discardEdits()
+{
+    if (lyrics->document()->isModified())
+        lyrics->setPlainText(shownText);
+}
+
+void SongPanel::keepEdits()
+{
+    lyrics->document()->setModified(true);
+}
+
+void SongPanel::savedAs(const QByteArray &bytes)
+{
+    diskBytes = bytes;
+    shownIdentity = fileIdentity(state.SelectedPath);
+    shownText = editedText();
+    shownText.replace(u"\r\n"_s, u"\n"_s);
+    lyrics->document()->setModified(false);
+    hideDiskChange();
+}
+
+bool SongPanel::diskHoldsWhatWasShown() const
+{
+    const WholeFile file = readWholeFile(state.SelectedPath);
+    return wholeFileShown && file.status == WholeFile::Read && file.bytes == diskBytes;
+}
+
+void SongPanel::showRenamed()
+{
+    LblSong->setText(u" "_s + selectedEntry(state));
+    setValue(lblArtist, state.SelectedArtist);
+    setValue(lblSong2, state.SelectedSong);
+    shownIdentity = fileIdentity(state.SelectedPath);
 }
 
 void SongPanel::showLine(int line)

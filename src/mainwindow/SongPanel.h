@@ -4,6 +4,9 @@
 // information panel with its six values, and the lyrics box, with the box's
 // editing state.
 
+#include "platform/FileIdentity.h"
+
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
@@ -16,6 +19,7 @@ struct AppState;
 struct LibraryNode;
 struct LyricsInfo;
 struct MainLayout;
+struct WholeFile;
 class LinedLabel;
 class Platform;
 
@@ -44,6 +48,22 @@ public:
     bool showsWholeFile() const { return wholeFileShown; }
     void setEditable(bool editable);
     bool isEditable() const;
+    // Text typed in the box that is not on disk.
+    bool hasUnsavedEdits() const;
+    // The box shows the text as it was read or saved last, unchanged.
+    void discardEdits();
+    // What the box holds is to be saved even where it is what was read.
+    void keepEdits();
+    // The box's text is on disk now, as these bytes.
+    void savedAs(const QByteArray &bytes);
+    // The selected song's file holds what was read or saved last: a change
+    // told for it is none (the program's own save, or a touch).
+    bool diskHoldsWhatWasShown() const;
+    // The file shown, to be found again should it be renamed.
+    const FileIdentity &shownFile() const { return shownIdentity; }
+    // The selected song was renamed: the heading and the values say its new
+    // name; the box keeps what it holds.
+    void showRenamed();
     // The box's text with the file's CR LF line ends.
     QString editedText() const;
     QPlainTextEdit &lyricsBox() { return *lyrics; }
@@ -66,12 +86,16 @@ Q_SIGNALS:
 
 private:
     void clearSong();
+    void tellUnreadable(const WholeFile &file);
     QString shownArtist;
     void setValue(QLabel *label, const QString &text);
 
     AppState &state;
     Platform &platform;
     bool wholeFileShown = false;
+    QString shownText;     // as the box got it
+    QByteArray diskBytes;  // the file as read or saved last
+    FileIdentity shownIdentity;
 
     QLabel *LblSong = nullptr;
     QWidget *picInfo = nullptr;

@@ -10,7 +10,10 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QScopedValueRollback>
 #include <QWidget>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -36,6 +39,10 @@ VeskTimePicker *clsKaraokeEdition::createRow()
     // The tag in the desktop's text colour, light or dark.
     picker->setTxtForeColor(picker->palette().color(QPalette::Text));
     picker->hide();
+    for (auto changed : {&VeskTimePicker::MinuteChanged, &VeskTimePicker::SecondChanged,
+                         &VeskTimePicker::FrameChanged, &VeskTimePicker::TextChanged}) {
+        connect(picker, changed, this, [this] { modified = modified || !loading; });
+    }
     connect(picker, &VeskTimePicker::focusReceived, this, [this, picker] {
         for (size_t i = 0; i < rows.size(); ++i) {
             if (rows[i] == picker)
@@ -75,6 +82,7 @@ void clsKaraokeEdition::placeRow(int index)
 
 void clsKaraokeEdition::resizeRowArea(int rowCount)
 {
+    rowsInArea = rowCount;
     rowArea.resize(rowArea.width(), rowCount * rowPitch());
 }
 
@@ -116,6 +124,8 @@ void clsKaraokeEdition::UnloadAll()
 clsKaraokeEdition::LoadResult clsKaraokeEdition::LoadKasFile(const QString &path)
 {
     platform.processPendingEvents();
+    const QScopedValueRollback<bool> filling(loading, true);
+    modified = false;
     UnloadAll();
     // Row 0 stays from the last song; a file that fills it partly (a
     // minute out of range) or not at all must not keep the old values.
@@ -162,7 +172,21 @@ bool clsKaraokeEdition::SaveKasFile(const QString &path)
     values.reserve(rows.size());
     for (const VeskTimePicker *picker : rows)
         values.push_back({{picker->Minute(), picker->Second(), picker->Frame()}, Cp1252::encode(picker->Text())});
-    return writeFileAtomically(path, composeKas(values, KasTail));
+    if (!writeFileAtomically(path, composeKas(values, KasTail)))
+        return false;
+    // Rows the file could not take are still only on screen.
+    modified = untaggedRows() > 0;
+    return true;
+}
+
+int clsKaraokeEdition::untaggedRows() const
+{
+    int untagged = 0;
+    for (int i = 0; i < rowsInArea && i <= last(); ++i) {
+        if (isBlankKasTag(Cp1252::encode(rows[size_t(i)]->Text())))
+            ++untagged;
+    }
+    return untagged;
 }
 
 void clsKaraokeEdition::Add(int position)
@@ -181,6 +205,7 @@ void clsKaraokeEdition::Add(int position)
     placeRow(position);
     rows[size_t(position)]->show();
     resizeRowArea(newLast + 1);
+    modified = true;
 }
 
 void clsKaraokeEdition::Del(int position)
@@ -192,6 +217,8 @@ void clsKaraokeEdition::Del(int position)
     for (int i = position; i >= 0 && i < last(); ++i)
         copyValues(rows[size_t(i)], rows[size_t(i + 1)]);
     retireLastRow();
+    rowsInArea = std::min(rowsInArea, last() + 1);
+    modified = true;
 }
 
 void clsKaraokeEdition::ArrangeTabOrder()

@@ -52,6 +52,11 @@ public:
     void setRowWidth(int pixels);
 
     int last() const { return int(rows.size()) - 1; }
+    // Rows added, deleted or changed since the last load or save.
+    bool isModified() const { return modified; }
+    void setModified(bool changed) { modified = changed; }
+    // Rows in sight whose tag is empty: the file has no place for them.
+    int untaggedRows() const;
     VeskTimePicker *row(int index) const;
     const QByteArray &kasTail() const { return KasTail; }
 
@@ -72,4 +77,7 @@ private:
     std::vector<VeskTimePicker *> rows;
     QByteArray KasTail;
     int rowWidth;
+    int rowsInArea = 1;
+    bool modified = false;
+    bool loading = false;
 };

@@ -92,7 +92,12 @@ void frmMain::connectParts()
     connect(commands, &SongCommands::joinClicked, join, &JoinMode::JoinLyrics_Click);
     connect(commands, &SongCommands::selectNodeAt, this, &frmMain::selectNodeAt);
     connect(karaoke, &KaraokePanel::layoutChanged, this, &frmMain::applyLayout);
-    connect(panel, &SongPanel::keepChosen, this, [this] { setDiskBarShown(false); });
+    connect(column, &LibraryColumn::rescanned, this, [this] { followDisplayedSong({}); });
+    commands->setLeaveCheck([this] { return settleUnsavedWork(); });
+    connect(panel, &SongPanel::keepChosen, this, [this] {
+        setDiskBarShown(false);
+        panel->keepEdits();
+    });
     connect(panel, &SongPanel::reloadChosen, this, [this] {
         setDiskBarShown(false);
         commands->leaveEditMode();
@@ -122,8 +127,14 @@ void frmMain::addShortcuts()
     open->setObjectName(u"ChooseCacheFolder"_s);
     addShortcut(open, QKeySequence::Open, this, &frmMain::chooseCacheFolder);
     column->setNoticeAction(open);
-    // Ctrl+Z puts back what Delete took, the latest first.
+    // Ctrl+Z puts back what Delete took, the latest first; in the search
+    // box too, once the box has nothing of its own to undo.
     addShortcut(new QAction(this), QKeySequence::Undo, this, &frmMain::undoDelete);
+    searchBox = findChild<QLineEdit *>(u"txtSearch"_s);
+    searchBox->installEventFilter(this);
+    // A search that rebuilt the tree leaves no row current: the one on display is.
+    connect(searchBox, &QLineEdit::textChanged, this, [this] { markShownRow(shownCache); });
+    connect(&column->libraryTree(), &LibraryTree::cleared, this, [this] { shownCache = nullptr; });
     connect(commands, &SongCommands::songFileRemoved, this,
             [this](const QString &key, const QString &entry) { deletedThisRun.append({key, entry}); });
     // Ctrl+Shift+F: "Find in lyrics", once the window has a lyrics index.
@@ -184,92 +195,6 @@ void frmMain::keyPressEvent(QKeyEvent *event)
         return;
     }
     QWidget::keyPressEvent(event);
-}
-
-void frmMain::lista_NodeClick(LibraryNode *node)
-{
-    if (!node)
-        return;
-    if (layout.DiskBarVisible)
-        setDiskBarShown(false);
-    if (node->hasChildren())
-        onArtistClick(node);
-    else
-        onSongClick(node);
-    // Every click leaves edit mode without writing anything.
-    commands->leaveEditMode();
-}
-
-void frmMain::onArtistClick(LibraryNode *node)
-{
-    panel->showArtist(*node);
-    LibraryTreeView &view = column->view();
-    if (view.mouseIsDown()) {
-        const QModelIndex index = column->libraryModel().indexOf(node);
-        view.setExpanded(index, !view.isExpanded(index));
-    }
-    state.SelectedPath.clear();
-    karaoke->setLyricsPath(QString());
-    commands->enableForArtist();
-    karaoke->ShowKaraokeEditionFrame(false);
-}
-
-void frmMain::onSongClick(LibraryNode *node)
-{
-    SelectSong(state, *node);
-    if (watcher)
-        watcher->watchFile(state.SelectedPath);
-    panel->showSongHeading();
-    ShowLyrics();
-
-    const QString entry = selectedEntry(state);
-    const QStringList &redownload = lists.entries(ListsModel::Which::Redownload);
-    int matched = -1;
-    for (int i = 0; i < redownload.size(); ++i) {
-        if (redownload[i] == entry)
-            matched = i;
-    }
-    commands->enableForSong(matched >= 0);
-    if (matched >= 0)
-        Q_EMIT redownloadEntryMatched(matched);
-}
-
-void frmMain::ShowLyrics()
-{
-    const LyricsInfo info = panel->ShowLyrics();
-    if (state.HasTimestamps)
-        karaoke->LoadTimestamps(state.SelectedPath);
-    else
-        karaoke->ShowKaraokeEditionFrame(false);
-    commands->enableForSource(info.HasSource);
-}
-
-void frmMain::showNothingSelected()
-{
-    if (layout.DiskBarVisible)
-        setDiskBarShown(false);
-    if (watcher)
-        watcher->watchFile(QString());
-    panel->showNothing();
-    state.SelectedPath.clear();
-    karaoke->setLyricsPath(QString());
-    commands->enableForArtist();
-    karaoke->ShowKaraokeEditionFrame(false);
-    commands->leaveEditMode();
-}
-
-void frmMain::selectNodeAt(int position)
-{
-    LibraryTreeView &view = column->view();
-    if (LibraryNode *next = column->libraryTree().node(position)) {
-        view.setCurrentIndex(column->libraryModel().indexOf(next));
-        lista_NodeClick(next);
-    } else {
-        // Nothing took the song's place: the panel must not go on showing
-        // a song that is gone, with commands that would act on it.
-        view.setCurrentIndex(QModelIndex());
-        showNothingSelected();
-    }
 }
 
 // Layout, splitter and the window's own events.
@@ -333,6 +258,12 @@ void frmMain::changeEvent(QEvent *event)
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == searchBox && event->type() == QEvent::ShortcutOverride
+        && static_cast<QKeyEvent *>(event)->matches(QKeySequence::Undo) && !searchBox->isUndoAvailable()) {
+        // Not the box's: the window's own Ctrl+Z takes it.
+        event->ignore();
+        return true;
+    }
     if (watched == picSplit) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:
@@ -408,6 +339,10 @@ WindowSettings frmMain::currentSettings() const
 
 void frmMain::closeEvent(QCloseEvent *event)
 {
+    if (!showOnDisplay(nullptr)) {
+        event->ignore();
+        return;
+    }
     Q_EMIT unloading();
     event->accept();
 }

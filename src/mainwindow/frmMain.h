@@ -13,6 +13,7 @@
 
 class QAction;
 class QKeySequence;
+class QLineEdit;
 
 struct AppState;
 struct LibraryNode;
@@ -119,6 +120,28 @@ private:
     void addShortcuts();
     template<typename Receiver, typename Slot>
     void addShortcut(QAction *action, const QKeySequence &keys, Receiver *receiver, Slot slot);
+    // The one way the right column comes to show another song, an artist
+    // (a node with children) or nothing (null): unsaved work is settled
+    // first, and the view's row goes back when the user stays with it.
+    // False when they did.
+    bool showOnDisplay(LibraryNode *node);
+    // Asks whether to save text typed or stamps edited that are not on disk
+    // (Save, Discard, Cancel) and does as told; true when nothing is left
+    // unsaved, false when the user stays with it or a save failed.
+    bool settleUnsavedWork();
+    void putBackCurrentRow();
+    // After the tree changed (on disk, F5): the panel follows its song to a
+    // new name, lets it go when it is gone, and the tree's current row is
+    // what the panel shows.
+    void followDisplayedSong(const QStringList &folders);
+    // The song on display was renamed (found in its own folder or these):
+    // it stays on display under its new name.
+    bool followRename(const QStringList &folders);
+    QString shownSongKey() const;
+    // The node of the song or artist on display, looked up anew; null when
+    // the tree has none.
+    LibraryNode *findShownNode();
+    void markShownRow(LibraryNode *shown);
     void onArtistClick(LibraryNode *node);
     void onSongClick(LibraryNode *node);
     // Shows the selected song's file and what it says about itself.
@@ -164,4 +187,11 @@ private:
     LyricsEngine *lyricsEngine = nullptr;
     LyricsSearchPanel *finder = nullptr;
     QAction *findInLyrics = nullptr;
+    QLineEdit *searchBox = nullptr;
+    // The question about unsaved work is up; changes on disk wait for it.
+    bool asking = false;
+    // The node on display, while the tree keeps its nodes: a search puts the
+    // same nodes back.
+    LibraryNode *shownCache = nullptr;
+    QStringList changedWhileAsking;
 };

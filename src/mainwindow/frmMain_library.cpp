@@ -43,7 +43,7 @@ void frmMain::followLibrary(const ScanCounts &counts)
 void frmMain::chooseCacheFolder()
 {
     const QString folder = platform.chooseFolder(u"Choose the Wordhive lyrics folder"_s, state.CachePath);
-    if (folder.isEmpty())
+    if (folder.isEmpty() || !settleUnsavedWork())
         return;
     rememberCacheFolder(platform, folder);
     UseCacheFolder(state, folder);
@@ -71,19 +71,15 @@ void frmMain::followDisk()
 
 void frmMain::libraryChangedOnDisk(const QStringList &folders)
 {
+    if (asking) {
+        changedWhileAsking += folders;
+        return;
+    }
     const ScanCounts counts = column->refresh(folders);
     QAction *join = toolbarButton(JoinLyrics);
     // In join mode the button stays: it is the way out of it.
     join->setEnabled(join->isChecked() || counts.Lyrics > 0);
-    if (!state.SelectedPath.isEmpty() && !QFileInfo::exists(state.SelectedPath))
-        selectedSongGone();
-    // An artist on display says how many songs it has now, or goes.
-    if (const QString artist = panel->artistKeyShown(); !artist.isEmpty()) {
-        if (const LibraryNode *node = column->artistNode(artist))
-            panel->showArtist(*node);
-        else
-            showNothingSelected();
-    }
+    followDisplayedSong(folders);
     if (lyricsEngine)
         lyricsEngine->resync();
 }
@@ -93,9 +89,13 @@ void frmMain::onSelectedFileChanged(const QString &path)
     if (path != state.SelectedPath)
         return;
     if (!QFileInfo::exists(path)) {
-        selectedSongGone();
+        // Renamed or removed: its folder's listing tells which.
+        libraryChangedOnDisk({shownSongKey().section(u'/', 0, 0)});
         return;
     }
+    // The program's own save, or a write of the same bytes, is no change.
+    if (panel->diskHoldsWhatWasShown())
+        return;
     // What the user typed is never overwritten: they choose.
     if (panel->isEditable()) {
         panel->showDiskChange(u"This song's file changed on disk."_s, true);
@@ -132,6 +132,8 @@ void frmMain::undoDelete()
         platform.beep();
         return;
     }
+    if (!settleUnsavedWork())
+        return;
     const DeletedSong song = deletedThisRun.takeLast();
     const RestoreResult result = platform.restoreFromTrash(state.CachePath + song.key);
     if (result.status != RestoreResult::Restored) {
@@ -228,6 +230,8 @@ void frmMain::showFinder(bool show)
 
 void frmMain::openMatch(const QString &key, int line)
 {
+    if (!settleUnsavedWork())
+        return;
     openSong(key);
     if (state.SelectedPath != state.CachePath + key) {
         // A song the tree has not read yet (new since it was last read).

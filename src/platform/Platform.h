@@ -11,8 +11,8 @@
 #include <optional>
 
 enum class MessageIcon { Information, Stop, Question, Exclamation };
-enum class MessageButtons { Ok, YesNo };
-enum class MessageAnswer { Ok, Yes, No };
+enum class MessageButtons { Ok, YesNo, SaveDiscardCancel };
+enum class MessageAnswer { Ok, Yes, No, Save, Discard, Cancel };
 
 // What became of a file sent to the desktop's trash. NoTrash: no trash could
 // take it, the file is where it was and deleting it for good would work.

@@ -29,14 +29,17 @@ WholeFile readWholeFile(const QString &path, qint64 limit)
     }
     QFile file(path);
     result.status = WholeFile::Failed;
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.reason = file.errorString();
         return result;
+    }
     // Room for what the file held when measured; it may have grown since,
     // so read on to its end, but never past the limit.
     result.bytes = file.read(result.size + 1);
     while (file.error() == QFileDevice::NoError && !file.atEnd() && result.bytes.size() <= limit)
         result.bytes += file.read(std::min<qint64>(qint64(1) << 20, limit + 1 - result.bytes.size()));
     if (file.error() != QFileDevice::NoError) {
+        result.reason = file.errorString();
         result.bytes.clear();
         return result;
     }

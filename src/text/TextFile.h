@@ -20,6 +20,7 @@ struct WholeFile
     Status status = Missing;
     QByteArray bytes;
     qint64 size = 0; // the file's size, also when it was too large to read
+    QString reason;  // why it Failed, in the system's words
 };
 
 // The bytes of a regular file of at most limit bytes.

@@ -128,7 +128,7 @@ private Q_SLOTS:
         QTest::newRow("no dash") << u"Instrumental.txt"_s << QString() << u"Instrumental"_s;
         QTest::newRow("spaces kept inside") << u"  A  B  -  C  D  .txt"_s << u"A  B"_s << u"C  D"_s;
         QTest::newRow("tabs are not spaces") << u"\tA - B\t.txt"_s << u"\tA"_s << u"B\t"_s;
-        QTest::newRow("dash only") << u"-.txt"_s << QString() << QString();
+        QTest::newRow("dash only") << u"-.txt"_s << QString() << u"(no title)"_s;
     }
 
     void fileNames()

@@ -213,9 +213,9 @@ struct Window
     }
 
     // A key pressed on the tree, which has the focus after a click into it.
-    void treeKey(Qt::Key key)
+    void treeKey(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
         tree()->setFocus(Qt::MouseFocusReason);
-        QTest::keyClick(tree(), key);
+        QTest::keyClick(tree(), key, modifiers);
     }
 };

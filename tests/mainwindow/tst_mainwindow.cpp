@@ -442,9 +442,9 @@ private Q_SLOTS:
         w.lib.song(u"Z"_s, u"Zed - New.txt"_s, "x", true);
         auto *tree = w.tree();
         w.treeKey(Qt::Key_F5);
-        // The new tree selects nothing, and nothing it does counts as a click:
-        // the song on display stays, with its commands.
-        QVERIFY(!tree->currentIndex().isValid());
+        // Nothing the new tree does counts as a click: the song on display
+        // stays, with its commands, and is the tree's current row again.
+        QCOMPARE(w.current(), w.node(u"A/Able - One.txt"_s));
         QCOMPARE(w.label(u"LblSong"_s), u" Able - One"_s);
         QVERIFY(w.enabled(frmMain::Delete));
         QCOMPARE(w.state.SelectedPath, w.lib.cachePath() + u"A/Able - One.txt"_s);

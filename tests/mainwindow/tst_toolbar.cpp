@@ -53,25 +53,50 @@ private Q_SLOTS:
         QVERIFY(w.platform.messages.isEmpty());
     }
 
-    void unchangedTextComesBackByteForByte()
+    void savingGivesTheFileBackWhatTheBoxHolds_data()
     {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("typedAtEnd"); // '\n' is Return
+        QTest::addColumn<QByteArray>("saved");
         // Every byte a lyrics file may hold, no-break space and tab included,
         // on CR LF lines.
-        QByteArray content;
+        QByteArray every;
         for (int b = 0x20; b <= 0xFF; ++b) {
             if (b != 0x7F)
-                content += char(b);
+                every += char(b);
             if (b % 32 == 31)
-                content += "\r\n";
+                every += "\r\n";
         }
-        content += "\ttab\xa0nbsp\r\n\r\nlast";
+        every += "\ttab\xa0nbsp\r\n\r\nlast";
+        QTest::newRow("every byte, one added") << every << u"!"_s << every + "!\r\n";
+        QTest::newRow("nothing typed") << QByteArray("abc\r\n") << QString() << QByteArray("abc\r\n");
+        QTest::newRow("nothing typed, no line end") << QByteArray("abc") << QString() << QByteArray("abc");
+        QTest::newRow("typed to a line end") << QByteArray("abc\r\n") << u"d\n"_s << QByteArray("abc\r\nd\r\n");
+    }
+
+    void savingGivesTheFileBackWhatTheBoxHolds()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, typedAtEnd);
+        QFETCH(QByteArray, saved);
         Window w;
         w.lib.song(u"A"_s, u"Able - All.txt"_s, content);
         w.open();
         w.click(u"A/Able - All.txt"_s);
-        w.press(frmMain::Edit);
-        w.press(frmMain::Edit);
-        QCOMPARE(LibraryBuilder::bytes(w.lib.cachePath() + u"A/Able - All.txt"_s), content + "\r\n");
+        for (int round = 0; round < 2; ++round) {
+            w.press(frmMain::Edit);
+            QTest::mouseClick(w.lyrics()->viewport(), Qt::LeftButton);
+            QTest::keyClick(w.lyrics(), Qt::Key_End, Qt::ControlModifier);
+            // Typed in the first round; the second saves again with nothing typed.
+            const QStringList lines = round == 0 ? typedAtEnd.split(u'\n') : QStringList();
+            for (qsizetype i = 0; i < lines.size(); ++i) {
+                if (i > 0)
+                    QTest::keyClick(w.lyrics(), Qt::Key_Return);
+                Window::type(w.lyrics(), lines[i]);
+            }
+            w.press(frmMain::Edit);
+            QCOMPARE(LibraryBuilder::bytes(w.lib.cachePath() + u"A/Able - All.txt"_s), saved);
+        }
     }
 
     void clickingAwayDiscardsTheEdit()

@@ -85,7 +85,9 @@ MessageAnswer FakePlatform::showMessage(const QString &text, const QString &titl
     messages.append({text, title, icon, buttons});
     if (buttons == MessageButtons::Ok)
         return MessageAnswer::Ok;
-    return answers.isEmpty() ? MessageAnswer::No : answers.takeFirst();
+    if (answers.isEmpty())
+        return buttons == MessageButtons::SaveDiscardCancel ? MessageAnswer::Discard : MessageAnswer::No;
+    return answers.takeFirst();
 }
 
 void FakePlatform::beep()

@@ -34,7 +34,7 @@ public:
     bool controlsInitialise = true;
     bool openSucceeds = true;
     QString chosenFolder;         // what the folder chooser answers; empty: cancelled
-    QList<MessageAnswer> answers; // taken in order for questions; Ok/No when used up
+    QList<MessageAnswer> answers; // taken in order for questions; Ok/No/Discard when used up
     QMap<QString, QString> settings; // "application/section/key" -> value
     // Taken in order, touching no file; when used up, the real trash answers.
     QList<TrashResult> trashResults;
