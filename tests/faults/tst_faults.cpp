@@ -172,6 +172,18 @@ private Q_SLOTS:
         QCOMPARE(QDir(w.lib.cachePath() + u"A"_s).entryList(QDir::Files), QStringList{u"Able - One.txt"_s});
     }
 
+    void aFileNotToBeReadSaysWhy()
+    {
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s, kSong);
+        QVERIFY(QFile::setPermissions(w.lib.cachePath() + u"A/Able - One.txt"_s, QFile::Permissions()));
+        w.open();
+        w.click(u"A/Able - One.txt"_s);
+        QCOMPARE(w.platform.messages.size(), 1);
+        QCOMPARE(w.platform.messages[0].text,
+                 u"The lyrics file cannot be read: Permission denied\n\n"_s + w.lib.cachePath() + u"A/Able - One.txt"_s);
+    }
+
     void fileThatCannotBeRemovedOnDelete()
     {
         Window w;

@@ -138,6 +138,25 @@ private Q_SLOTS:
         QTRY_COMPARE(f.panel()->countText(), u"No song has these words"_s);
     }
 
+    void openingAMatchAsksAboutTypedText()
+    {
+        Finding f;
+        f.open();
+        Window &w = f.w;
+        w.click(u"K/Kestrel Road - Dawn.txt"_s);
+        w.press(frmMain::Edit);
+        w.typeLyrics(u"typed"_s);
+        w.platform.answers = {MessageAnswer::Cancel};
+        QTest::keyClick(w.form.get(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+        Window::type(f.field(), u"rolling"_s);
+        QTRY_COMPARE(f.panel()->countText(), u"1 song"_s);
+        QTest::keyClick(f.field(), Qt::Key_Down);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(w.platform.messages.value(0).text, u"Save the changes to Kestrel Road - Dawn?"_s);
+        QCOMPARE(w.label(u"LblSong"_s), u" Kestrel Road - Dawn"_s);
+        QCOMPARE(w.lyrics()->toPlainText(), u"typed"_s);
+    }
+
     void withoutAnIndexThereIsNoFinder()
     {
         Window w;

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSignalSpy>
 
 using namespace Qt::StringLiterals;
 
@@ -157,6 +158,56 @@ private Q_SLOTS:
         QCOMPARE(w.lyrics()->toPlainText(), u"newer on disk\n"_s);
         QVERIFY(w.lyrics()->isReadOnly());
         QVERIFY(!w.pressed(frmMain::Edit));
+    }
+
+    void ourOwnSaveIsNoChangeOnDisk()
+    {
+        Following f;
+        f.open();
+        Window &w = f.w;
+        w.click(u"A/Able - One.txt"_s);
+        w.press(frmMain::Edit);
+        w.typeLyrics(u"typed"_s);
+        LibraryBuilder(w.lib.cachePath()).file(u"A/Able - One.txt"_s, "outside\r\n");
+        QTRY_VERIFY_WITH_TIMEOUT(f.bar()->isVisible(), kTold);
+        w.press(frmMain::Edit);
+        QVERIFY(f.bar()->isHidden());
+        // The watcher tells of the save while the user types again: no bar.
+        QSignalSpy told(w.form->findChild<LibraryWatcher *>(), &LibraryWatcher::fileChanged);
+        w.press(frmMain::Edit);
+        w.typeLyrics(u"typed again"_s);
+        QTRY_VERIFY_WITH_TIMEOUT(!told.isEmpty(), kTold);
+        QVERIFY(f.bar()->isHidden());
+        QCOMPARE(w.lyrics()->toPlainText(), u"typed again"_s);
+    }
+
+    void aSongRenamedOnDiskStaysOnDisplay_data()
+    {
+        QTest::addColumn<bool>("editing");
+        QTest::newRow("shown") << false;
+        QTest::newRow("being edited") << true;
+    }
+
+    void aSongRenamedOnDiskStaysOnDisplay()
+    {
+        QFETCH(bool, editing);
+        Following f;
+        f.open();
+        Window &w = f.w;
+        w.click(u"A/Able - One.txt"_s);
+        if (editing) {
+            w.press(frmMain::Edit);
+            w.typeLyrics(u"keep this"_s);
+        }
+        QVERIFY(QFile::rename(f.path(u"A/Able - One.txt"_s), f.path(u"B/Bee - Won.txt"_s)));
+        QTRY_VERIFY_WITH_TIMEOUT(w.node(u"B/Bee - Won.txt"_s), kTold);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.form->findChild<LibraryWatcher *>()->isSettling(), kTold);
+        QCOMPARE(w.label(u"LblSong"_s), u" Bee - Won"_s);
+        QCOMPARE(w.current(), w.node(u"B/Bee - Won.txt"_s));
+        QCOMPARE(w.lyrics()->toPlainText(), editing ? u"keep this"_s : u"one\n"_s);
+        QVERIFY(f.bar()->isHidden());
+        w.press(frmMain::Edit);
+        QCOMPARE(LibraryBuilder::bytes(f.path(u"B/Bee - Won.txt"_s)), editing ? "keep this\r\n" : "one\r\n");
     }
 
     void theSongOnDisplayIsRemovedOnDisk_data()

@@ -124,12 +124,22 @@ private Q_SLOTS:
         // A 3 GB file (sparse: it takes no room) is not a lyrics file; the
         // box cannot hold it, so Edit must not save the empty box over it.
         Window w;
-        w.lib.song(u"B"_s, u"Big - Dump.txt"_s, "x");
+        w.lib.song(u"B"_s, u"Big - Dump.txt"_s, "x").song(u"A"_s, u"Able - .txt"_s);
         const QString path = w.lib.cachePath() + u"B/Big - Dump.txt"_s;
         QFile big(path);
         QVERIFY(big.resize(qint64(3) * 1024 * 1024 * 1024));
         w.open();
+        w.click(u"A/Able - .txt"_s);
+        QCOMPARE(w.label(u"LblSong"_s), u" Able - (no title)"_s);
+        // While the message is up, the panel already shows what the heading names.
+        QString shownAtMessage = w.lyrics()->toPlainText();
+        w.platform.onEvent = [&](const QString &line) {
+            if (line.startsWith(u"message"_s))
+                shownAtMessage = w.lyrics()->toPlainText();
+        };
         w.click(u"B/Big - Dump.txt"_s);
+        w.platform.onEvent = nullptr;
+        QCOMPARE(shownAtMessage, QString());
         QCOMPARE(w.platform.messages.size(), 1);
         QVERIFY2(w.platform.messages[0].text.startsWith(u"This lyrics file is too large to show: 3072 MB"_s),
                  qPrintable(w.platform.messages[0].text));

@@ -125,7 +125,7 @@ private Q_SLOTS:
         w.press(frmMain::Edit);
         QCOMPARE(w.platform.messages.size(), 1);
         QVERIFY(w.platform.messages[0].text.startsWith(u"Couldn't save the lyrics file"_s));
-        QVERIFY(w.platform.messages[0].text.contains(u"\u0141"_s));
+        QVERIFY(w.platform.messages[0].text.endsWith(u"these characters: \u0141 \u017a \u2603"_s));
         QCOMPARE(w.platform.messages[0].title, u"Wordhive Stanzabox"_s);
         QCOMPARE(w.platform.messages[0].icon, MessageIcon::Stop);
         QVERIFY(w.form->toolbarButton(frmMain::Edit)->isChecked());
