@@ -1,5 +1,6 @@
 #include "widgets/LibraryTreeView.h"
 
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QToolButton>
@@ -39,6 +40,9 @@ void LibraryTreeView::mousePressEvent(QMouseEvent *event)
     if (hit.isValid() && hit == before && currentIndex() == before
         && visualRect(hit).contains(event->position().toPoint()))
         Q_EMIT nodeClicked(hit);
+    // A dialog the click opened took the release: the button is up by now.
+    if (!QGuiApplication::mouseButtons().testFlag(event->button()))
+        mouseDown = false;
 }
 
 void LibraryTreeView::mouseMoveEvent(QMouseEvent *event)

@@ -13,7 +13,6 @@ int runOddLibraryTests(int argc, char **argv);
 int runDesktopTests(int argc, char **argv);
 int runFindInLyricsTests(int argc, char **argv);
 int runLiveLibraryTests(int argc, char **argv);
-int runDisplayTests(int argc, char **argv);
 
 int main(int argc, char **argv)
 {
@@ -29,6 +28,5 @@ int main(int argc, char **argv)
     failed += runDesktopTests(argc, argv);
     failed += runFindInLyricsTests(argc, argv);
     failed += runLiveLibraryTests(argc, argv);
-    failed += runDisplayTests(argc, argv);
     return failed;
 }

@@ -46,57 +46,77 @@ private Q_SLOTS:
         QVERIFY(!box->isReadOnly());
         QCOMPARE(w.form->toolbarButton(frmMain::Edit)->icon().cacheKey(),
                  ImageList::icon(8).cacheKey());
-        w.typeLyrics(u"New words\nsecond \u00e9t\u00e9 line"_s);
+        w.typeLyrics(u"New words\nsecond \u00e9t\u00e9 line\n"_s); // one line end in the file, not two
         w.press(frmMain::Edit);
         QVERIFY(box->isReadOnly());
         QCOMPARE(LibraryBuilder::bytes(path), QByteArray("New words\r\nsecond \xe9t\xe9 line\r\n"));
         QVERIFY(w.platform.messages.isEmpty());
     }
 
-    void savingGivesTheFileBackWhatTheBoxHolds_data()
+    void unchangedTextComesBackByteForByte()
     {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("typedAtEnd"); // '\n' is Return
-        QTest::addColumn<QByteArray>("saved");
         // Every byte a lyrics file may hold, no-break space and tab included,
         // on CR LF lines.
-        QByteArray every;
+        QByteArray content;
         for (int b = 0x20; b <= 0xFF; ++b) {
             if (b != 0x7F)
-                every += char(b);
+                content += char(b);
             if (b % 32 == 31)
-                every += "\r\n";
+                content += "\r\n";
         }
-        every += "\ttab\xa0nbsp\r\n\r\nlast";
-        QTest::newRow("every byte, one added") << every << u"!"_s << every + "!\r\n";
-        QTest::newRow("nothing typed") << QByteArray("abc\r\n") << QString() << QByteArray("abc\r\n");
-        QTest::newRow("nothing typed, no line end") << QByteArray("abc") << QString() << QByteArray("abc");
-        QTest::newRow("typed to a line end") << QByteArray("abc\r\n") << u"d\n"_s << QByteArray("abc\r\nd\r\n");
-    }
-
-    void savingGivesTheFileBackWhatTheBoxHolds()
-    {
-        QFETCH(QByteArray, content);
-        QFETCH(QString, typedAtEnd);
-        QFETCH(QByteArray, saved);
+        content += "\ttab\xa0nbsp\r\n\r\nlast";
         Window w;
         w.lib.song(u"A"_s, u"Able - All.txt"_s, content);
         w.open();
         w.click(u"A/Able - All.txt"_s);
-        for (int round = 0; round < 2; ++round) {
-            w.press(frmMain::Edit);
-            QTest::mouseClick(w.lyrics()->viewport(), Qt::LeftButton);
-            QTest::keyClick(w.lyrics(), Qt::Key_End, Qt::ControlModifier);
-            // Typed in the first round; the second saves again with nothing typed.
-            const QStringList lines = round == 0 ? typedAtEnd.split(u'\n') : QStringList();
-            for (qsizetype i = 0; i < lines.size(); ++i) {
-                if (i > 0)
-                    QTest::keyClick(w.lyrics(), Qt::Key_Return);
-                Window::type(w.lyrics(), lines[i]);
-            }
-            w.press(frmMain::Edit);
-            QCOMPARE(LibraryBuilder::bytes(w.lib.cachePath() + u"A/Able - All.txt"_s), saved);
+        w.press(frmMain::Edit);
+        w.press(frmMain::Edit);
+        QCOMPARE(LibraryBuilder::bytes(w.lib.cachePath() + u"A/Able - All.txt"_s), content); // not a line end more
+    }
+
+    void unsavedWorkIsAskedAbout_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<MessageAnswer>("answer");
+        for (const char *how : {"click", "Delete", "Ctrl+Z", "Ctrl+O", "close", "stamps"}) {
+            for (MessageAnswer a : {MessageAnswer::Save, MessageAnswer::Discard, MessageAnswer::Cancel})
+                QTest::addRow("%s %d", how, int(a)) << QString::fromLatin1(how) << a;
         }
+    }
+
+    // Whatever takes typed text or edited stamps off the screen asks first; Cancel changes nothing.
+    void unsavedWorkIsAskedAbout()
+    {
+        QFETCH(QString, how);
+        QFETCH(MessageAnswer, answer);
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s, kSong, true).song(u"A"_s, u"Able - Two.txt"_s).song(u"B"_s, u"Bee - Gone.txt"_s);
+        w.open();
+        w.click(u"B/Bee - Gone.txt"_s);
+        w.press(frmMain::Delete);
+        w.click(u"A/Able - One.txt"_s);
+        QWidget *box = how == u"stamps" ? w.child<QWidget>(u"txtLyrics"_s) : w.lyrics();
+        if (how != u"stamps")
+            w.press(frmMain::Edit);
+        QTest::mouseClick(box, Qt::LeftButton);
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        Window::type(box, u"x"_s);
+        w.platform.answers = {answer};
+        w.platform.chosenFolder = w.dir.path();
+        if (how == u"click" || how == u"stamps")
+            w.click(u"A/Able - Two.txt"_s);
+        else if (how == u"Delete" || how == u"close")
+            how == u"close" ? void(w.form->close()) : w.press(frmMain::Delete);
+        else
+            w.treeKey(how == u"Ctrl+Z" ? Qt::Key_Z : Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(w.platform.messages.value(0).text, u"Save the changes to Able - One?"_s);
+        const bool stayed = answer == MessageAnswer::Cancel;
+        QVERIFY(w.platform.messages[0].buttons == MessageButtons::SaveDiscardCancel && (w.label(u"LblSong"_s) == u" Able - One"_s) == stayed
+                && w.form->isVisible() == (stayed || how != u"close"));
+        QTRY_VERIFY(!stayed || (w.current() == w.node(u"A/Able - One.txt"_s)
+                                && box->property(how == u"stamps" ? "text" : "plainText").toString() == u"x"_s));
+        const QString file = w.lib.cachePath() + (how == u"stamps" ? u"A/Able - One.kas"_s : u"A/Able - One.txt"_s);
+        QVERIFY(how == u"Delete" || LibraryBuilder::bytes(file).contains(how == u"stamps" ? "ax " : "x\r\n") == (answer == MessageAnswer::Save));
     }
 
     void clickingAwayDiscardsTheEdit()

@@ -85,9 +85,8 @@ MessageAnswer FakePlatform::showMessage(const QString &text, const QString &titl
     messages.append({text, title, icon, buttons});
     if (buttons == MessageButtons::Ok)
         return MessageAnswer::Ok;
-    if (answers.isEmpty())
-        return buttons == MessageButtons::SaveDiscardCancel ? MessageAnswer::Discard : MessageAnswer::No;
-    return answers.takeFirst();
+    const MessageAnswer none = buttons == MessageButtons::SaveDiscardCancel ? MessageAnswer::Discard : MessageAnswer::No;
+    return answers.isEmpty() ? none : answers.takeFirst();
 }
 
 void FakePlatform::beep()
