@@ -74,9 +74,9 @@ QString unencodableCharacters(const QString &text)
 
 } // namespace
 
-SongCommands::SongCommands(AppState &state, Platform &platform, ListsModel &lists, LibraryColumn &column,
-                           SongPanel &panel, QWidget &window)
-    : QObject(&window), state(state), platform(platform), lists(lists), column(column), panel(panel)
+SongCommands::SongCommands(AppState &appState, Platform &desktop, ListsModel &listsModel, LibraryColumn &libraryColumn,
+                           SongPanel &songPanel, QWidget &window)
+    : QObject(&window), state(appState), platform(desktop), lists(listsModel), column(libraryColumn), panel(songPanel)
 {
     picHolder = new QWidget(&window);
     picHolder->setObjectName(u"picHolder"_s);

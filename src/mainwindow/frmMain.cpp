@@ -38,8 +38,8 @@
 
 using namespace Qt::StringLiterals;
 
-frmMain::frmMain(AppState &state, Platform &platform, ListsModel &lists, QWidget *parent)
-    : QWidget(parent), state(state), platform(platform), lists(lists)
+frmMain::frmMain(AppState &appState, Platform &desktop, ListsModel &listsModel, QWidget *parent)
+    : QWidget(parent), state(appState), platform(desktop), lists(listsModel)
 {
     Accessibility::install();
     setObjectName(u"frmMain"_s);

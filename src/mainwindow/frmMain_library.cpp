@@ -72,9 +72,9 @@ void frmMain::followDisk()
 void frmMain::libraryChangedOnDisk(const QStringList &folders)
 {
     const ScanCounts counts = column->refresh(folders);
-    QAction *join = toolbarButton(JoinLyrics);
+    QAction *joinButton = toolbarButton(JoinLyrics);
     // In join mode the button stays: it is the way out of it.
-    join->setEnabled(join->isChecked() || counts.Lyrics > 0);
+    joinButton->setEnabled(joinButton->isChecked() || counts.Lyrics > 0);
     if (!state.SelectedPath.isEmpty() && !QFileInfo::exists(state.SelectedPath))
         selectedSongGone();
     // An artist on display says how many songs it has now, or goes.

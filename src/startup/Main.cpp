@@ -14,7 +14,7 @@
 
 using namespace Qt::StringLiterals;
 
-Main::Main(Platform &platform, QObject *parent) : QObject(parent), platform(platform) {}
+Main::Main(Platform &desktop, QObject *parent) : QObject(parent), platform(desktop) {}
 
 Main::~Main() = default;
 

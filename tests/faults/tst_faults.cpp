@@ -41,7 +41,7 @@ bool makeReadOnly(const QString &path)
 class ReadOnly
 {
 public:
-    explicit ReadOnly(const QString &path) : path(path), before(QFile::permissions(path))
+    explicit ReadOnly(const QString &file) : path(file), before(QFile::permissions(file))
     {
         made = makeReadOnly(path);
     }
