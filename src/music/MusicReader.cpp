@@ -1,9 +1,11 @@
 #include "music/MusicReader.h"
 
+#include "library/LyricsInfo.h"
 #include "music/LyricsWriter.h"
 #include "music/MusicCache.h"
 #include "music/MusicFolderWalk.h"
 #include "music/MusicTags.h"
+#include "text/TextFile.h"
 
 #include <QFileInfo>
 
@@ -28,6 +30,19 @@ bool nameGivesArtistAndTitle(const QString &path, QString &artist, QString &titl
     artist = base.left(dash).trimmed();
     title = base.mid(dash + 3).trimmed();
     return !artist.isEmpty() && !title.isEmpty();
+}
+
+// The song's own words go into the file; a song file that cannot be read
+// or holds nothing else gives the file nothing.
+LyricsWrite writeJob(const LyricsJob &job, bool replaceExisting)
+{
+    const std::optional<QString> text = readTextFile(job.SongPath);
+    if (!text)
+        return {LyricsWrite::Status::Failed, u"the song's lyrics file could not be read"_s};
+    const QString lyrics = lyricsWithoutDownloaderLines(*text);
+    if (lyrics.trimmed().isEmpty())
+        return {LyricsWrite::Status::Failed, u"the song's lyrics file holds no lyrics"_s};
+    return putLyricsIntoFile(job.Path, lyrics, replaceExisting);
 }
 
 } // namespace
@@ -129,7 +144,7 @@ public:
             }
             const LyricsJob &job = jobs[i];
             Q_EMIT writeProgress(int(i), int(jobs.size()), job.Entry);
-            const LyricsWrite w = putLyricsIntoFile(job.Path, job.Lyrics, replaceExisting);
+            const LyricsWrite w = writeJob(job, replaceExisting);
             report.Results.append({job.Path, job.Entry, int(w.status), w.reason});
         }
         Q_EMIT writeFinished(report);

@@ -20,8 +20,8 @@ class MusicCache;
 struct LyricsJob
 {
     QString Path;
-    QString Entry; // "Artist - Title", for the summary
-    QString Lyrics;
+    QString Entry;    // "Artist - Title", for the summary
+    QString SongPath; // the song's lyrics file in the cache
 };
 
 struct LyricsJobResult
