@@ -4,11 +4,26 @@
 
 using namespace Qt::StringLiterals;
 
+// The words of the text, folded, back to back: what is not a letter or a
+// digit separates words and is left out.
 QString musicMatchKey(QStringView text)
 {
-    // The words of the text, folded, back to back: what is not a letter or a
-    // digit separates words and is left out.
-    return SearchFolding::words(text).Folded;
+    // Most names are ASCII: there the folding keeps letters, lower-cased,
+    // and digits, which is what the words below give, without their cost.
+    QString key(text.size(), Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(key.data());
+    qsizetype n = 0;
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (c >= 0x80)
+            return SearchFolding::words(text).Folded;
+        if ((c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9'))
+            out[n++] = c;
+        else if (c >= u'A' && c <= u'Z')
+            out[n++] = char16_t(c + 32);
+    }
+    key.truncate(n);
+    return key;
 }
 
 QStringView songNameOfKey(QStringView songKey)

@@ -131,7 +131,7 @@ private Q_SLOTS:
     void faultsLeaveFilesWhole()
     {
         MusicMachine m;
-        for (const QString name : {u"Cut Band - Cut"_s, u"Zero Band - Nothing"_s, u"Gone Band - Away"_s,
+        for (const QString &name : {u"Cut Band - Cut"_s, u"Zero Band - Nothing"_s, u"Gone Band - Away"_s,
                                    u"Broken Band - Header"_s})
             m.lyrics.song(name.left(1), name + u".txt"_s, kSongFile);
         QVERIFY(MusicFiles::make(u"mp3v23"_s, m.track(u"cut.mp3"_s), u"Cut Band"_s, u"Cut"_s));
