@@ -8,6 +8,7 @@
 #include "widgets/ImageList.h"
 
 #include <QAccessible>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QItemSelection>
 #include <QItemSelectionModel>
@@ -66,7 +67,7 @@ frmMusic::frmMusic(const AppState &state, Platform &platform, ListsModel &lists,
     setWindowTitle(u"Music"_s);
     setWindowIcon(ImageList::picture(u"music"_s));
     createControls();
-    resize(900, 600);
+    resize(820, 520);
 
     connect(&library, &MusicLibrary::changed, this, &frmMusic::showLibrary);
     connect(&library, &MusicLibrary::readProgress, this, [this](int done, int total) {
@@ -206,7 +207,11 @@ void frmMusic::showSummary()
 
 void frmMusic::showLibrary()
 {
-    lblFolder->setText(u"Music folder: "_s + library.folder());
+    // The home folder as "~", as a shell shows it.
+    QString shown = library.folder();
+    if (const QString home = QDir::homePath(); shown.startsWith(home + u'/'))
+        shown = u'~' + shown.mid(home.size());
+    lblFolder->setText(u"Music folder: "_s + shown);
     if (!library.reading())
         readProgressText.clear();
     // What was selected stays selected, by file.
