@@ -16,6 +16,10 @@ const std::vector<MusicTrack> kNoTracks;
 MusicLibrary::MusicLibrary(const QString &cacheFile, SongLister songLister, QObject *parent)
     : QObject(parent), worker(std::make_unique<MusicReader>(cacheFile)), listSongs(std::move(songLister))
 {
+    // Songs that change in a burst are indexed once.
+    indexSoon.setSingleShot(true);
+    indexSoon.setInterval(300);
+    connect(&indexSoon, &QTimer::timeout, this, &MusicLibrary::indexSongs);
     watcher = new MusicWatcher(this);
     connect(watcher, &MusicWatcher::changed, this, &MusicLibrary::read);
     connect(worker.get(), &MusicReader::readProgress, this, &MusicLibrary::readProgress);
@@ -50,7 +54,7 @@ void MusicLibrary::use()
     if (inUse)
         return;
     inUse = true;
-    songsChanged();
+    indexSongs();
     read();
 }
 
@@ -68,7 +72,11 @@ void MusicLibrary::received(const MusicReadReportPtr &report)
         return;
     last = report;
     watcher->watch(report->Folders);
-    match();
+    // New songs since the last match are taken in with the new tracks.
+    if (songsStale)
+        indexSongs();
+    else
+        match();
 }
 
 const std::vector<MusicTrack> &MusicLibrary::tracks() const
@@ -78,6 +86,23 @@ const std::vector<MusicTrack> &MusicLibrary::tracks() const
 
 void MusicLibrary::songsChanged()
 {
+    songsStale = true;
+    if (shown)
+        indexSoon.start();
+}
+
+void MusicLibrary::setShown(bool isShown)
+{
+    shown = isShown;
+    if (shown && songsStale)
+        indexSoon.start();
+}
+
+void MusicLibrary::indexSongs()
+{
+    if (!songsStale)
+        return;
+    songsStale = false;
     songs.clear();
     if (listSongs)
         listSongs(songs);
@@ -123,8 +148,9 @@ void MusicLibrary::match()
     Q_EMIT changed();
 }
 
-QString MusicLibrary::musicFileForSong(const QString &songKey) const
+QString MusicLibrary::musicFileForSong(const QString &songKey)
 {
+    indexSongs();
     const auto it = trackOfSong.constFind(songKey);
     return it == trackOfSong.cend() ? QString() : tracks()[size_t(*it)].Path;
 }

@@ -12,6 +12,7 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -54,14 +55,19 @@ public:
     bool reading() const { return readsPending > 0; }
     bool writing() const { return writePending; }
 
-    // The songs of the lyrics cache changed: match again.
+    // The songs of the lyrics cache changed: match again, soon while the
+    // matches are shown, else when they are next needed (a downloader at
+    // work changes them every second).
     void songsChanged();
+    // The matches are on screen (the Music window is shown) or not.
+    void setShown(bool shown);
 
     const std::vector<MusicTrack> &tracks() const;
     const MusicMatches &matches() const { return matched; }
     const MusicReadReport *report() const { return last.get(); }
-    // The music file that is this song's, empty when none is known.
-    QString musicFileForSong(const QString &songKey) const;
+    // The music file that is this song's, empty when none is known (nothing is
+    // known of the folder before use()).
+    QString musicFileForSong(const QString &songKey);
 
     // Puts the songs' lyrics into these tracks' files; songFolder + a song's
     // key is its lyrics file.
@@ -81,6 +87,8 @@ private:
     void read();
     void received(const MusicReadReportPtr &report);
     void match();
+    // The songs listed again and matched, when they changed.
+    void indexSongs();
 
     std::unique_ptr<MusicReader> worker;
     MusicWatcher *watcher = nullptr;
@@ -88,6 +96,9 @@ private:
     SongIndex songs;
     QString root;
     bool inUse = false;
+    bool shown = false;
+    bool songsStale = true;
+    QTimer indexSoon;
     int readsPending = 0;
     bool writePending = false;
     MusicReadReportPtr last;

@@ -158,6 +158,13 @@ void frmMusic::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     library.use();
+    library.setShown(true);
+}
+
+void frmMusic::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    library.setShown(false);
 }
 
 void frmMusic::showWriting(bool writing)
