@@ -38,6 +38,7 @@ void frmMain::followLibrary(const ScanCounts &counts)
     // because there is no folder changes nothing.
     if (counts.FolderFound && counts.Lyrics == 0)
         toolbarButton(JoinLyrics)->setEnabled(false);
+    Q_EMIT libraryChanged();
 }
 
 void frmMain::chooseCacheFolder()
@@ -56,6 +57,7 @@ void frmMain::chooseCacheFolder()
     toolbarButton(JoinLyrics)->setEnabled(counts.Lyrics > 0);
     if (watcher)
         followDisk();
+    Q_EMIT libraryChanged();
 }
 
 void frmMain::followDisk()
@@ -86,6 +88,7 @@ void frmMain::libraryChangedOnDisk(const QStringList &folders)
     }
     if (lyricsEngine)
         lyricsEngine->resync();
+    Q_EMIT libraryChanged();
 }
 
 void frmMain::onSelectedFileChanged(const QString &path)
