@@ -75,9 +75,9 @@ class MusicReaderWorker : public QObject
     Q_OBJECT
 
 public:
-    MusicReaderWorker(const QString &cacheFile, const std::atomic_bool &stopping,
-                      const std::atomic_bool &cancelWrites)
-        : cacheFile(cacheFile), stopping(stopping), cancelWrites(cancelWrites)
+    MusicReaderWorker(const QString &tagCache, const std::atomic_bool &stop,
+                      const std::atomic_bool &cancel)
+        : cacheFile(tagCache), stopping(stop), cancelWrites(cancel)
     {
     }
 

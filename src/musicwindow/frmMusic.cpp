@@ -58,9 +58,9 @@ QPushButton *makeButton(const QString &caption, const QString &objectName, QWidg
 
 } // namespace
 
-frmMusic::frmMusic(const AppState &state, Platform &platform, ListsModel &lists, MusicLibrary &library,
+frmMusic::frmMusic(const AppState &appState, Platform &desktop, ListsModel &listsModel, MusicLibrary &music,
                    QWidget *parent)
-    : QWidget(parent, Qt::Window), state(state), platform(platform), lists(lists), library(library)
+    : QWidget(parent, Qt::Window), state(appState), platform(desktop), lists(listsModel), library(music)
 {
     Accessibility::install();
     setObjectName(u"frmMusic"_s);
