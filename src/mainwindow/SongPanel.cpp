@@ -151,6 +151,7 @@ void SongPanel::clearSong()
     lyrics->setPlaceholderText(kNoSongHint);
     wholeFileShown = false;
     shownText.clear();
+    keepTyped = false;
     diskBytes.clear();
     shownIdentity = {};
 }
@@ -184,6 +185,7 @@ LyricsInfo SongPanel::ShowLyrics()
 {
     const WholeFile file = readWholeFile(state.SelectedPath);
     wholeFileShown = file.status == WholeFile::Read;
+    keepTyped = false;
     diskBytes = file.bytes;
     shownIdentity = fileIdentity(state.SelectedPath);
     const QString text = decodeText(file.bytes);
@@ -240,18 +242,24 @@ void SongPanel::tellUnreadable(const WholeFile &file)
 
 bool SongPanel::hasUnsavedEdits() const
 {
-    return isEditable() && lyrics->document()->isModified();
+    // The text itself, not whether keys were pressed: typing a word and
+    // taking it back again leaves nothing to save, text put in by any other
+    // way (a screen reader, a paste) counts.
+    QString text = editedText();
+    text.replace(u"\r\n"_s, u"\n"_s);
+    return isEditable() && (keepTyped || text != shownText);
 }
 
 void SongPanel::discardEdits()
 {
-    if (lyrics->document()->isModified())
+    if (hasUnsavedEdits())
         lyrics->setPlainText(shownText);
+    keepTyped = false;
 }
 
 void SongPanel::keepEdits()
 {
-    lyrics->document()->setModified(true);
+    keepTyped = true;
 }
 
 void SongPanel::savedAs(const QByteArray &bytes)
@@ -260,6 +268,7 @@ void SongPanel::savedAs(const QByteArray &bytes)
     shownIdentity = fileIdentity(state.SelectedPath);
     shownText = editedText();
     shownText.replace(u"\r\n"_s, u"\n"_s);
+    keepTyped = false;
     lyrics->document()->setModified(false);
     hideDiskChange();
 }

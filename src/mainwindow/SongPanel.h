@@ -94,6 +94,7 @@ private:
     Platform &platform;
     bool wholeFileShown = false;
     QString shownText;     // as the box got it
+    bool keepTyped = false; // the user chose their text over a change on disk
     QByteArray diskBytes;  // the file as read or saved last
     FileIdentity shownIdentity;
 

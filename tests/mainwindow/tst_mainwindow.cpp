@@ -442,8 +442,7 @@ private Q_SLOTS:
         w.lib.song(u"Z"_s, u"Zed - New.txt"_s, "x", true);
         auto *tree = w.tree();
         w.treeKey(Qt::Key_F5);
-        // Nothing the new tree does counts as a click: the song on display
-        // stays, with its commands, and is the tree's current row again.
+        // Not a click: the song on display stays, with its commands, and is the current row again.
         QCOMPARE(w.current(), w.node(u"A/Able - One.txt"_s));
         QCOMPARE(w.label(u"LblSong"_s), u" Able - One"_s);
         QVERIFY(w.enabled(frmMain::Delete));

@@ -131,8 +131,7 @@ private Q_SLOTS:
         w.open();
         w.click(u"A/Able - .txt"_s);
         QCOMPARE(w.label(u"LblSong"_s), u" Able - (no title)"_s);
-        // While the message is up, the panel already shows what the heading names.
-        QString shownAtMessage = u"-"_s;
+        QString shownAtMessage = u"-"_s; // what the box shows while the message is up
         w.platform.onEvent = [&](const QString &line) { shownAtMessage = line.startsWith(u"message"_s) ? w.lyrics()->toPlainText() : shownAtMessage; };
         w.click(u"B/Big - Dump.txt"_s);
         QCOMPARE(shownAtMessage, QString());

@@ -243,8 +243,7 @@ private Q_SLOTS:
         QVERIFY(!view->isExpanded(model.indexOf(w.node(u"harbour lights"_s))));
         QCOMPARE(model.nodeAt(view->currentIndex()), w.node(u"B/Beatrix - Harbour.txt"_s));
 
-        // Widening rebuilds the tree: nothing open; the song on display
-        // stays on display, and is the current row again.
+        // Widening rebuilds the tree: nothing open; the song on display stays, the current row again.
         QTest::keyClick(w.search(), Qt::Key_Backspace);
         QTest::keyClick(w.search(), Qt::Key_Backspace);
         QVERIFY(!view->isExpanded(model.indexOf(w.node(u"beatrix"_s))));
