@@ -245,9 +245,11 @@ bool SongPanel::hasUnsavedEdits() const
     // The text itself, not whether keys were pressed: typing a word and
     // taking it back again leaves nothing to save, text put in by any other
     // way (a screen reader, a paste) counts.
+    if (!isEditable())
+        return false;
     QString text = editedText();
     text.replace(u"\r\n"_s, u"\n"_s);
-    return isEditable() && (keepTyped || text != shownText);
+    return keepTyped || text != shownText;
 }
 
 void SongPanel::discardEdits()
