@@ -209,8 +209,6 @@ LibraryNode *InPlace::artistFor(QStringView key, QStringView artistName)
 
 void InPlace::insertAdded(FolderRefresh &result)
 {
-    // The collection is numbered once, after the last of them.
-    const Insertions insertions(tree);
     for (const FolderListing::Song &file : added) {
         const QStringView key = tree.texts().keep(file.key(kFolderPartLength));
         const QStringView name = keyFileName(key);
@@ -246,9 +244,13 @@ FolderRefresh refreshLetterFolders(const QString &cachePath, const QStringList &
     InPlace refresh(cachePath, tree);
     if (!refresh.compare(folders, mostChanges, result.Unreadable))
         return result;
-    refresh.removeGone(result);
-    refresh.changePictures(result);
-    refresh.insertAdded(result);
+    {
+        // The collection is numbered once, after the last change.
+        const TreeChanges changes(tree);
+        refresh.removeGone(result);
+        refresh.changePictures(result);
+        refresh.insertAdded(result);
+    }
     result.Applied = refresh.artistsStandAsScanned();
     return result;
 }

@@ -214,9 +214,9 @@ LibraryNode *LibraryTree::add(LibraryNode *parent, int row, QStringView key, QSt
     return n;
 }
 
-void LibraryTree::endInsertions()
+void LibraryTree::endChanges()
 {
-    if (--insertionDepth == 0 && !inBulkChange() && numbersStale)
+    if (--changesDepth == 0 && !inBulkChange() && numbersStale)
         number();
 }
 
@@ -243,26 +243,37 @@ void LibraryTree::takeOut(LibraryNode *n)
 
 void LibraryTree::remove(LibraryNode *n)
 {
-    if (numbersStale)
+    const bool deferred = deferringNumbers();
+    if (numbersStale && !deferred)
         number();
-    if (!n || !n->inTree() || node(n->Index) != n)
+    if (!n || !n->inTree() || (!deferred && node(n->Index) != n))
         return;
     if (!inBulkChange())
         Q_EMIT nodeAboutToBeRemoved(n);
 
-    ensureOrder();
+    if (!deferred)
+        ensureOrder(); // with the node still in
     storeInOrder = false;
     auto &siblings = n->Parent ? n->Parent->Children : rootNodes;
     siblings.erase(siblings.begin() + n->Row);
     renumberRows(siblings, size_t(n->Row));
 
     const int first = n->Index;
+    const int taken = 1 + int(n->Children.size());
     for (LibraryNode *child : n->Children)
         child->Index = 0;
     n->Index = 0;
-    order.erase(std::remove_if(order.begin() + (first - 1), order.end(),
-                               [](const LibraryNode *x) { return !x->inTree(); }),
-                order.end());
+    if (deferred) {
+        // The others are numbered again once the changes are done.
+        numbersStale = true;
+        orderValid = false;
+    } else {
+        order.erase(std::remove_if(order.begin() + (first - 1), order.end(),
+                                   [](const LibraryNode *x) { return !x->inTree(); }),
+                    order.end());
+        renumberFrom(first);
+    }
+    nodesInTree -= taken;
     if (keysValid) {
         for (LibraryNode *child : n->Children)
             byKey.remove(child->Key.view());
@@ -271,8 +282,6 @@ void LibraryTree::remove(LibraryNode *n)
     for (LibraryNode *child : n->Children)
         takeOut(child);
     takeOut(n);
-    nodesInTree = int(order.size());
-    renumberFrom(first);
 
     if (!inBulkChange())
         Q_EMIT nodeRemoved();
@@ -469,7 +478,7 @@ void LibraryTree::beginBulkChange()
 void LibraryTree::endBulkChange()
 {
     if (--bulkDepth == 0) {
-        if (numbersStale && insertionDepth == 0)
+        if (numbersStale && changesDepth == 0)
             number();
         Q_EMIT resetDone();
     }

@@ -115,12 +115,12 @@ public:
     void endBulkChange();
     bool inBulkChange() const { return bulkDepth > 0; }
 
-    // Many insertions in a row (a change on disk) number the collection
-    // once, when the last of them is done, instead of once each. In
-    // between, positions are not to be read: only insertions may happen.
-    // A bulk change does the same. Calls nest.
-    void beginInsertions() { ++insertionDepth; }
-    void endInsertions();
+    // Many insertions and removals in a row (a change on disk) number the
+    // collection once, when the last of them is done, instead of once each.
+    // In between, positions (Index, node()) are not to be read; rows are
+    // right throughout. A bulk change does the same. Calls nest.
+    void beginChanges() { ++changesDepth; }
+    void endChanges();
 
     // What is wrong with the tree, or empty text: the collection numbers
     // the nodes in the tree's order, node(i) and find() give them back, rows
@@ -152,7 +152,7 @@ private:
     // Index of those it took out to 0.
     void dropMarked();
     void takeOut(LibraryNode *node);
-    bool deferringNumbers() const { return bulkDepth > 0 || insertionDepth > 0; }
+    bool deferringNumbers() const { return bulkDepth > 0 || changesDepth > 0; }
     // The table of positions, when the collection is not the store.
     void ensureOrder() const;
     const QHash<QStringView, LibraryNode *> &keyIndex() const;
@@ -166,24 +166,24 @@ private:
     mutable bool orderValid = false;
     // The tree holds every node of its store, in the store's order.
     bool storeInOrder = true;
-    // Nodes were put among others while numbering waited: the positions
-    // are wrong until number().
+    // Nodes were put among others or taken out while numbering waited: the
+    // positions are wrong until number().
     bool numbersStale = false;
     mutable QHash<QStringView, LibraryNode *> byKey;
     mutable bool keysValid = true;
     int bulkDepth = 0;
-    int insertionDepth = 0;
+    int changesDepth = 0;
     quint64 generationCount = 1;
 };
 
-// RAII form of beginInsertions/endInsertions.
-class Insertions
+// RAII form of beginChanges/endChanges.
+class TreeChanges
 {
 public:
-    explicit Insertions(LibraryTree &tree) : tree(tree) { tree.beginInsertions(); }
-    ~Insertions() { tree.endInsertions(); }
-    Insertions(const Insertions &) = delete;
-    Insertions &operator=(const Insertions &) = delete;
+    explicit TreeChanges(LibraryTree &tree) : tree(tree) { tree.beginChanges(); }
+    ~TreeChanges() { tree.endChanges(); }
+    TreeChanges(const TreeChanges &) = delete;
+    TreeChanges &operator=(const TreeChanges &) = delete;
 
 private:
     LibraryTree &tree;
