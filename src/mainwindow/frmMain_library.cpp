@@ -27,6 +27,11 @@
 
 using namespace Qt::StringLiterals;
 
+QString frmMain::libraryProblem() const
+{
+    return column->libraryProblem();
+}
+
 void frmMain::ScanLibrary(ScanAhead *ahead)
 {
     followLibrary(column->ScanLibrary(ahead));

@@ -159,6 +159,7 @@ private Q_SLOTS:
         QCOMPARE(tree.generation(), generation);
         QCOMPARE(w.node(u"M/Moth - Song 150.txt"_s), moth);
         QCOMPARE(w.label(u"lblCount"_s), u"303 lyrics\n0 timestamps"_s);
+        QCOMPARE(w.form->libraryProblem(), QString());
     }
 
     // Ctrl+Z puts back only what was deleted in the library shown.
