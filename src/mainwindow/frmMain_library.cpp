@@ -47,6 +47,7 @@ void frmMain::followLibrary(const ScanCounts &counts)
     // watched on the way is watched again.
     if (watcher)
         watcher->watch(state.CachePath);
+    Q_EMIT libraryChanged();
 }
 
 void frmMain::chooseCacheFolder()
@@ -67,6 +68,7 @@ void frmMain::chooseCacheFolder()
     toolbarButton(JoinLyrics)->setEnabled(counts.Lyrics > 0);
     if (watcher)
         followDisk();
+    Q_EMIT libraryChanged();
 }
 
 void frmMain::followDisk()
@@ -89,9 +91,9 @@ void frmMain::followDisk()
 void frmMain::libraryChangedOnDisk(const QStringList &folders)
 {
     const ScanCounts counts = column->refresh(folders);
-    QAction *join = toolbarButton(JoinLyrics);
+    QAction *joinButton = toolbarButton(JoinLyrics);
     // In join mode the button stays: it is the way out of it.
-    join->setEnabled(join->isChecked() || counts.Lyrics > 0);
+    joinButton->setEnabled(joinButton->isChecked() || counts.Lyrics > 0);
     if (!state.SelectedPath.isEmpty() && !QFileInfo::exists(state.SelectedPath))
         selectedSongGone();
     // An artist on display says how many songs it has now, or goes.
@@ -103,6 +105,7 @@ void frmMain::libraryChangedOnDisk(const QStringList &folders)
     }
     if (lyricsEngine)
         lyricsEngine->resync();
+    Q_EMIT libraryChanged();
 }
 
 void frmMain::onSelectedFileChanged(const QString &path)
