@@ -180,7 +180,7 @@ private:
 class TreeChanges
 {
 public:
-    explicit TreeChanges(LibraryTree &tree) : tree(tree) { tree.beginChanges(); }
+    explicit TreeChanges(LibraryTree &changed) : tree(changed) { tree.beginChanges(); }
     ~TreeChanges() { tree.endChanges(); }
     TreeChanges(const TreeChanges &) = delete;
     TreeChanges &operator=(const TreeChanges &) = delete;
