@@ -212,6 +212,9 @@ void LibraryWatcher::onFileChanged(const QString &path)
 void LibraryWatcher::pollFolders()
 {
     for (const QString &path : QStringList(polled.begin(), polled.end())) {
+        // A change told before may have ended the following of this one.
+        if (!polled.contains(path))
+            continue;
         const DiskState now = stateOf(path);
         DiskState &before = followed[path];
         if (now == before)
