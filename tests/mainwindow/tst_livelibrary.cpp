@@ -241,8 +241,8 @@ private Q_SLOTS:
                     w.press(frmMain::Delete);
                 else if (action == 3 || action == 4)
                     w.treeKey(action == 3 ? Qt::Key_Z : Qt::Key_F5, action == 3 ? Qt::ControlModifier : Qt::NoModifier);
-                else if (action < 7 && (w.press(frmMain::Edit), w.pressed(frmMain::Edit)))
-                    w.typeLyrics(u"typed %1"_s.arg(step));
+                else if (action < 7) // into edit mode and typing, or out of it and saving
+                    (w.press(frmMain::Edit), w.pressed(frmMain::Edit)) ? w.typeLyrics(u"typed %1"_s.arg(step)) : void();
                 else if (action == 7)
                     w.typeSearch(random.bounded(2) ? QString() : u"aeo"_s.mid(random.bounded(3), 1));
                 else if (action == 8 || files.isEmpty())
