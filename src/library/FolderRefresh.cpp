@@ -95,7 +95,7 @@ private:
     QHash<QStringView, LibraryNode *> known;   // the changed folders' songs by key; then those gone
     // The names are listed into a scratch store: only those of new songs
     // are kept in the tree.
-    TextArena listed;
+    TextArena listed{TextArena::Use::Scratch};
     std::vector<FolderListing::Song> added;
     std::vector<LibraryNode *> stampsChanged;
     QSet<LibraryNode *> touched;

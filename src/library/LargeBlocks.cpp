@@ -9,10 +9,16 @@ namespace LargeBlocks {
 
 void *allocate(std::size_t bytes)
 {
-    if (bytes < HugePage) {
+    if (bytes < Mapped) {
         if (void *block = std::malloc(bytes))
             return block;
         throw std::bad_alloc();
+    }
+    if (bytes < HugePage) {
+        void *block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (block == MAP_FAILED)
+            throw std::bad_alloc();
+        return block;
     }
     // Map one huge page more than asked and cut the ends off, so that the
     // block starts on a huge page boundary.
@@ -37,7 +43,7 @@ void release(void *block, std::size_t bytes)
 {
     if (!block)
         return;
-    if (bytes < HugePage)
+    if (bytes < Mapped)
         std::free(block);
     else
         munmap(block, bytes);

@@ -12,7 +12,12 @@
 class TextArena
 {
 public:
-    TextArena() = default;
+    // Lasting: the tree's names, in huge pages once there are many.
+    // Scratch: names kept for a while (one folder's listing), in blocks that
+    // cost only the pages they use.
+    enum class Use { Lasting, Scratch };
+
+    explicit TextArena(Use use = Use::Lasting) : use(use) {}
     ~TextArena();
     TextArena(const TextArena &) = delete;
     TextArena &operator=(const TextArena &) = delete;
@@ -42,5 +47,6 @@ private:
     };
     void release();
 
+    Use use;
     std::vector<Block> blocks;
 };
