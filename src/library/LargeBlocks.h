@@ -23,6 +23,11 @@ inline constexpr std::size_t ScratchMost = std::size_t(1) << 20;
 // bytes of uninitialised memory, aligned for any type; throws std::bad_alloc.
 void *allocate(std::size_t bytes);
 void release(void *block, std::size_t bytes);
+// Gives the pages of a block past its first used bytes back to the system,
+// once the block is filled as far as it will be for a while: the end of a
+// huge page that a scan did not fill would otherwise stay resident. The room
+// stays usable (it comes back zeroed, in small pages).
+void releaseUnused(void *block, std::size_t used, std::size_t bytes);
 
 // The size of the block to take after one of previous bytes (0 for the
 // first): a small one for a small library, then huge pages. Blocks in

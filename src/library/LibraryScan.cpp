@@ -145,6 +145,7 @@ ScanCounts scanCacheFolder(const QString &cachePath, LibraryTree &tree)
             first = end;
         }
     }
+    tree.releaseUnusedRoom();
     return counts;
 }
 

@@ -84,6 +84,14 @@ void TextArena::reset()
     blocks.assign(1, kept);
 }
 
+void TextArena::releaseUnused()
+{
+    if (!blocks.empty()) {
+        const Block &b = blocks.back();
+        LargeBlocks::releaseUnused(b.chars, b.used * sizeof(char16_t), b.capacity * sizeof(char16_t));
+    }
+}
+
 void *TextArena::allocate(std::size_t bytes)
 {
     // In characters, with room to move the start to a multiple of 8 bytes.

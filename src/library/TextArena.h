@@ -37,6 +37,9 @@ public:
     // Forgets every text kept (their views are no longer valid), keeping
     // the largest block for what comes next.
     void reset();
+    // Gives back the unused end of the last block (see
+    // LargeBlocks::releaseUnused); what is kept stays.
+    void releaseUnused();
 
 private:
     struct Block

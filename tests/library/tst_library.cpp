@@ -8,6 +8,7 @@
 #include "library/LyricsInfo.h"
 #include "library/SearchFilter.h"
 #include "library/SongNames.h"
+#include "library/TextArena.h"
 #include "support/LibraryBuilder.h"
 
 #include <QAbstractItemModelTester>
@@ -205,6 +206,37 @@ private Q_SLOTS:
         QCOMPARE(info.PageUrl, pageUrl);
         QCOMPARE(info.SiteName, siteName);
         QCOMPARE(info.FilterUsed, filtered);
+    }
+
+    // Past the first block, past huge pages and the doubling scratch blocks,
+    // a text larger than any block, and the unused end of the last block
+    // given back half-way: every text reads as it was kept.
+    void textsStayAsKept_data()
+    {
+        QTest::addColumn<TextArena::Use>("use");
+        QTest::newRow("lasting") << TextArena::Use::Lasting;
+        QTest::newRow("scratch") << TextArena::Use::Scratch;
+    }
+    void textsStayAsKept()
+    {
+        QFETCH(TextArena::Use, use);
+        TextArena arena(use);
+        QStringList written;
+        std::vector<QStringView> kept;
+        auto keep = [&](const QString &text) {
+            written << text;
+            kept.push_back(arena.keep(text));
+        };
+        for (int i = 0; i < 40000; ++i) {
+            keep(u"Artist %1 - Song %2.txt"_s.arg(i % 977).arg(i));
+            if (i == 20000) {
+                keep(QString(700000, QChar(u'a' + i % 26)));
+                arena.releaseUnused();
+            }
+        }
+        QCOMPARE(kept.size(), size_t(written.size()));
+        for (qsizetype i = 0; i < written.size(); ++i)
+            QCOMPARE(kept[size_t(i)].toString(), written[i]);
     }
 
     void scanBuildsArtistsAndSongs()
