@@ -4,6 +4,7 @@
 #include "library/LibraryScan.h"
 #include "library/LibraryTree.h"
 #include "library/LibraryWatcher.h"
+#include "widgets/ImageList.h"
 #include "widgets/LibraryTreeModel.h"
 #include "library/LyricsInfo.h"
 #include "library/SearchFilter.h"
@@ -862,23 +863,35 @@ private Q_SLOTS:
         QCOMPARE(greySongs(tree), expected);
     }
 
+    // At the sizes drawn at build time and at one drawn when asked (through
+    // the SVG image plug-in): each picture has pixels.
+    void everyPictureLoads_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::newRow("drawn at build time") << 16;
+        QTest::newRow("drawn when asked") << 24;
+    }
     void everyPictureLoads()
     {
+        QFETCH(int, size);
+        auto check = [size](const QIcon &icon, const QString &which) {
+            QVERIFY2(!icon.isNull(), qPrintable(which));
+            const QImage image = icon.pixmap(size, size).toImage();
+            QCOMPARE(image.size(), QSize(size, size));
+            bool painted = false;
+            for (int y = 0; y < size && !painted; ++y)
+                for (int x = 0; x < size && !painted; ++x)
+                    painted = qAlpha(image.pixel(x, y)) > 0;
+            QVERIFY2(painted, qPrintable(which));
+        };
         for (int i = 1; i <= 13; ++i) {
-            const QModelIndex none;
             LibraryTree tree;
             tree.appendNew(nullptr, u"k"_s, u"t"_s, quint8(i));
             LibraryTreeModel model(tree);
-            const QIcon icon = model.data(model.index(0, 0), Qt::DecorationRole).value<QIcon>();
-            QVERIFY2(!icon.isNull(), qPrintable(QString::number(i)));
-            const QImage image = icon.pixmap(16, 16).toImage();
-            QCOMPARE(image.size(), QSize(16, 16));
-            bool painted = false;
-            for (int y = 0; y < 16 && !painted; ++y)
-                for (int x = 0; x < 16 && !painted; ++x)
-                    painted = qAlpha(image.pixel(x, y)) > 0;
-            QVERIFY2(painted, qPrintable(QString::number(i)));
+            check(model.data(model.index(0, 0), Qt::DecorationRole).value<QIcon>(), QString::number(i));
         }
+        check(ImageList::applicationIcon(), u"the program's own"_s);
+        check(ImageList::picture(u"clear"_s), u"clear"_s);
     }
 
     void watcherTellsTheFoldersThatChanged()
