@@ -17,7 +17,7 @@ public:
     // cost only the pages they use.
     enum class Use { Lasting, Scratch };
 
-    explicit TextArena(Use use = Use::Lasting) : use(use) {}
+    explicit TextArena(Use kind = Use::Lasting) : use(kind) {}
     ~TextArena();
     TextArena(const TextArena &) = delete;
     TextArena &operator=(const TextArena &) = delete;
