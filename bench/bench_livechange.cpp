@@ -1,7 +1,9 @@
 // What one change on disk costs the window while the library follows the
 // disk: a song file added to one letter folder, then removed again, each
 // taken into the tree, the counts and the snapshot, with the tree shown and
-// an artist open, until the window has repainted.
+// an artist open, until the window has repainted. Then the same for 200
+// songs at once, among the others: the collection is numbered once for
+// them, not once a song.
 //
 // Usage: bench_livechange CACHE_FOLDER RUNS
 
@@ -34,12 +36,14 @@ int main(int argc, char **argv)
         QCoreApplication::processEvents();
         form.repaint();
     };
-    std::vector<double> adds, removals;
+    auto write = [](const QString &path) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write("la la\r\n") == 7;
+    };
+    std::vector<double> adds, removals, manyAdds;
     for (int run = 0; run < runs; ++run) {
-        QFile file(added);
-        if (!file.open(QIODevice::WriteOnly) || file.write("la la\r\n") != 7)
+        if (!write(added))
             return 1;
-        file.close();
         QElapsedTimer timer;
         timer.start();
         form.libraryChangedOnDisk({QStringLiteral("K")});
@@ -51,8 +55,22 @@ int main(int argc, char **argv)
         form.libraryChangedOnDisk({QStringLiteral("K")});
         settle();
         removals.push_back(timer.nsecsElapsed() / 1e6);
+
+        QStringList many;
+        for (int i = 0; i < 200; ++i) {
+            many << bench.cachePath() + QStringLiteral("K/Kestrel Bench %1 - Song.txt").arg(i, 3, 10, QLatin1Char('0'));
+            if (!write(many.last()))
+                return 1;
+        }
+        timer.restart();
+        form.libraryChangedOnDisk({QStringLiteral("K")});
+        settle();
+        manyAdds.push_back(timer.nsecsElapsed() / 1e6);
+        for (const QString &path : std::as_const(many))
+            QFile::remove(path);
+        form.libraryChangedOnDisk({QStringLiteral("K")});
     }
-    std::printf("nodes %d\nadd_ms %.2f\nremove_ms %.2f\n", form.libraryTree().count(), median(adds),
-                median(removals));
+    std::printf("nodes %d\nadd_ms %.2f\nremove_ms %.2f\nadd_200_ms %.2f\n", form.libraryTree().count(),
+                median(adds), median(removals), median(manyAdds));
     return 0;
 }

@@ -18,14 +18,9 @@ const QString kPrefixKey = u"Prefix"_s;
 // The songs the tree would show: names listed, no file opened.
 int countSongs(const QString &cachePath)
 {
-    if (cachePath.isEmpty())
-        return 0;
     int songs = 0;
-    for (char16_t letter = u'A'; letter <= u'Z'; ++letter) {
-        const QString folder = letterFolderName(cachePath, letter);
-        if (!folder.isEmpty())
-            songs += int(listLetterFolder(cachePath + folder).Songs.size());
-    }
+    for (const QString &folder : letterFolders(cachePath))
+        songs += int(listLetterFolder(cachePath + folder).Songs.size());
     return songs;
 }
 

@@ -12,11 +12,8 @@ QString selectedEntry(const AppState &state)
 
 QString entryOfFile(const QString &fileName)
 {
-    QStringView stem(fileName);
-    if (stem.endsWith(QLatin1StringView(".txt"), Qt::CaseInsensitive))
-        stem.chop(4);
     const QString artist = ExtractArtist(fileName);
-    return listEntry(artist.isEmpty() ? noArtistText() : artist, ExtractSong(stem));
+    return listEntry(artist.isEmpty() ? noArtistText() : artist, songTitle(fileName).toString());
 }
 
 void SelectSong(AppState &state, const LibraryNode &song)

@@ -4,6 +4,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -297,7 +298,16 @@ const FolderListing &FolderLister::list(const QString &folder, TextArena &names,
     dirEntries.resize(64 * 1024);
     for (;;) {
         const ssize_t filled = getdents64(dir, dirEntries.data(), dirEntries.size());
-        if (filled <= 0)
+        if (filled < 0 && errno == EINTR)
+            continue;
+        if (filled < 0) {
+            // Not the end of the folder: what was not listed is not gone.
+            // The folder cannot be read, and says so.
+            close(dir);
+            listing.Readable = false;
+            return listing;
+        }
+        if (filled == 0)
             break;
         for (ssize_t at = 0; at < filled;) {
             const auto *entry = reinterpret_cast<const dirent64 *>(dirEntries.data() + at);

@@ -33,6 +33,8 @@ struct FolderListing
     // Visible regular files ending in ".txt" (any letter case), sorted by
     // name the way the downloader's platform lists them: ignoring case first.
     std::vector<Song> Songs;
+    // False when the folder could not be opened, or its listing failed
+    // part-way: Songs is then empty, never a part of the folder.
     bool Readable = false;
 
     QStringList names() const;

@@ -21,11 +21,6 @@ int folderRank(QStringView key)
     return c >= u'a' && c <= u'z' ? c - u'a' : c - u'A';
 }
 
-QStringView fileNameOf(QStringView key)
-{
-    return key.mid(kFolderPartLength);
-}
-
 // Whether the song keyed a comes before the one keyed b in a scan: letter
 // folders from A to Z, each in the order of its listing.
 bool scannedBefore(QStringView a, QStringView b)
@@ -34,13 +29,13 @@ bool scannedBefore(QStringView a, QStringView b)
     const int folderB = folderRank(b);
     if (folderA != folderB)
         return folderA < folderB;
-    return listedBefore(fileNameOf(a), fileNameOf(b));
+    return listedBefore(keyFileName(a), keyFileName(b));
 }
 
 // The artist's name as a scan spells its node: as in its first song.
 QStringView spelling(const LibraryNode *firstSong, const QString &noArtist)
 {
-    const QStringView artist = artistPart(fileNameOf(firstSong->Key.view()));
+    const QStringView artist = artistPart(keyFileName(firstSong->Key.view()));
     return artist.isEmpty() ? QStringView(noArtist) : artist;
 }
 
@@ -75,9 +70,10 @@ class InPlace
 public:
     InPlace(const QString &cacheFolder, LibraryTree &libraryTree) : cachePath(cacheFolder), tree(libraryTree) {}
 
-    // False when a folder is not a letter folder there now, cannot be
-    // read, or more than mostChanges files changed.
-    bool compare(const QStringList &folders, std::size_t mostChanges);
+    // False when a folder is not a letter folder there now, or more than
+    // mostChanges files changed. A folder that cannot be listed is left as
+    // it is, and named in unreadable.
+    bool compare(const QStringList &folders, std::size_t mostChanges, QStringList &unreadable);
     void removeGone(FolderRefresh &result);
     void changePictures(FolderRefresh &result);
     void insertAdded(FolderRefresh &result);
@@ -93,6 +89,7 @@ private:
     const QString noArtist = noArtistText();
     QHash<QStringView, LibraryNode *> artists; // by key
     QHash<QStringView, LibraryNode *> known;   // the changed folders' songs by key; then those gone
+    std::size_t songsIn[128] = {};             // how many of them each folder holds, by its letter
     // The names are listed into a scratch store: only those of new songs
     // are kept in the tree.
     TextArena listed{TextArena::Use::Scratch};
@@ -108,13 +105,15 @@ void InPlace::indexTree(const bool (&changed)[128])
         artists.insert(root->Key.view(), root);
         for (LibraryNode *song : root->Children) {
             const QStringView key = song->Key.view();
-            if (key.size() > kFolderPartLength && key[0].unicode() < 128 && changed[key[0].unicode()])
+            if (key.size() > kFolderPartLength && key[0].unicode() < 128 && changed[key[0].unicode()]) {
                 known.insert(key, song);
+                ++songsIn[key[0].unicode()];
+            }
         }
     }
 }
 
-bool InPlace::compare(const QStringList &folders, std::size_t mostChanges)
+bool InPlace::compare(const QStringList &folders, std::size_t mostChanges, QStringList &unreadable)
 {
     // The folder of each letter as the keys spell it, when it changed.
     bool changed[128] = {};
@@ -126,22 +125,33 @@ bool InPlace::compare(const QStringList &folders, std::size_t mostChanges)
     indexTree(changed);
 
     FolderLister lister;
+    // The songs gone so far are those of the folders listed already that
+    // the listings did not find: the folders still to list do not count.
+    std::size_t gone = 0;
     for (const QString &folder : folders) {
         const QString keyPrefix = folder + u'/';
         const FolderListing &listing = lister.list(cachePath + folder, listed, keyPrefix);
-        if (!listing.Readable)
-            return false;
+        std::size_t found = 0;
+        if (!listing.Readable) {
+            // Not a folder emptied: what it held stays until it can be read.
+            unreadable.append(folder);
+            for (auto song = known.begin(); song != known.end();)
+                song = song.key().startsWith(keyPrefix) ? known.erase(song) : std::next(song);
+            continue;
+        }
         for (const FolderListing::Song &song : listing.Songs) {
-            const auto found = known.constFind(song.key(keyPrefix.size()));
-            if (found == known.cend()) {
+            const auto match = known.constFind(song.key(keyPrefix.size()));
+            if (match == known.cend()) {
                 added.push_back(song);
                 continue;
             }
-            if (song.HasTimestamps != ((*found)->Image == NodeImage::SongWithTimestamps))
-                stampsChanged.push_back(*found);
-            known.erase(found);
+            if (song.HasTimestamps != ((*match)->Image == NodeImage::SongWithTimestamps))
+                stampsChanged.push_back(*match);
+            known.erase(match);
+            ++found;
         }
-        if (added.size() + std::size_t(known.size()) + stampsChanged.size() > mostChanges)
+        gone += songsIn[folder.front().unicode()] - found;
+        if (added.size() + gone + stampsChanged.size() > mostChanges)
             return false;
     }
     // What is left in known has gone from the disk.
@@ -201,13 +211,13 @@ void InPlace::insertAdded(FolderRefresh &result)
 {
     for (const FolderListing::Song &file : added) {
         const QStringView key = tree.texts().keep(file.key(kFolderPartLength));
-        const QStringView name = fileNameOf(key);
+        const QStringView name = keyFileName(key);
         LibraryNode *artist = artistFor(key, artistPart(name));
         const NodeList &songs = artist->Children;
         const auto at = std::partition_point(songs.begin(), songs.end(), [&](const LibraryNode *song) {
             return scannedBefore(song->Key.view(), key);
         });
-        LibraryNode *song = tree.insertKept(artist, int(at - songs.begin()), key, songPart(name.chopped(4)),
+        LibraryNode *song = tree.insertKept(artist, int(at - songs.begin()), key, songTitle(name),
                                             file.HasTimestamps ? NodeImage::SongWithTimestamps : NodeImage::Song);
         touched.insert(artist);
         ++result.LyricsDelta;
@@ -232,11 +242,15 @@ FolderRefresh refreshLetterFolders(const QString &cachePath, const QStringList &
 {
     FolderRefresh result;
     InPlace refresh(cachePath, tree);
-    if (!refresh.compare(folders, mostChanges))
+    if (!refresh.compare(folders, mostChanges, result.Unreadable))
         return result;
-    refresh.removeGone(result);
-    refresh.changePictures(result);
-    refresh.insertAdded(result);
+    {
+        // The collection is numbered once, after the last change.
+        const TreeChanges changes(tree);
+        refresh.removeGone(result);
+        refresh.changePictures(result);
+        refresh.insertAdded(result);
+    }
     result.Applied = refresh.artistsStandAsScanned();
     return result;
 }

@@ -20,10 +20,13 @@ struct LibraryNode;
 struct FolderRefresh
 {
     // False when the change is not one the tree can take in place: a
-    // folder came, went or cannot be read, too many files changed at once,
-    // or an artist would be spelled or placed anew. The tree may then be
-    // partly changed, and has to be read again whole.
+    // folder came or went, too many files changed at once, or an artist
+    // would be spelled or placed anew. The tree may then be partly changed,
+    // and has to be read again whole.
     bool Applied = false;
+    // Folders that could not be listed (whole): their songs stay as they
+    // were in the tree.
+    QStringList Unreadable;
     int LyricsDelta = 0;
     int TimestampsDelta = 0;
     // Songs that came, and songs that lost their timestamp file: what the

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QThread>
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
@@ -26,7 +27,36 @@ QString letterFolderName(const QString &cachePath, char16_t upperLetter)
     return {};
 }
 
+QStringList letterFolders(const QString &cachePath)
+{
+    QStringList folders;
+    if (cachePath.isEmpty())
+        return folders;
+    for (char16_t letter = u'A'; letter <= u'Z'; ++letter) {
+        if (QString folder = letterFolderName(cachePath, letter); !folder.isEmpty())
+            folders.append(std::move(folder));
+    }
+    return folders;
+}
+
 namespace {
+
+// The songs known holds in the folder whose keys start with keyPrefix, in
+// the order a listing gives them, their keys kept in names.
+std::vector<FolderListing::Song> knownSongs(const TreeNodeRecords &known, QStringView keyPrefix, TextArena &names)
+{
+    std::vector<FolderListing::Song> songs;
+    for (const TreeNodeRecord &record : known) {
+        if (record.IsLeaf && record.Key.view().startsWith(keyPrefix)) {
+            const QStringView key = names.keep(record.Key.view());
+            songs.push_back({key.mid(keyPrefix.size()), record.Image == NodeImage::SongWithTimestamps});
+        }
+    }
+    std::sort(songs.begin(), songs.end(), [](const FolderListing::Song &a, const FolderListing::Song &b) {
+        return listedBefore(a.Name, b.Name);
+    });
+    return songs;
+}
 
 std::u16string_view units(QStringView text)
 {
@@ -85,7 +115,7 @@ QStringView keepArtistKey(TextArena &texts, QStringView artist)
 
 } // namespace
 
-ScanCounts scanCacheFolder(const QString &cachePath, LibraryTree &tree)
+ScanCounts scanCacheFolder(const QString &cachePath, LibraryTree &tree, const TreeNodeRecords *known)
 {
     ScanCounts counts;
     if (cachePath.isEmpty() || !QFileInfo(cachePath).isDir())
@@ -103,15 +133,19 @@ ScanCounts scanCacheFolder(const QString &cachePath, LibraryTree &tree)
     FolderLister lister;
     LibraryNode *artistNode = nullptr;
     QStringView previousArtist; // as written in the last file
-    for (char16_t letter = u'A'; letter <= u'Z'; ++letter) {
-        const QString folder = letterFolderName(cachePath, letter);
-        if (folder.isEmpty())
-            continue;
+    std::vector<FolderListing::Song> kept;
+    for (const QString &folder : letterFolders(cachePath)) {
         const QString keyPrefix = folder + u'/';
         const FolderListing &listing = lister.list(cachePath + folder, tree.texts(), keyPrefix);
-        if (!listing.Readable)
+        const std::vector<FolderListing::Song> *listed = &listing.Songs;
+        if (!listing.Readable) {
             counts.Unreadable.append(folder);
-        const std::vector<FolderListing::Song> &songs = listing.Songs;
+            if (known) {
+                kept = knownSongs(*known, keyPrefix, tree.texts());
+                listed = &kept;
+            }
+        }
+        const std::vector<FolderListing::Song> &songs = *listed;
         for (size_t first = 0; first < songs.size();) {
             // Files of one artist come in runs: the artist is compared in
             // upper case and looked up once per run, and its list of songs
@@ -125,18 +159,18 @@ ScanCounts scanCacheFolder(const QString &cachePath, LibraryTree &tree)
                 previousArtist = artist;
                 if (!sameArtist) {
                     const QStringView key = keepArtistKey(tree.texts(), artist);
-                    LibraryNode *&known = artists[key];
-                    if (!known) {
+                    LibraryNode *&found = artists[key];
+                    if (!found) {
                         const QStringView text = artist.isEmpty() ? tree.texts().keep(noArtistText()) : artist;
-                        known = tree.appendKept(nullptr, key, text, NodeImage::Artist);
+                        found = tree.appendKept(nullptr, key, text, NodeImage::Artist);
                     }
-                    artistNode = known;
+                    artistNode = found;
                 }
             }
             tree.reserveChildren(artistNode, artistNode->Children.size() + (end - first));
             for (size_t i = first; i < end; ++i) {
                 const FolderListing::Song &file = songs[i];
-                tree.appendKept(artistNode, file.key(keyPrefix.size()), songPart(file.Name.chopped(4)),
+                tree.appendKept(artistNode, file.key(keyPrefix.size()), songTitle(file.Name),
                                 file.HasTimestamps ? NodeImage::SongWithTimestamps : NodeImage::Song);
                 ++counts.Lyrics;
                 if (file.HasTimestamps)

@@ -33,8 +33,11 @@ struct ScanCounts
 
 // Adds one artist node per artist (ignoring case, spelled as first met) and
 // one song node per "*.txt" file under it, keyed "D/F". Reads directory
-// listings only; no lyrics file is opened. Runs as one bulk change.
-ScanCounts scanCacheFolder(const QString &cachePath, LibraryTree &tree);
+// listings only; no lyrics file is opened. Runs as one bulk change. A letter
+// folder that cannot be listed keeps the songs known holds in it (the
+// library read before), if given: a folder that cannot be read now is not
+// a folder emptied.
+ScanCounts scanCacheFolder(const QString &cachePath, LibraryTree &tree, const TreeNodeRecords *known = nullptr);
 
 // A scan started ahead, on a thread of its own, while the windows are being
 // made: at start-up the cache folder is known before the window that shows
@@ -68,6 +71,9 @@ private:
 // The letter folder's name as found: the upper-case letter, or the
 // lower-case one where only that exists. Empty when there is neither.
 QString letterFolderName(const QString &cachePath, char16_t upperLetter);
+// The letter folders there now, A to Z, each named as found: the folders
+// the library is read from, and the only ones.
+QStringList letterFolders(const QString &cachePath);
 
 TreeNodeRecords TakeTreeSnapshot(const LibraryTree &tree);
 

@@ -64,16 +64,34 @@ LibraryTree::LibraryTree(QObject *parent) : QObject(parent), store(std::make_sha
 
 LibraryTree::~LibraryTree() = default;
 
+namespace {
+
+// Every node of the tree in its order: each root, then its children.
+template<typename Visit> void forEachInOrder(const NodeList &roots, Visit visit)
+{
+    for (LibraryNode *root : roots) {
+        visit(root);
+        for (LibraryNode *child : root->Children)
+            visit(child);
+    }
+}
+
+const LibraryNode *lastInSubtree(const LibraryNode *n)
+{
+    while (n->hasChildren())
+        n = n->Children.back();
+    return n;
+}
+
+} // namespace
+
 void LibraryTree::ensureOrder() const
 {
     if (orderValid)
         return;
     order.clear();
     order.reserve(size_t(nodesInTree));
-    store->forEach([this](LibraryNode *n) {
-        if (n->inTree())
-            order.push_back(n);
-    });
+    forEachInOrder(rootNodes, [this](LibraryNode *n) { order.push_back(n); });
     orderValid = true;
 }
 
@@ -81,7 +99,7 @@ LibraryNode *LibraryTree::node(int index) const
 {
     if (index < 1 || index > count())
         return nullptr;
-    if (!orderValid && size_t(nodesInTree) == store->size())
+    if (storeInOrder)
         return store->at(size_t(index - 1));
     ensureOrder();
     return order[size_t(index - 1)];
@@ -131,10 +149,14 @@ LibraryNode *LibraryTree::appendKept(LibraryNode *parent, QStringView key, QStri
 LibraryNode *LibraryTree::insertKept(LibraryNode *parent, int row, QStringView key, QStringView text, quint8 image)
 {
     const auto &siblings = parent ? parent->Children : rootNodes;
-    row = std::clamp(row, 0, int(siblings.size()));
-    if (row < int(siblings.size()))
-        rowsFollowAddition = false;
-    return add(parent, row, key, text, image);
+    return add(parent, std::clamp(row, 0, int(siblings.size())), key, text, image);
+}
+
+int LibraryTree::positionFor(const LibraryNode *parent, int row) const
+{
+    if (!parent)
+        return size_t(row) < rootNodes.size() ? rootNodes[size_t(row)]->Index : nodesInTree + 1;
+    return (row == 0 ? parent : lastInSubtree(parent->Children[size_t(row) - 1]))->Index + 1;
 }
 
 LibraryNode *LibraryTree::add(LibraryNode *parent, int row, QStringView key, QStringView text, quint8 image)
@@ -143,20 +165,43 @@ LibraryNode *LibraryTree::add(LibraryNode *parent, int row, QStringView key, QSt
     if (!inBulkChange())
         Q_EMIT nodeAboutToBeAdded(parent, row);
 
+    // The node's place in the collection, while the positions are right.
+    const int position = numbersStale ? 0 : positionFor(parent, row);
+    const bool last = position == nodesInTree + 1;
+    const bool shiftNow = !last && !numbersStale && !deferringNumbers();
+    if (shiftNow)
+        ensureOrder(); // without the new node
+
     LibraryNode *n = store->make();
     n->Text = text;
     n->Key = key;
     n->Image = image;
     n->Parent = parent;
     n->Row = row;
-    n->Index = ++nodesInTree;
-    if (orderValid)
-        order.push_back(n);
+    ++nodesInTree;
     if (size_t(row) == siblings.size()) {
         store->append(siblings, n);
     } else {
         store->insert(siblings, size_t(row), n);
         renumberRows(siblings, size_t(row) + 1);
+    }
+    if (last) {
+        // Last in the tree's order and last made: the store's order holds.
+        n->Index = nodesInTree;
+        if (orderValid)
+            order.push_back(n);
+    } else {
+        storeInOrder = false;
+        if (shiftNow) {
+            order.insert(order.begin() + (position - 1), n);
+            renumberFrom(position);
+        } else {
+            // Numbered with the others when the insertions are done; in
+            // the tree meanwhile.
+            n->Index = nodesInTree;
+            numbersStale = true;
+            orderValid = false;
+        }
     }
     // A look-up table made already takes the node in; none is made for it.
     if (keysValid && !byKey.isEmpty())
@@ -167,6 +212,21 @@ LibraryNode *LibraryTree::add(LibraryNode *parent, int row, QStringView key, QSt
     if (!inBulkChange())
         Q_EMIT nodeAdded();
     return n;
+}
+
+void LibraryTree::endChanges()
+{
+    if (--changesDepth == 0 && !inBulkChange() && numbersStale)
+        number();
+}
+
+void LibraryTree::number()
+{
+    int position = 0;
+    forEachInOrder(rootNodes, [&position](LibraryNode *n) { n->Index = ++position; });
+    nodesInTree = position;
+    orderValid = false;
+    numbersStale = false;
 }
 
 void LibraryTree::renumberRows(NodeList &siblings, std::size_t from)
@@ -183,23 +243,37 @@ void LibraryTree::takeOut(LibraryNode *n)
 
 void LibraryTree::remove(LibraryNode *n)
 {
-    if (!n || !n->inTree() || node(n->Index) != n)
+    const bool deferred = deferringNumbers();
+    if (numbersStale && !deferred)
+        number();
+    if (!n || !n->inTree() || (!deferred && node(n->Index) != n))
         return;
     if (!inBulkChange())
         Q_EMIT nodeAboutToBeRemoved(n);
 
-    ensureOrder();
+    if (!deferred)
+        ensureOrder(); // with the node still in
+    storeInOrder = false;
     auto &siblings = n->Parent ? n->Parent->Children : rootNodes;
     siblings.erase(siblings.begin() + n->Row);
     renumberRows(siblings, size_t(n->Row));
 
     const int first = n->Index;
+    const int taken = 1 + int(n->Children.size());
     for (LibraryNode *child : n->Children)
         child->Index = 0;
     n->Index = 0;
-    order.erase(std::remove_if(order.begin() + (first - 1), order.end(),
-                               [](const LibraryNode *x) { return !x->inTree(); }),
-                order.end());
+    if (deferred) {
+        // The others are numbered again once the changes are done.
+        numbersStale = true;
+        orderValid = false;
+    } else {
+        order.erase(std::remove_if(order.begin() + (first - 1), order.end(),
+                                   [](const LibraryNode *x) { return !x->inTree(); }),
+                    order.end());
+        renumberFrom(first);
+    }
+    nodesInTree -= taken;
     if (keysValid) {
         for (LibraryNode *child : n->Children)
             byKey.remove(child->Key.view());
@@ -208,8 +282,6 @@ void LibraryTree::remove(LibraryNode *n)
     for (LibraryNode *child : n->Children)
         takeOut(child);
     takeOut(n);
-    nodesInTree = int(order.size());
-    renumberFrom(first);
 
     if (!inBulkChange())
         Q_EMIT nodeRemoved();
@@ -221,10 +293,11 @@ void LibraryTree::clear()
     rootNodes = NodeList();
     order.clear();
     orderValid = false;
+    storeInOrder = true;
+    numbersStale = false;
     nodesInTree = 0;
     byKey.clear();
     keysValid = true;
-    rowsFollowAddition = true;
     // The nodes and their names go with the store, unless a snapshot still
     // holds it.
     store = std::make_shared<NodeStore>();
@@ -240,7 +313,8 @@ bool LibraryTree::takeNodes(LibraryTree &other)
     std::swap(store, other.store);
     std::swap(rootNodes, other.rootNodes);
     std::swap(nodesInTree, other.nodesInTree);
-    std::swap(rowsFollowAddition, other.rowsFollowAddition);
+    std::swap(storeInOrder, other.storeInOrder);
+    std::swap(numbersStale, other.numbersStale);
     order.clear();
     orderValid = false;
     keysValid = false;
@@ -254,22 +328,20 @@ TreeNodeRecords LibraryTree::snapshot(quint8 (*asTaken)(quint8)) const
     TreeNodeRecords s;
     s.store = store;
     s.entries.reserve(size_t(nodesInTree));
-    const bool wholeStore = size_t(nodesInTree) == store->size();
-    if (!wholeStore)
-        s.positions.reserve(size_t(nodesInTree));
-    if (!rowsFollowAddition)
-        s.rows.reserve(size_t(nodesInTree));
-    quint32 position = 0;
-    store->forEach([&](const LibraryNode *n) {
-        if (n->inTree()) {
-            s.entries.push_back({asTaken ? asTaken(n->Image) : n->Image, !n->hasChildren()});
-            if (!wholeStore)
-                s.positions.push_back(position);
-            if (!rowsFollowAddition)
-                s.rows.push_back(quint32(n->Row));
-        }
-        ++position;
-    });
+    auto take = [&](const LibraryNode *n) {
+        s.entries.push_back({asTaken ? asTaken(n->Image) : n->Image, !n->hasChildren()});
+    };
+    if (storeInOrder) {
+        store->forEach(take);
+        return s;
+    }
+    // In the tree's order, each node found in the store by where it stands.
+    ensureOrder();
+    s.positions.reserve(size_t(nodesInTree));
+    for (const LibraryNode *n : order) {
+        take(n);
+        s.positions.push_back(quint32(store->positionOf(n)));
+    }
     return s;
 }
 
@@ -293,8 +365,11 @@ void LibraryTree::restore(const TreeNodeRecords &snapshot)
     order.clear();
     orderValid = false;
     int placed = 0;
-    const bool rowsKept = !snapshot.rows.empty();
-    auto put = [&](LibraryNode *n, const TreeNodeRecords::Entry &e, std::size_t i) {
+    // The snapshot lists the nodes in the tree's order: each goes after
+    // its siblings.
+    for (size_t i = 0; i < snapshot.entries.size(); ++i) {
+        LibraryNode *n = snapshot.nodeAt(i);
+        const TreeNodeRecords::Entry &e = snapshot.entries[i];
         LibraryNode *parent = nullptr;
         if (e.IsLeaf) {
             // A song goes back under its artist, which stands before it; a
@@ -302,67 +377,28 @@ void LibraryTree::restore(const TreeNodeRecords &snapshot)
             // root that had no children, has no place.
             parent = n->Parent;
             if (!parent || !parent->inTree())
-                return;
+                continue;
         }
         auto &siblings = parent ? parent->Children : rootNodes;
-        // With rows kept, the row taken orders the siblings below.
-        n->Row = rowsKept ? int(snapshot.rows[i]) : int(siblings.size());
+        n->Row = int(siblings.size());
         n->Index = ++placed;
         n->Image = e.Image;
         n->Bold = false;
         n->Checked = false;
         n->Tag = NodeTag();
         store->append(siblings, n);
-    };
-    if (snapshot.positions.empty()) {
-        size_t i = 0;
-        store->forEach([&](LibraryNode *n) {
-            if (i < snapshot.entries.size())
-                put(n, snapshot.entries[i], i);
-            ++i;
-        });
-    } else {
-        for (size_t i = 0; i < snapshot.entries.size(); ++i)
-            put(snapshot.nodeAt(i), snapshot.entries[i], i);
-    }
-    rowsFollowAddition = !rowsKept;
-    if (rowsKept) {
-        // Songs that came while the tree was shown stand where they stood,
-        // not after their siblings.
-        auto byRow = [](const LibraryNode *a, const LibraryNode *b) { return a->Row < b->Row; };
-        auto sortRows = [&](NodeList &siblings) {
-            std::stable_sort(siblings.begin(), siblings.end(), byRow);
-            renumberRows(siblings, 0);
-        };
-        sortRows(rootNodes);
-        for (LibraryNode *root : rootNodes)
-            sortRows(root->Children);
     }
     nodesInTree = placed;
+    storeInOrder = snapshot.positions.empty() && size_t(placed) == store->size();
+    numbersStale = false;
     keysValid = false;
     ++generationCount;
 }
 
 void LibraryTree::dropMarked()
 {
-    if (orderValid) {
-        size_t out = 0;
-        for (LibraryNode *n : order) {
-            if (n->Index > 0) {
-                n->Index = int(out) + 1;
-                order[out++] = n;
-            }
-        }
-        order.resize(out);
-        nodesInTree = int(out);
-    } else {
-        int position = 0;
-        store->forEach([&position](LibraryNode *n) {
-            if (n->Index > 0)
-                n->Index = ++position;
-        });
-        nodesInTree = position;
-    }
+    number();
+    storeInOrder = storeInOrder && size_t(nodesInTree) == store->size();
     keysValid = false;
 }
 
@@ -370,6 +406,44 @@ void LibraryTree::renumberFrom(int position)
 {
     for (size_t i = size_t(std::max(position, 1) - 1); i < order.size(); ++i)
         order[i]->Index = int(i) + 1;
+}
+
+QString LibraryTree::checkInvariants() const
+{
+    using namespace Qt::StringLiterals;
+    if (numbersStale)
+        return u"positions read while insertions wait to be numbered"_s;
+    int position = 0;
+    QString problem;
+    auto check = [&](const LibraryNode *n, const LibraryNode *parent, std::size_t row) {
+        ++position;
+        const QString name = n->Key.toString();
+        if (n->Parent != parent)
+            problem = name + u" has another parent than the node it hangs under"_s;
+        else if (n->Row != int(row))
+            problem = u"%1 stands at row %2 but says %3"_s.arg(name).arg(row).arg(n->Row);
+        else if (n->Index != position)
+            problem = u"%1 stands at position %2 but is numbered %3"_s.arg(name).arg(position).arg(n->Index);
+        else if (node(position) != n)
+            problem = u"node(%1) is not %2"_s.arg(position).arg(name);
+        else if (find(n->Key.view()) != n)
+            problem = name + u" is not found by its key"_s;
+        else if (parent ? n->hasChildren() : !n->hasChildren())
+            problem = name + (parent ? u" is a song with songs"_s : u" is an artist without songs"_s);
+        return problem.isEmpty();
+    };
+    for (std::size_t r = 0; r < rootNodes.size(); ++r) {
+        const LibraryNode *root = rootNodes[r];
+        if (!check(root, nullptr, r))
+            return problem;
+        for (std::size_t c = 0; c < root->Children.size(); ++c) {
+            if (!check(root->Children[c], root, c))
+                return problem;
+        }
+    }
+    if (position != nodesInTree)
+        return u"the collection counts %1 nodes, the tree holds %2"_s.arg(nodesInTree).arg(position);
+    return {};
 }
 
 void LibraryTree::setImage(LibraryNode *n, quint8 image)
@@ -403,6 +477,9 @@ void LibraryTree::beginBulkChange()
 
 void LibraryTree::endBulkChange()
 {
-    if (--bulkDepth == 0)
+    if (--bulkDepth == 0) {
+        if (numbersStale && changesDepth == 0)
+            number();
         Q_EMIT resetDone();
+    }
 }

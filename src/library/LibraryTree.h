@@ -11,12 +11,12 @@
 // nodes taken out of the tree stay allocated (flagged as gone) until the
 // tree is cleared, so a pointer to one is always safe to look at.
 //
-// The nodes in the tree always stand in the order the store made them:
-// additions go last, removals and filter passes keep the order, and a
-// snapshot puts its nodes back in that order. Among its siblings a node
-// stands in that order too, unless it was inserted at a row of its own
-// (insertKept, for a song that came on disk while the tree was shown): the
-// snapshot then keeps the rows as well.
+// One order: the collection numbers the nodes the way the tree shows them,
+// each artist followed directly by its songs (node(i), LibraryNode::Index).
+// A node inserted among its siblings takes its place in the collection
+// too, not the end of it, so positions, a walk over the collection and a
+// snapshot all see what the view shows. While the nodes stand in the order
+// the store made them (as after most scans) a position costs no table.
 
 #include "library/NodeStore.h"
 #include "library/TreeSnapshot.h"
@@ -43,7 +43,7 @@ public:
     ~LibraryTree() override;
 
     int count() const { return nodesInTree; }
-    // 1-based; nullptr outside 1..count().
+    // 1-based, in the tree's order; nullptr outside 1..count().
     LibraryNode *node(int index) const;
     LibraryNode *find(const QString &key) const;
     LibraryNode *find(QStringView key) const;
@@ -58,7 +58,8 @@ public:
     // literals: nothing is copied.
     LibraryNode *appendKept(LibraryNode *parent, QStringView key, QStringView text, quint8 image);
     // The same, at row among its siblings (at most their number) instead of
-    // after them; the node is still the last in the collection.
+    // after them, and at that place in the collection: the nodes after it
+    // move one position on, which costs a pass over them.
     LibraryNode *insertKept(LibraryNode *parent, int row, QStringView key, QStringView text, quint8 image);
     // Where a builder puts the texts of the nodes it is about to add.
     TextArena &texts() { return store->texts; }
@@ -116,6 +117,19 @@ public:
     void endBulkChange();
     bool inBulkChange() const { return bulkDepth > 0; }
 
+    // Many insertions and removals in a row (a change on disk) number the
+    // collection once, when the last of them is done, instead of once each.
+    // In between, positions (Index, node()) are not to be read; rows are
+    // right throughout. A bulk change does the same. Calls nest.
+    void beginChanges() { ++changesDepth; }
+    void endChanges();
+
+    // What is wrong with the tree, or empty text: the collection numbers
+    // the nodes in the tree's order, node(i) and find() give them back, rows
+    // and parents agree, every artist has songs and a song has none. A
+    // pass over the whole tree, for tests and debug builds.
+    QString checkInvariants() const;
+
 Q_SIGNALS:
     void aboutToReset();
     void resetDone();
@@ -129,29 +143,52 @@ Q_SIGNALS:
 
 private:
     LibraryNode *add(LibraryNode *parent, int row, QStringView key, QStringView text, quint8 image);
+    // The position a node added at row among parent's children (or the
+    // roots) takes in the collection.
+    int positionFor(const LibraryNode *parent, int row) const;
     void renumberFrom(int position);
     void renumberRows(NodeList &siblings, std::size_t from);
+    // Numbers the nodes in the tree's order, from the first.
+    void number();
     // Numbers again the nodes still in the tree, after a pass that set the
     // Index of those it took out to 0.
     void dropMarked();
     void takeOut(LibraryNode *node);
-    // The table of positions, when the tree does not hold its whole store.
+    bool deferringNumbers() const { return bulkDepth > 0 || changesDepth > 0; }
+    // The table of positions, when the collection is not the store.
     void ensureOrder() const;
     const QHash<QStringView, LibraryNode *> &keyIndex() const;
 
     std::shared_ptr<NodeStore> store;
     NodeList rootNodes; // its room is the store's
     int nodesInTree = 0;
-    // Node i + 1 is order[i] while orderValid; when the tree holds every
-    // node of its store it is the store's node i, and no table is needed.
+    // Node i + 1 is order[i] while orderValid; while storeInOrder it is the
+    // store's node i, and no table is needed.
     mutable std::vector<LibraryNode *> order;
     mutable bool orderValid = false;
+    // The tree holds every node of its store, in the store's order.
+    bool storeInOrder = true;
+    // Nodes were put among others or taken out while numbering waited: the
+    // positions are wrong until number().
+    bool numbersStale = false;
     mutable QHash<QStringView, LibraryNode *> byKey;
     mutable bool keysValid = true;
     int bulkDepth = 0;
-    // False once a node was inserted among its siblings rather than after them.
-    bool rowsFollowAddition = true;
+    int changesDepth = 0;
     quint64 generationCount = 1;
+};
+
+// RAII form of beginChanges/endChanges.
+class TreeChanges
+{
+public:
+    explicit TreeChanges(LibraryTree &changed) : tree(changed) { tree.beginChanges(); }
+    ~TreeChanges() { tree.endChanges(); }
+    TreeChanges(const TreeChanges &) = delete;
+    TreeChanges &operator=(const TreeChanges &) = delete;
+
+private:
+    LibraryTree &tree;
 };
 
 // RAII form of beginBulkChange/endBulkChange.

@@ -3,6 +3,7 @@
 #include "library/LargeBlocks.h"
 
 #include <algorithm>
+#include <functional>
 #include <new>
 #include <type_traits>
 
@@ -67,4 +68,20 @@ LibraryNode *NodeStore::at(std::size_t position) const
                                         [](std::size_t p, const Block &b) { return p < b.first; });
     const Block &b = *(after - 1);
     return &b.nodes[position - b.first];
+}
+
+std::size_t NodeStore::positionOf(const LibraryNode *node) const
+{
+    auto holds = [node](const Block &b) {
+        const std::less<const LibraryNode *> before;
+        return !before(node, b.nodes) && before(node, b.nodes + b.used);
+    };
+    if (lastBlockFound >= blocks.size() || !holds(blocks[lastBlockFound])) {
+        const auto found = std::find_if(blocks.begin(), blocks.end(), holds);
+        if (found == blocks.end())
+            throw std::out_of_range("NodeStore::positionOf");
+        lastBlockFound = std::size_t(found - blocks.begin());
+    }
+    const Block &b = blocks[lastBlockFound];
+    return b.first + std::size_t(node - b.nodes);
 }

@@ -71,10 +71,9 @@ struct LibraryNode
     NodeText Text;
     NodeText Key;
     LibraryNode *Parent = nullptr;
-    // In the order the tree shows them: the order of addition, unless a
-    // node was inserted among them (LibraryTree::insertKept).
+    // In the order the tree shows them.
     NodeList Children;
-    int Index = 0; // 1-based position in the collection; 0 once taken out
+    int Index = 0; // 1-based position in the collection (the tree's order); 0 once taken out
     int Row = 0;   // position among its siblings (root nodes or the parent's children)
     NodeTag Tag;
     quint8 Image = 0;
@@ -100,6 +99,9 @@ public:
     // Nodes in the order they were made.
     std::size_t size() const { return count; }
     LibraryNode *at(std::size_t position) const;
+    // Where node, made by this store, stands in it. Quickest for nodes
+    // asked for in about the order they were made.
+    std::size_t positionOf(const LibraryNode *node) const;
     template<typename Visit> void forEach(Visit visit) const
     {
         for (const Block &b : blocks)
@@ -145,4 +147,5 @@ private:
     };
     std::vector<Block> blocks;
     std::size_t count = 0;
+    mutable std::size_t lastBlockFound = 0;
 };

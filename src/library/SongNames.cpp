@@ -50,6 +50,21 @@ QString ExtractSong(QStringView nameWithoutExtension)
     return songPart(nameWithoutExtension).toString();
 }
 
+QStringView keyFileName(QStringView key)
+{
+    return key.mid(key.indexOf(u'/') + 1);
+}
+
+QStringView nameStem(QStringView fileName)
+{
+    return fileName.endsWith(u".txt", Qt::CaseInsensitive) ? fileName.chopped(4) : fileName;
+}
+
+QStringView songTitle(QStringView fileName)
+{
+    return songPart(nameStem(fileName));
+}
+
 QString noArtistText()
 {
     return u"(no artist)"_s;

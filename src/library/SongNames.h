@@ -17,6 +17,13 @@ QString ExtractSong(QStringView nameWithoutExtension);
 // The same, as a part of nameWithoutExtension.
 QStringView songPart(QStringView nameWithoutExtension);
 
+// A song's key ("D/F"): its file name, after the letter folder.
+QStringView keyFileName(QStringView key);
+// A file name without its ".txt" (in any letter case).
+QStringView nameStem(QStringView fileName);
+// The song's title as the tree shows it: songPart of the name's stem.
+QStringView songTitle(QStringView fileName);
+
 // The name a song without an artist is filed under in the tree, and the key
 // of that node. No artist from a file name can have this key: it holds a '/'.
 QString noArtistText();

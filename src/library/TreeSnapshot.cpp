@@ -16,7 +16,7 @@ TreeNodeRecord TreeNodeRecords::operator[](std::size_t i) const
     return r;
 }
 
-bool TreeNodeRecords::dropSong(QStringView key)
+std::optional<quint8> TreeNodeRecords::dropSong(QStringView key)
 {
     constexpr std::size_t none = std::size_t(-1);
     std::size_t song = none;
@@ -25,7 +25,8 @@ bool TreeNodeRecords::dropSong(QStringView key)
             song = i;
     }
     if (song == none)
-        return false;
+        return std::nullopt;
+    const quint8 image = entries[song].Image;
 
     // An artist left without songs would come back as an empty node.
     const LibraryNode *artist = nodeAt(song)->Parent;
@@ -46,11 +47,9 @@ bool TreeNodeRecords::dropSong(QStringView key)
     auto drop = [this](std::size_t i) {
         entries.erase(entries.begin() + std::ptrdiff_t(i));
         positions.erase(positions.begin() + std::ptrdiff_t(i));
-        if (!rows.empty())
-            rows.erase(rows.begin() + std::ptrdiff_t(i));
     };
     drop(song); // the song stands after its artist
     if (artistAt != none && !otherSongs)
         drop(artistAt);
-    return true;
+    return image;
 }

@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // What the snapshot says of one node, as a view that lives as long as the
@@ -29,7 +30,8 @@ struct TreeNodeRecord
     LibraryNode *Node = nullptr;
 };
 
-// Element i describes node i + 1, in order of addition.
+// Element i describes node i + 1, in the tree's order: every artist
+// followed directly by its songs.
 class TreeNodeRecords
 {
 public:
@@ -71,9 +73,9 @@ public:
     const_iterator end() const { return const_iterator(this, size()); }
 
     // Takes the song with this key out of the snapshot, and its artist too
-    // when that was the artist's last song in it. False when the snapshot
-    // holds no such song.
-    bool dropSong(QStringView key);
+    // when that was the artist's last song in it. The picture the snapshot
+    // kept for the song; nothing when it holds no such song.
+    std::optional<quint8> dropSong(QStringView key);
 
 private:
     friend class LibraryTree;
@@ -90,9 +92,7 @@ private:
     std::shared_ptr<NodeStore> store;
     std::vector<Entry> entries;
     // Where each node stands in the store. Empty while the snapshot holds
-    // exactly the store's first size() nodes, as it does after a scan.
+    // exactly the store's first size() nodes in the store's order, as it
+    // does after most scans.
     std::vector<quint32> positions;
-    // The row each node had among its siblings. Empty while every node's
-    // siblings stood in their order of addition, as they do after a scan.
-    std::vector<quint32> rows;
 };

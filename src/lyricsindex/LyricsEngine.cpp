@@ -1,5 +1,6 @@
 #include "lyricsindex/LyricsEngine.h"
 
+#include "library/SongNames.h"
 #include "lyricsindex/LyricsIndexWorker.h"
 #include "lyricsindex/LyricsQuery.h"
 #include "lyricsindex/LyricsText.h"
@@ -236,7 +237,7 @@ LyricsSearchResult LyricsEngine::search(const QString &text, int limit)
         match.Key = key;
         // The file's name: every word the index holds for it, even where the
         // tree shows less ("Band - Night Bus - Live" is "Live" under "Band").
-        match.Title = QStringView(key).mid(key.indexOf(u'/') + 1).chopped(4).toString();
+        match.Title = nameStem(keyFileName(key)).toString();
         match.TitleSpans = query.occurrences(match.Title);
         const QString lyrics = LyricsText::indexable(*bytes);
         const LyricsQuery::Line line = query.bestLine(lyrics);

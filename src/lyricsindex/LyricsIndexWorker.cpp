@@ -158,10 +158,7 @@ bool LyricsIndexWorker::listChanges(QStringList &gone)
     // keys of a whole library.
     QStringList folders;
     bool keep = true;
-    for (char16_t letter = u'A'; letter <= u'Z'; ++letter) {
-        const QString folder = letterFolderName(cachePath, letter);
-        if (folder.isEmpty())
-            continue;
+    for (const QString &folder : letterFolders(cachePath)) {
         if (cancelled) {
             finishSync(false);
             return false;
@@ -338,8 +335,8 @@ bool LyricsIndexWorker::indexSong(const QString &key)
         return LyricsText::isGone(cachePath + key) ? index.removeSong(key) : true;
     }
     ++report.Read;
-    const QStringView fileName = QStringView(key).mid(key.indexOf(u'/') + 1);
-    const QStringView name = fileName.chopped(4);
+    const QStringView fileName = keyFileName(key);
+    const QStringView name = nameStem(fileName);
     const qsizetype dash = name.indexOf(u'-');
     const QStringView artist = artistPart(fileName);
     // Every word of the name after the artist, not only the part the tree shows.

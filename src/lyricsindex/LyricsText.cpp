@@ -1,14 +1,13 @@
 #include "lyricsindex/LyricsText.h"
 
 #include "text/Cp1252.h"
+#include "text/TextFile.h"
 
 #include <QFile>
 
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -48,35 +47,17 @@ bool isGone(const QString &path)
 
 std::optional<QByteArray> readHead(const QString &path, qint64 limit, FileStamp *stamp)
 {
-    // O_NONBLOCK: a named pipe in the cache must not hang the reader before
-    // the check below turns it away.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
+    RegularFile file(path);
+    if (!file.isOpen())
         return std::nullopt;
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
+    QByteArray bytes(std::min<qint64>(limit, std::max<qint64>(0, file.size())), Qt::Uninitialized);
+    // Shorter than when it was looked at: what is there.
+    const qint64 got = file.read(bytes.data(), bytes.size());
+    if (got < 0)
         return std::nullopt;
-    }
-    const qint64 wanted = std::min<qint64>(limit, std::max<qint64>(0, st.st_size));
-    QByteArray bytes(wanted, Qt::Uninitialized);
-    qint64 got = 0;
-    while (got < wanted) {
-        const ssize_t n = ::read(fd, bytes.data() + got, size_t(wanted - got));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            ::close(fd);
-            return std::nullopt;
-        }
-        if (n == 0)
-            break; // shorter than when it was looked at: take what is there
-        got += n;
-    }
-    ::close(fd);
     bytes.truncate(got);
     if (stamp)
-        *stamp = stampFrom(st);
+        *stamp = {file.size(), file.modifiedNs()};
     return bytes;
 }
 

@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "library/FilterMarkCheck.h"
 #include "library/FolderRefresh.h"
+#include "library/LibraryChecks.h"
 #include "library/LibraryScan.h"
 #include "library/LibraryTree.h"
 #include "library/SearchFilter.h"
@@ -131,7 +132,7 @@ QString LibraryColumn::notice(const ScanCounts &counts) const
     return QString();
 }
 
-ScanCounts LibraryColumn::ScanLibrary(ScanAhead *ahead)
+ScanCounts LibraryColumn::ScanLibrary(ScanAhead *ahead, const TreeNodeRecords *known)
 {
     state.LyricsCount = 0;
     state.TimestampsCount = 0;
@@ -143,28 +144,62 @@ ScanCounts LibraryColumn::ScanLibrary(ScanAhead *ahead)
         counts = read.counts;
     }
     if (!scanned)
-        counts = scanCacheFolder(state.CachePath, *tree);
+        counts = scanCacheFolder(state.CachePath, *tree, known);
     // An empty tree says why it is empty.
     lista->setNotice(notice(counts), noticeAction);
     libraryShown = counts.FolderFound;
-    if (!counts.FolderFound)
-        return counts;
-    state.LyricsCount = counts.Lyrics;
-    state.TimestampsCount = counts.Timestamps;
-    if (state.LyricsCount == 0)
-        setSearchEnabled(false);
-    showCounts();
-    if (!counts.Unreadable.isEmpty()) {
+    if (counts.FolderFound) {
+        state.LyricsCount = counts.Lyrics;
+        state.TimestampsCount = counts.Timestamps;
+        if (state.LyricsCount == 0)
+            setSearchEnabled(false);
+        showCounts();
         // Songs may be missing from the tree: say where, rather than show
         // a library smaller than it is without a word.
-        platform.showMessage(u"These letter folders of the library could not be read: "_s
-                                 + counts.Unreadable.join(u", "_s) + u"\n\n"_s + state.CachePath,
-                             ProgramTitle, MessageIcon::Exclamation);
+        tellUnreadable(counts.Unreadable, {}, true);
+        platform.processPendingEvents();
     }
-    platform.processPendingEvents();
-    if (state.LyricsCount > 0)
-        state.TreeSnapshot = TakeTreeSnapshot(*tree);
+    // Whatever the scan found, none included: a search must never bring
+    // back songs of a library read before.
+    state.TreeSnapshot = TakeTreeSnapshot(*tree);
+    verify();
     return counts;
+}
+
+void LibraryColumn::tellUnreadable(const QStringList &unreadable, const QStringList &listed, bool again)
+{
+    QStringList untold;
+    for (const QString &folder : unreadable) {
+        if (again || !toldUnreadable.contains(folder))
+            untold.append(folder);
+    }
+    // A folder read again is told again when it fails again.
+    if (listed.isEmpty())
+        toldUnreadable.clear();
+    for (const QString &folder : listed)
+        toldUnreadable.removeAll(folder);
+    toldUnreadable += unreadable;
+    toldUnreadable.removeDuplicates();
+    if (untold.isEmpty())
+        return;
+    QString text = u"These letter folders of the library could not be read: "_s + untold.join(u", "_s);
+    if (!again)
+        text += u"\nTheir songs are shown as they were last read."_s;
+    platform.showMessage(text + u"\n\n"_s + state.CachePath, ProgramTitle, MessageIcon::Exclamation);
+}
+
+QString LibraryColumn::libraryProblem() const
+{
+    return LibraryChecks::problem(*tree, state.TreeSnapshot, state.LyricsCount, state.TimestampsCount,
+                                  !LastSearchText.isEmpty());
+}
+
+void LibraryColumn::verify() const
+{
+    if (!LibraryChecks::enabled())
+        return;
+    if (const QString problem = libraryProblem(); !problem.isEmpty())
+        qFatal("The library broke its own rules: %s", qUtf8Printable(problem));
 }
 
 ScanCounts LibraryColumn::openLibrary()
@@ -219,10 +254,14 @@ void LibraryColumn::restoreViewState(const ViewState &view)
 ScanCounts LibraryColumn::refresh(const QStringList &folders)
 {
     const ViewState view = viewState();
-    if (!folders.isEmpty() && libraryShown && refreshInPlace(folders))
+    if (!folders.isEmpty() && libraryShown && refreshInPlace(folders)) {
+        verify();
         return shownCounts();
+    }
     tree->clear();
-    const ScanCounts counts = scanCacheFolder(state.CachePath, *tree);
+    // The snapshot still holds the library as it was: a folder that cannot
+    // be read now keeps what it held.
+    const ScanCounts counts = scanCacheFolder(state.CachePath, *tree, &state.TreeSnapshot);
     libraryShown = counts.FolderFound;
     state.LyricsCount = counts.FolderFound ? counts.Lyrics : 0;
     state.TimestampsCount = counts.FolderFound ? counts.Timestamps : 0;
@@ -233,6 +272,8 @@ ScanCounts LibraryColumn::refresh(const QStringList &folders)
         applySearch(LastSearchText);
     restoreViewState(view);
     setSearchEnabled(state.LyricsCount > 0);
+    tellUnreadable(counts.Unreadable, {}, false);
+    verify();
     return counts;
 }
 
@@ -291,6 +332,7 @@ bool LibraryColumn::refreshInPlace(const QStringList &folders)
     }
     if (top && top->inTree() && (!top->Parent || expandedNodes.contains(top->Parent)))
         lista->scrollTo(model->indexOf(top), QAbstractItemView::PositionAtTop);
+    tellUnreadable(change.Unreadable, folders, false);
     return true;
 }
 
@@ -346,9 +388,10 @@ void LibraryColumn::txtSearch_Change()
     if (text.isEmpty()) {
         lblSearchResults->hide();
         Q_EMIT resultsLineShown(false);
-        return;
+    } else {
+        applySearch(text);
     }
-    applySearch(text);
+    verify();
 }
 
 void LibraryColumn::applySearch(const QString &text)
@@ -422,21 +465,17 @@ void LibraryColumn::lista_KeyUp(int key)
     if (key != Qt::Key_F5)
         return;
     tree->clear();
-    const ScanCounts counts = ScanLibrary();
+    const ScanCounts counts = ScanLibrary(nullptr, &state.TreeSnapshot);
     // A search in effect applies to the new tree too, so that the tree, the
     // results line and the search box agree.
     if (!LastSearchText.isEmpty())
         applySearch(LastSearchText);
+    verify();
     Q_EMIT rescanned(counts);
 }
 
-int LibraryColumn::removeSong(const QString &songKey, bool hadTimestamps, int artistIndex)
+int LibraryColumn::removeSong(const QString &songKey, int artistIndex)
 {
-    --state.LyricsCount;
-    if (hadTimestamps)
-        --state.TimestampsCount;
-    showCounts();
-
     // The song's node by its key: a search or a rescan since the click may
     // have moved it to another position, or out of the tree.
     if (LibraryNode *song = tree->find(songKey); song && !song->hasChildren()) {
@@ -447,15 +486,18 @@ int LibraryColumn::removeSong(const QString &songKey, bool hadTimestamps, int ar
         else
             tree->remove(song);
     }
-    dropFromSnapshot(songKey);
+    // The counts are what the library counted: a song it does not hold
+    // (gone already) takes nothing off them.
+    if (const std::optional<quint8> image = state.TreeSnapshot.dropSong(songKey)) {
+        --state.LyricsCount;
+        if (*image == NodeImage::SongWithTimestamps)
+            --state.TimestampsCount;
+    }
+    showCounts();
     if (lblSearchResults->isVisible())
         lblSearchResults->setText(searchResultsCaption(countTree(*tree)));
     if (state.LyricsCount == 0)
         setSearchEnabled(false);
+    verify();
     return artistIndex;
-}
-
-void LibraryColumn::dropFromSnapshot(const QString &songKey)
-{
-    state.TreeSnapshot.dropSong(songKey);
 }

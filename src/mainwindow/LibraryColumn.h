@@ -27,6 +27,7 @@ class LibraryTree;
 class LibraryTreeModel;
 class LibraryTreeView;
 class Platform;
+class TreeNodeRecords;
 
 class LibraryColumn : public QObject
 {
@@ -45,8 +46,9 @@ public:
 
     // Fills the (empty) tree from CachePath, shows the counts and takes the
     // snapshot the search filter restores from. A scan started ahead of
-    // CachePath gives its nodes instead of a new one.
-    ScanCounts ScanLibrary(ScanAhead *ahead = nullptr);
+    // CachePath gives its nodes instead of a new one. A letter folder that
+    // cannot be read keeps the songs known holds in it.
+    ScanCounts ScanLibrary(ScanAhead *ahead = nullptr, const TreeNodeRecords *known = nullptr);
 
     // The search box changed: narrow the tree, or rebuild and filter it.
     void txtSearch_Change();
@@ -56,10 +58,11 @@ public:
     void lista_KeyUp(int key);
 
     // The song's file is gone: its node (its artist's too, when it was the
-    // last) leaves the tree and the snapshot, the counts and the results
-    // line follow. Returns the collection position the artist had, where
-    // the next node to select now stands.
-    int removeSong(const QString &songKey, bool hadTimestamps, int artistIndex);
+    // last) leaves the tree and the snapshot, the counts (as the library
+    // counted it) and the results line follow. Returns the collection
+    // position the artist had, where the next node to select now stands
+    // (artistIndex when the tree no longer holds the song).
+    int removeSong(const QString &songKey, int artistIndex);
     // Reads the library again after it changed on disk, keeping what the
     // user sees: the search, open artists, the selected node, the ticks and
     // the scroll position. Tells nothing already told (unreadable folders).
@@ -76,6 +79,10 @@ public:
     // Reads another library in place of the one shown: no search, nothing
     // open or selected, the search box usable when there are songs.
     ScanCounts openLibrary();
+
+    // What is wrong with the library the column holds (LibraryChecks), or
+    // empty text.
+    QString libraryProblem() const;
 
     void applyLayout(const MainLayout &layout);
     void applyColours();
@@ -119,9 +126,12 @@ private:
     void reopen(LibraryNode *current);
     // The results line says what a search found.
     void showResults(const FilterCounts &counts);
-    // Takes a deleted song, and its artist when it was the last, out of
-    // the snapshot the search restores from.
-    void dropFromSnapshot(const QString &songKey);
+    // Says which letter folders could not be read: again, or (following the
+    // disk) only those not told since they were last read. listed: the
+    // folders read; empty for all of them.
+    void tellUnreadable(const QStringList &unreadable, const QStringList &listed, bool again);
+    // After every change of the library, when LibraryChecks are on.
+    void verify() const;
 
     AppState &state;
     Platform &platform;
@@ -132,6 +142,8 @@ private:
     QString LastSearchText;
     // The last scan found the cache folder: the tree shows a library.
     bool libraryShown = false;
+    // Letter folders the user was told could not be read, and not read since.
+    QStringList toldUnreadable;
     QSet<LibraryNode *> expandedNodes;
 
     QLabel *lblCount = nullptr;

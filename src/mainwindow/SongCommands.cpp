@@ -290,7 +290,7 @@ void SongCommands::Delete_Click()
 
     toolbarButton(Delete)->setEnabled(false);
     const QString key = path.mid(state.CachePath.size());
-    const int next = column.removeSong(key, KasFileExists(path), artistIndex);
+    const int next = column.removeSong(key, artistIndex);
     Q_EMIT songFileRemoved(key, entry);
     Q_EMIT selectNodeAt(next);
     lists.insertAtTop(ListsModel::Which::Deleted, entry);

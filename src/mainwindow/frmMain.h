@@ -45,6 +45,9 @@ public:
 
     LibraryTree &libraryTree();
     LibraryTreeModel &libraryModel();
+    // What is wrong with the library the window holds (LibraryChecks), or
+    // empty text.
+    QString libraryProblem() const;
     QAction *toolbarButton(int position) const;
     clsKaraokeEdition &karaokeEdition();
     int currentStamp() const;

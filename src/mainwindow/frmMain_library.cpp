@@ -27,6 +27,11 @@
 
 using namespace Qt::StringLiterals;
 
+QString frmMain::libraryProblem() const
+{
+    return column->libraryProblem();
+}
+
 void frmMain::ScanLibrary(ScanAhead *ahead)
 {
     followLibrary(column->ScanLibrary(ahead));
@@ -38,6 +43,10 @@ void frmMain::followLibrary(const ScanCounts &counts)
     // because there is no folder changes nothing.
     if (counts.FolderFound && counts.Lyrics == 0)
         toolbarButton(JoinLyrics)->setEnabled(false);
+    // A rescan (F5) also watches the folders anew: whatever stopped being
+    // watched on the way is watched again.
+    if (watcher)
+        watcher->watch(state.CachePath);
     Q_EMIT libraryChanged();
 }
 
@@ -48,6 +57,8 @@ void frmMain::chooseCacheFolder()
         return;
     rememberCacheFolder(platform, folder);
     UseCacheFolder(state, folder);
+    // What Ctrl+Z would put back belongs to the folder left.
+    deletedThisRun.clear();
     if (lyricsEngine)
         lyricsEngine->setCachePath(state.CachePath);
     // Nothing of the old library stays selected or on display.
@@ -66,6 +77,12 @@ void frmMain::followDisk()
         watcher = new LibraryWatcher(this);
         connect(watcher, &LibraryWatcher::foldersChanged, this, &frmMain::libraryChangedOnDisk);
         connect(watcher, &LibraryWatcher::fileChanged, this, &frmMain::onSelectedFileChanged);
+        connect(watcher, &LibraryWatcher::watchingLimited, this, [this](const QStringList &paths) {
+            platform.showMessage(u"The system allows no more folders to be watched for changes. These are looked "
+                                 u"at every %1 seconds instead:\n"_s.arg(LibraryWatcher::PollMs / 1000)
+                                     + paths.join(u'\n'),
+                                 ProgramTitle, MessageIcon::Exclamation);
+        });
     }
     watcher->watch(state.CachePath);
     watcher->watchFile(state.SelectedPath);

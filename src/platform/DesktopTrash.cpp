@@ -199,6 +199,8 @@ struct Entry
     QDateTime deleted;
     qint64 infoSeconds = 0;
     qint64 infoNanoseconds = 0;
+    // The trashed file is a plain file, not a folder or a symbolic link.
+    bool plainFile = false;
 
     auto age() const { return std::tie(deleted, infoSeconds, infoNanoseconds, infoFile); }
 };
@@ -229,6 +231,7 @@ QList<Entry> entriesFrom(const DesktopTrash::Folder &folder, const std::function
         if (::lstat(QFile::encodeName(entry.trashedFile).constData(), &trashed) != 0
             || ::lstat(QFile::encodeName(entry.infoFile).constData(), &infoStat) != 0)
             continue;
+        entry.plainFile = S_ISREG(trashed.st_mode);
         entry.deleted = parsed->deleted;
         entry.infoSeconds = infoStat.st_mtim.tv_sec;
         entry.infoNanoseconds = infoStat.st_mtim.tv_nsec;
@@ -359,6 +362,11 @@ RestoreResult DesktopTrash::restore(const QString &originalPath, const QList<Fol
         entries += entriesFrom(folder, [&](const QString &from) { return paths.contains(from); });
     if (entries.isEmpty())
         return {RestoreResult::NotInTrash, {}};
+    // Only a song's file goes back into the library: a folder or a link of
+    // its name in the trash is no song, whatever put it there.
+    entries.removeIf([](const Entry &entry) { return !entry.plainFile; });
+    if (entries.isEmpty())
+        return {RestoreResult::Failed, u"the trash holds a folder or a link of that name, not a file"_s};
     const Entry &newest = *std::max_element(entries.cbegin(), entries.cend(), [](const Entry &a, const Entry &b) {
         return a.age() < b.age();
     });

@@ -4,7 +4,6 @@
 #include "text/LosslessText.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -16,55 +15,90 @@
 #include <unistd.h>
 #include <vector>
 
+RegularFile::RegularFile(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st;
+    // Not blocking on a named pipe: it is no file to read anyway.
+    fd = path.isEmpty() ? -1 : ::open(native.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        ::close(fd);
+        fd = -1;
+    }
+    if (fd < 0) {
+        // There but not opened (no permission): not missing.
+        isMissing = path.isEmpty() || ::stat(native.constData(), &st) != 0 || !S_ISREG(st.st_mode);
+        return;
+    }
+    fileSize = qint64(st.st_size);
+    modified = qint64(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+}
+
+RegularFile::~RegularFile()
+{
+    if (fd >= 0)
+        ::close(fd);
+}
+
+qint64 RegularFile::read(char *out, qint64 n)
+{
+    qint64 got = 0;
+    while (got < n) {
+        const ssize_t r = ::read(fd, out + got, size_t(n - got));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r < 0)
+            return -1;
+        if (r == 0)
+            break;
+        got += r;
+    }
+    return got;
+}
+
 WholeFile readWholeFile(const QString &path, qint64 limit)
 {
     WholeFile result;
-    const QFileInfo info(path);
-    if (path.isEmpty() || !info.isFile())
+    RegularFile file(path);
+    if (!file.isOpen()) {
+        result.status = file.missing() ? WholeFile::Missing : WholeFile::Failed;
         return result;
-    result.size = info.size();
+    }
+    result.size = file.size();
     if (result.size > limit) {
         result.status = WholeFile::TooLarge;
         return result;
     }
-    QFile file(path);
-    result.status = WholeFile::Failed;
-    if (!file.open(QIODevice::ReadOnly))
-        return result;
     // Room for what the file held when measured; it may have grown since,
     // so read on to its end, but never past the limit.
-    result.bytes = file.read(result.size + 1);
-    while (file.error() == QFileDevice::NoError && !file.atEnd() && result.bytes.size() <= limit)
-        result.bytes += file.read(std::min<qint64>(qint64(1) << 20, limit + 1 - result.bytes.size()));
-    if (file.error() != QFileDevice::NoError) {
-        result.bytes.clear();
-        return result;
+    result.status = WholeFile::Failed;
+    qint64 got = 0;
+    for (qint64 room = result.size + 1;; room = std::min<qint64>(qint64(1) << 20, limit + 1 - got)) {
+        result.bytes.resize(got + room);
+        const qint64 n = file.read(result.bytes.data() + got, room);
+        if (n < 0) {
+            result.bytes.clear();
+            return result;
+        }
+        got += n;
+        if (n < room || got > limit)
+            break;
     }
-    if (result.bytes.size() > limit) {
+    result.bytes.truncate(got);
+    if (got > limit) {
         result.bytes.clear();
         result.status = WholeFile::TooLarge;
         return result;
     }
-    result.size = result.bytes.size();
+    result.size = got;
     result.status = WholeFile::Read;
     return result;
 }
 
 std::optional<bool> fileContains(const QString &path, QByteArrayView needle, qint64 limit)
 {
-    if (path.isEmpty())
-        return std::nullopt;
-    // Not blocking on a named pipe: it is no file to read anyway.
-    const int fd = open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return std::nullopt;
-    struct Closer
-    {
-        int fd;
-        ~Closer() { close(fd); }
-    } closer{fd};
-    struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > limit)
+    RegularFile file(path);
+    if (!file.isOpen() || file.size() > limit)
         return std::nullopt;
     if (needle.isEmpty())
         return true;
@@ -78,12 +112,9 @@ std::optional<bool> fileContains(const QString &path, QByteArrayView needle, qin
     qsizetype carried = 0;
     qint64 total = 0;
     for (;;) {
-        const ssize_t got = read(fd, buffer.data() + carried, size_t(Block));
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
+        const qint64 got = file.read(buffer.data() + carried, Block);
+        if (got < 0)
             return std::nullopt;
-        }
         if (got == 0)
             return false;
         total += got;

@@ -14,6 +14,35 @@
 // only stall the window and fill the memory.
 inline constexpr qint64 WholeFileLimit = 64 * 1024 * 1024;
 
+// A regular file opened for reading, following a symbolic link and never
+// waiting on a named pipe, with what the system says of it; closed with the
+// object. Every bounded read of a file starts here.
+class RegularFile
+{
+public:
+    explicit RegularFile(const QString &path);
+    ~RegularFile();
+    RegularFile(const RegularFile &) = delete;
+    RegularFile &operator=(const RegularFile &) = delete;
+
+    // Open, and a regular file.
+    bool isOpen() const { return fd >= 0; }
+    // Nothing to read there: no such file, or not a regular file. False
+    // when it is there but could not be opened (not to be read).
+    bool missing() const { return isMissing; }
+    qint64 size() const { return fileSize; }
+    qint64 modifiedNs() const { return modified; }
+    // Up to n bytes into out: as many as the file gives, fewer only at its
+    // end; -1 on a read error.
+    qint64 read(char *out, qint64 n);
+
+private:
+    int fd = -1;
+    bool isMissing = false;
+    qint64 fileSize = 0;
+    qint64 modified = 0;
+};
+
 struct WholeFile
 {
     enum Status { Read, Missing, TooLarge, Failed };

@@ -375,6 +375,36 @@ private Q_SLOTS:
         QCOMPARE(w.platform.messages[0].icon, MessageIcon::Exclamation);
     }
 
+    // A letter folder that can no longer be listed while the library
+    // follows the disk: its songs stay as they were, through a change in it
+    // and through F5, and the user is told which folder it is.
+    void letterFolderThatTurnsUnreadableKeepsItsSongs()
+    {
+        Window w;
+        w.lib.song(u"A"_s, u"Able - One.txt"_s).song(u"B"_s, u"Bee - Two.txt"_s);
+        w.open();
+        w.form->followDisk();
+        const QString folder = w.lib.cachePath() + u"B"_s;
+        const QFile::Permissions before = QFile::permissions(folder);
+        // Files can be made in it, but it cannot be listed.
+        QVERIFY(QFile::setPermissions(folder, QFile::WriteOwner | QFile::ExeOwner));
+        w.lib.song(u"B"_s, u"Bee - Three.txt"_s);
+        QTRY_COMPARE_WITH_TIMEOUT(w.platform.messages.size(), 1, 5000);
+        QVERIFY(w.platform.messages[0].text.startsWith(u"These letter folders of the library could not be read: B"_s));
+        QVERIFY(w.node(u"B/Bee - Two.txt"_s));
+        w.treeKey(Qt::Key_F5);
+        const bool kept = w.node(u"B/Bee - Two.txt"_s);
+        const QString counts = w.label(u"lblCount"_s);
+        QFile::setPermissions(folder, before);
+        QVERIFY(kept);
+        QCOMPARE(counts, u"2 lyrics\n0 timestamps"_s);
+        QCOMPARE(w.platform.messages.size(), 2);
+        w.treeKey(Qt::Key_F5);
+        QVERIFY(w.node(u"B/Bee - Three.txt"_s));
+        QCOMPARE(w.label(u"lblCount"_s), u"3 lyrics\n0 timestamps"_s);
+        QCOMPARE(w.platform.messages.size(), 2);
+    }
+
     // A letter folder that cannot be read keeps its songs in the lyrics
     // index (not a folder emptied); a song that cannot be read is not shown
     // but stays indexed.

@@ -6,6 +6,7 @@
 // pressed and text typed into the focused control.
 
 #include "app/AppState.h"
+#include "library/LibraryChecks.h"
 #include "library/LibraryTree.h"
 #include "widgets/LibraryTreeModel.h"
 #include "lists/ListsModel.h"
@@ -47,6 +48,8 @@ struct Window
     // start-up does. The tree's model is checked through every change.
     void open()
     {
+        // The library's rules are checked after every change of it.
+        LibraryChecks::setEnabled(true);
         if (state.CachePath.isEmpty() && !withoutLibrary)
             state.CachePath = lib.cachePath();
         form = std::make_unique<frmMain>(state, platform, lists);

@@ -13,6 +13,7 @@ int runOddLibraryTests(int argc, char **argv);
 int runDesktopTests(int argc, char **argv);
 int runFindInLyricsTests(int argc, char **argv);
 int runLiveLibraryTests(int argc, char **argv);
+int runFollowDiskTests(int argc, char **argv);
 
 int main(int argc, char **argv)
 {
@@ -28,5 +29,6 @@ int main(int argc, char **argv)
     failed += runDesktopTests(argc, argv);
     failed += runFindInLyricsTests(argc, argv);
     failed += runLiveLibraryTests(argc, argv);
+    failed += runFollowDiskTests(argc, argv);
     return failed;
 }

@@ -471,8 +471,8 @@ private Q_SLOTS:
         const QString path = w.dir.filePath(name);
         QCOMPARE(LibraryBuilder::bytes(path),
                  QByteArray(":: Able - One\r\n---------------\r\nLa\r\n=========================\r\n\r\n"
-                            ":: Bee - Three\r\n---------------\r\nB\xe9\r\n\r\n=========================\r\n\r\n"
                             ":: Able - Late\r\n---------------\r\nLate\r\n=========================\r\n\r\n"
+                            ":: Bee - Three\r\n---------------\r\nB\xe9\r\n\r\n=========================\r\n\r\n"
                             "\r\n"));
         QCOMPARE(w.platform.messages.size(), 2);
         QCOMPARE(w.platform.messages[1].text, u"File was saved as:\n"_s + name

@@ -241,6 +241,36 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(path));
     }
 
+    // A trash entry whose file is a folder or a link is never moved into
+    // the library: the song stays away, and the entry stays in the trash.
+    void onlyAFileComesBack_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("a folder") << u"folder"_s;
+        QTest::newRow("a link to a folder") << u"link"_s;
+    }
+
+    void onlyAFileComesBack()
+    {
+        QFETCH(QString, kind);
+        QTemporaryDir songs(songsTemplate());
+        const QString path = songs.filePath(u"A/Able - One.txt"_s);
+        QVERIFY(write(path, "one"));
+        QCOMPARE(DesktopTrash::moveToTrash(path).status, TrashResult::Trashed);
+        const QString trashed = DesktopTrash::homeFolder() + u"/files/Able - One.txt"_s;
+        QVERIFY(QFile::remove(trashed));
+        if (kind == u"folder"_s)
+            QVERIFY(write(trashed + u"/inside.txt"_s, "x"));
+        else
+            QVERIFY(QFile::link(songs.path(), trashed));
+
+        const RestoreResult result = DesktopTrash::restore(path);
+        QCOMPARE(result.status, RestoreResult::Failed);
+        QVERIFY(!result.reason.isEmpty());
+        QVERIFY(!QFileInfo(path).exists() && !QFileInfo(path).isSymLink());
+        QVERIFY(QFileInfo(trashed).exists());
+    }
+
     void infoFilesOfEveryShape_data()
     {
         // @ESCAPED@: the song's path escaped; @RAW@: unescaped; @RELATIVE@:
