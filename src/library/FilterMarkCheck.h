@@ -38,6 +38,9 @@ public:
     // How long a check may read on this thread before it hands the rest to
     // the worker (tests give 0 to have the worker do it all).
     void setForegroundBudget(std::chrono::nanoseconds budget) { foregroundBudget = budget; }
+    // Waits until the worker has read every file it was handed; its answers
+    // then wait in this thread's queue.
+    void waitForReads() { worker.waitForDone(); }
 
     // Whether the file at path lacks the mark; false also when it cannot
     // be read.

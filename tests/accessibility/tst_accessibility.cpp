@@ -14,6 +14,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -47,6 +49,18 @@ bool toggle(const Window &w, int position)
     if (!actions || !actions->actionNames().contains(QAccessibleActionInterface::toggleAction()))
         return false;
     actions->doAction(QAccessibleActionInterface::toggleAction());
+    return true;
+}
+
+// A toggle clicks its button only after the button's short pressed look.
+// Once no toolbar button is down and the queued events have run, every
+// command the toggles started has run: nothing more can come of them.
+bool togglesDone(const Window &w)
+{
+    const QList<QToolButton *> buttons = w.child<QToolBar>(u"tlbMain"_s)->findChildren<QToolButton *>();
+    if (std::any_of(buttons.begin(), buttons.end(), [](const QToolButton *b) { return b->isDown(); }))
+        return false;
+    QCoreApplication::processEvents();
     return true;
 }
 
@@ -106,7 +120,7 @@ private Q_SLOTS:
         QVERIFY(clickSong(w, u"able"_s, u"A/Able - Two.txt"_s));
         QVERIFY(!w.form->toolbarButton(frmMain::Edit)->isChecked());
         QVERIFY(!accessible(toolButton(w, frmMain::Edit))->state().checked);
-        QTest::qWait(200);
+        QTRY_VERIFY(togglesDone(w));
         QCOMPARE(LibraryBuilder::bytes(w.lib.cachePath() + u"A/Able - One.txt"_s), QByteArray("Said again\r\n"));
         QVERIFY(w.platform.messages.isEmpty());
     }
@@ -121,7 +135,7 @@ private Q_SLOTS:
 
         QVERIFY(toggle(w, frmMain::MarkRedownload));
         QTRY_COMPARE(w.lists.entries(Which::Redownload), QStringList{u"Able - One"_s});
-        QTest::qWait(200);
+        QTRY_VERIFY(togglesDone(w));
         QCOMPARE(w.lists.entries(Which::Redownload), QStringList{u"Able - One"_s});
         QVERIFY(w.form->toolbarButton(frmMain::MarkRedownload)->isChecked());
 
@@ -133,7 +147,7 @@ private Q_SLOTS:
         QTRY_COMPARE(w.lists.entries(Which::Redownload).size(), 1);
         w.form->releaseMarkRedownload();
         QVERIFY(!w.form->toolbarButton(frmMain::MarkRedownload)->isChecked());
-        QTest::qWait(200);
+        QTRY_VERIFY(togglesDone(w));
         QCOMPARE(w.lists.entries(Which::Redownload), QStringList{u"Able - One"_s});
     }
 
@@ -174,7 +188,7 @@ private Q_SLOTS:
         QTRY_COMPARE(join->text(), u"Join lyrics"_s);
         QCOMPARE(spoken(join), u"Join lyrics"_s);
         QVERIFY(!w.form->toolbarButton(frmMain::JoinLyrics)->isChecked());
-        QTest::qWait(200);
+        QTRY_VERIFY(togglesDone(w));
         QCOMPARE(w.platform.messages.size(), 1);
     }
 

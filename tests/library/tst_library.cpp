@@ -845,9 +845,9 @@ private Q_SLOTS:
         QSignalSpy idle(check.get(), &FilterMarkCheck::idle);
         check->check(lib.cachePath(), songsToCheck(tree.find(u"big"_s)));
         // The answers reach the tree only through this thread's events: the
-        // change comes first whatever the worker has read by now. Most
-        // likely it has read everything, and its answers wait in the queue.
-        QThread::msleep(200);
+        // change comes first even when the worker has read everything and
+        // all its answers wait in the queue, as here.
+        check->waitForReads();
         QStringList expected;
         if (change == u"rescan"_s) {
             tree.clear();
