@@ -9,6 +9,7 @@
 #include <QDir>
 
 #include <cstdio>
+#include <malloc.h>
 
 namespace {
 
@@ -52,6 +53,12 @@ int main(int argc, char *argv[])
         if (const std::optional<int> code = refuseMissingFolders(line.options))
             return *code;
     }
+
+    // One malloc arena for every thread. The workers (the scan ahead, the
+    // lyrics index, the filter-mark check) allocate little and seldom at the
+    // same moment, and an arena of its own per thread keeps what the thread
+    // once freed: about 2 MB at 100,000 songs.
+    mallopt(M_ARENA_MAX, 1);
 
     QApplication app(argc, argv);
     if (line.action == CommandLine::Action::Error) {

@@ -1,7 +1,9 @@
 // Build step: draws the program's SVG pictures at the sizes the windows ask
 // for most (16 and 32 pixels), as raw premultiplied ARGB32 pixels, so that
-// the first paint neither parses SVG nor looks for an image decoder. Other
-// sizes are still drawn from the SVG.
+// the first paint neither parses SVG nor looks for an image decoder. The
+// program's own picture also at 64 and 128 pixels: the window system is
+// handed all four when the window is first shown. Other sizes are still
+// drawn from the SVG.
 //
 // Usage: stanzabox_render_icons OUTPUT_FOLDER SVG...
 // Writes OUTPUT_FOLDER/<name>-<size>.argb.
@@ -32,7 +34,10 @@ int main(int argc, char **argv)
             return 1;
         }
         const QString name = QFileInfo(svg).completeBaseName();
-        for (int size : {16, 32}) {
+        const bool windowIcon = name == QStringLiteral("stanzabox");
+        for (int size : {16, 32, 64, 128}) {
+            if (size > 32 && !windowIcon)
+                break;
             QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
             image.fill(Qt::transparent);
             QPainter painter(&image);

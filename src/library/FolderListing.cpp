@@ -349,7 +349,7 @@ const FolderListing &FolderLister::list(const QString &folder, TextArena &names,
 FolderListing listLetterFolder(const QString &folder, bool withStamps)
 {
     FolderListing own;
-    own.ownNames = std::make_unique<TextArena>();
+    own.ownNames = std::make_unique<TextArena>(TextArena::Use::Scratch);
     FolderLister lister;
     const FolderListing &listed = lister.list(folder, *own.ownNames, {}, withStamps);
     own.Songs = listed.Songs;

@@ -86,7 +86,7 @@ private:
     FolderListing listing;
     bool withStamps = false;
     std::vector<char> dirEntries;
-    TextArena stampNames;
+    TextArena stampNames{TextArena::Use::Scratch};
     struct Stamp
     {
         quint64 hash; // of the name without its last three characters

@@ -92,7 +92,7 @@ private:
     std::size_t songsIn[128] = {};             // how many of them each folder holds, by its letter
     // The names are listed into a scratch store: only those of new songs
     // are kept in the tree.
-    TextArena listed;
+    TextArena listed{TextArena::Use::Scratch};
     std::vector<FolderListing::Song> added;
     std::vector<LibraryNode *> stampsChanged;
     QSet<LibraryNode *> touched;

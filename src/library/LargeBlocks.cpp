@@ -9,10 +9,16 @@ namespace LargeBlocks {
 
 void *allocate(std::size_t bytes)
 {
-    if (bytes < HugePage) {
+    if (bytes < Mapped) {
         if (void *block = std::malloc(bytes))
             return block;
         throw std::bad_alloc();
+    }
+    if (bytes < HugePage) {
+        void *block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (block == MAP_FAILED)
+            throw std::bad_alloc();
+        return block;
     }
     // Map one huge page more than asked and cut the ends off, so that the
     // block starts on a huge page boundary.
@@ -33,11 +39,29 @@ void *allocate(std::size_t bytes)
     return block;
 }
 
+void releaseUnused(void *block, std::size_t used, std::size_t bytes)
+{
+    // Smaller blocks are malloc's, or small pages that were only touched as
+    // far as they were used.
+    if (!block || bytes < HugePage)
+        return;
+    constexpr std::uintptr_t page = 4096;
+    const auto start = reinterpret_cast<std::uintptr_t>(block);
+    const std::uintptr_t from = (start + used + page - 1) & ~(page - 1);
+    const std::uintptr_t end = start + bytes;
+    if (from >= end)
+        return;
+    // Never made one huge page again in the background, or the end would
+    // be resident once more.
+    madvise(block, bytes, MADV_NOHUGEPAGE);
+    madvise(reinterpret_cast<void *>(from), end - from, MADV_DONTNEED);
+}
+
 void release(void *block, std::size_t bytes)
 {
     if (!block)
         return;
-    if (bytes < HugePage)
+    if (bytes < Mapped)
         std::free(block);
     else
         munmap(block, bytes);

@@ -5,16 +5,29 @@
 // offered to the kernel as one huge page: filling a large library then costs a few
 // page faults instead of thousands, and page faults are most of what a large
 // allocation costs on a virtual machine.
+//
+// A huge page is resident as a whole from its first byte on. Text that is
+// kept only for a while (one folder's names) takes blocks that double up to
+// ScratchMost instead, in small pages: a few kB of names cost a few kB.
 
 #include <cstddef>
 
 namespace LargeBlocks {
 
 inline constexpr std::size_t HugePage = std::size_t(2) << 20;
+// Blocks from this size on are mapped from the system, and given back to
+// it when released (not kept by malloc for the next allocation).
+inline constexpr std::size_t Mapped = std::size_t(64) << 10;
+inline constexpr std::size_t ScratchMost = std::size_t(1) << 20;
 
 // bytes of uninitialised memory, aligned for any type; throws std::bad_alloc.
 void *allocate(std::size_t bytes);
 void release(void *block, std::size_t bytes);
+// Gives the pages of a block past its first used bytes back to the system,
+// once the block is filled as far as it will be for a while: the end of a
+// huge page that a scan did not fill would otherwise stay resident. The room
+// stays usable (it comes back zeroed, in small pages).
+void releaseUnused(void *block, std::size_t used, std::size_t bytes);
 
 // The size of the block to take after one of previous bytes (0 for the
 // first): a small one for a small library, then huge pages. Blocks in
@@ -22,6 +35,12 @@ void release(void *block, std::size_t bytes);
 constexpr std::size_t nextSize(std::size_t previous, std::size_t first)
 {
     return previous == 0 ? first : HugePage;
+}
+
+// The same for memory kept only for a while: doubling, never a huge page.
+constexpr std::size_t nextScratchSize(std::size_t previous, std::size_t first)
+{
+    return previous == 0 ? first : previous * 2 > ScratchMost ? ScratchMost : previous * 2;
 }
 
 } // namespace LargeBlocks

@@ -179,6 +179,7 @@ ScanCounts scanCacheFolder(const QString &cachePath, LibraryTree &tree, const Tr
             first = end;
         }
     }
+    tree.releaseUnusedRoom();
     return counts;
 }
 

@@ -66,6 +66,8 @@ public:
     // Room for capacity children of node, for a builder that knows how many
     // it is about to add.
     void reserveChildren(LibraryNode *node, std::size_t capacity) { store->reserve(node->Children, capacity); }
+    // After a scan: the room the store took and did not fill goes back.
+    void releaseUnusedRoom() { store->releaseUnused(); }
 
     // Takes every node of other, which nothing observes, when this tree is
     // empty (one reset for observers); false, changing nothing, otherwise.

@@ -33,6 +33,15 @@ void NodeStore::reserve(NodeList &list, std::size_t capacity)
     list.capacity = quint32(capacity);
 }
 
+void NodeStore::releaseUnused()
+{
+    if (!blocks.empty()) {
+        const Block &b = blocks.back();
+        LargeBlocks::releaseUnused(b.nodes, b.used * sizeof(LibraryNode), b.bytes);
+    }
+    texts.releaseUnused();
+}
+
 LibraryNode *NodeStore::make()
 {
     if (blocks.empty() || blocks.back().used == blocks.back().capacity) {

@@ -128,6 +128,9 @@ public:
     }
     // Room for capacity nodes in list.
     void reserve(NodeList &list, std::size_t capacity);
+    // Once filled for a while (after a scan): the unused ends of the last
+    // blocks of nodes and names go back to the system.
+    void releaseUnused();
 
     // The names of the nodes, and the room of their lists: what is kept
     // here lives as long as the store.

@@ -16,12 +16,13 @@ TextArena::~TextArena()
     release();
 }
 
-TextArena::TextArena(TextArena &&other) noexcept : blocks(std::exchange(other.blocks, {})) {}
+TextArena::TextArena(TextArena &&other) noexcept : use(other.use), blocks(std::exchange(other.blocks, {})) {}
 
 TextArena &TextArena::operator=(TextArena &&other) noexcept
 {
     if (this != &other) {
         release();
+        use = other.use;
         blocks = std::exchange(other.blocks, {});
     }
     return *this;
@@ -38,11 +39,12 @@ char16_t *TextArena::reserve(qsizetype n)
 {
     const std::size_t wanted = std::size_t(std::max<qsizetype>(n, 0));
     if (blocks.empty() || blocks.back().capacity - blocks.back().used < wanted) {
-        std::size_t bytes = LargeBlocks::nextSize(blocks.empty() ? 0 : blocks.back().capacity * sizeof(char16_t),
-                                                  FirstBlockBytes);
+        const std::size_t previous = blocks.empty() ? 0 : blocks.back().capacity * sizeof(char16_t);
+        std::size_t bytes = use == Use::Scratch ? LargeBlocks::nextScratchSize(previous, FirstBlockBytes)
+                                                : LargeBlocks::nextSize(previous, FirstBlockBytes);
         // A text longer than a whole block gets a block to itself.
         while (bytes < wanted * sizeof(char16_t))
-            bytes += LargeBlocks::HugePage;
+            bytes += use == Use::Scratch ? LargeBlocks::ScratchMost : LargeBlocks::HugePage;
         Block b;
         b.chars = static_cast<char16_t *>(LargeBlocks::allocate(bytes));
         b.capacity = bytes / sizeof(char16_t);
@@ -80,6 +82,14 @@ void TextArena::reset()
             LargeBlocks::release(b.chars, b.capacity * sizeof(char16_t));
     }
     blocks.assign(1, kept);
+}
+
+void TextArena::releaseUnused()
+{
+    if (!blocks.empty()) {
+        const Block &b = blocks.back();
+        LargeBlocks::releaseUnused(b.chars, b.used * sizeof(char16_t), b.capacity * sizeof(char16_t));
+    }
 }
 
 void *TextArena::allocate(std::size_t bytes)

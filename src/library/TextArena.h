@@ -12,7 +12,12 @@
 class TextArena
 {
 public:
-    TextArena() = default;
+    // Lasting: the tree's names, in huge pages once there are many.
+    // Scratch: names kept for a while (one folder's listing), in blocks that
+    // cost only the pages they use.
+    enum class Use { Lasting, Scratch };
+
+    explicit TextArena(Use kind = Use::Lasting) : use(kind) {}
     ~TextArena();
     TextArena(const TextArena &) = delete;
     TextArena &operator=(const TextArena &) = delete;
@@ -32,6 +37,9 @@ public:
     // Forgets every text kept (their views are no longer valid), keeping
     // the largest block for what comes next.
     void reset();
+    // Gives back the unused end of the last block (see
+    // LargeBlocks::releaseUnused); what is kept stays.
+    void releaseUnused();
 
 private:
     struct Block
@@ -42,5 +50,6 @@ private:
     };
     void release();
 
+    Use use;
     std::vector<Block> blocks;
 };

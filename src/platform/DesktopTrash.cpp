@@ -15,6 +15,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,6 +30,39 @@ namespace {
 
 // Info files are a few lines; anything larger is not one.
 constexpr qint64 kLargestInfoFile = 64 * 1024;
+
+// GIO is loaded the first time a file goes to the trash, not with the
+// program: it brings eight libraries and their start-up work, which a run
+// that deletes nothing never needs. GLib itself comes with Qt.
+struct Gio
+{
+    GFile *(*newForPath)(const char *) = nullptr;
+    gboolean (*trash)(GFile *, GCancellable *, GError **) = nullptr;
+    void (*unref)(gpointer) = nullptr;
+    QString problem; // why it could not be loaded
+
+    bool loaded() const { return newForPath && trash && unref; }
+};
+
+const Gio &gio()
+{
+    static const Gio functions = [] {
+        Gio f;
+        // Kept for the rest of the run: never closed.
+        void *library = dlopen("libgio-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+        if (library) {
+            f.newForPath = reinterpret_cast<decltype(f.newForPath)>(dlsym(library, "g_file_new_for_path"));
+            f.trash = reinterpret_cast<decltype(f.trash)>(dlsym(library, "g_file_trash"));
+            f.unref = reinterpret_cast<decltype(f.unref)>(dlsym(library, "g_object_unref"));
+        }
+        if (!f.loaded()) {
+            const char *why = dlerror();
+            f.problem = why ? QString::fromLocal8Bit(why) : u"GIO could not be loaded"_s;
+        }
+        return f;
+    }();
+    return functions;
+}
 
 QString parentOf(const QString &path)
 {
@@ -259,10 +293,13 @@ TrashResult DesktopTrash::moveToTrash(const QString &path)
     if (const int error = removalError(native))
         return {TrashResult::Failed, qt_error_string(error)};
 
-    GFile *file = g_file_new_for_path(native.constData());
+    const Gio &g = gio();
+    if (!g.loaded())
+        return {TrashResult::NoTrash, g.problem};
+    GFile *file = g.newForPath(native.constData());
     GError *error = nullptr;
-    const bool trashed = g_file_trash(file, nullptr, &error);
-    g_object_unref(file);
+    const bool trashed = g.trash(file, nullptr, &error);
+    g.unref(file);
     if (trashed)
         return {TrashResult::Trashed, {}};
     const QString reason = QString::fromUtf8(error->message);

@@ -3,13 +3,12 @@
 #include <QDir>
 #include <QHash>
 #include <QIconEngine>
+#include <QImageReader>
 #include <QPainter>
 #include <QPixmap>
 #include <QResource>
-#include <QSvgRenderer>
 
 #include <array>
-#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -23,13 +22,14 @@ static void initImageResources()
 
 namespace {
 
-// Draws an SVG picture at whatever size is asked for. Going straight to the
-// SVG renderer spares the program the search for an icon plugin at start-up,
-// and the sizes drawn at build time (16 and 32 pixels) are only copied.
+// Draws an SVG picture at whatever size is asked for. The sizes drawn at
+// build time (16 and 32 pixels) are only copied; any other is read through
+// the toolkit's SVG image plug-in, so that the SVG library is loaded only
+// on a screen that needs other sizes, and no icon plug-in is looked for.
 class SvgIconEngine : public QIconEngine
 {
 public:
-    // prerendered: the drawn pixels' path up to "-16.argb" / "-32.argb".
+    // prerendered: the drawn pixels' path up to "-<size>.argb".
     SvgIconEngine(const QString &svgPath, const QString &pictures) : path(svgPath), prerendered(pictures) {}
 
     void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
@@ -43,14 +43,10 @@ public:
         if (const auto cached = pixmaps.constFind(key); cached != pixmaps.cend())
             return *cached;
         QImage image;
-        if (size.width() == size.height() && (size.width() == 16 || size.width() == 32) && !prerendered.isEmpty())
+        if (size.width() == size.height() && !prerendered.isEmpty())
             image = drawnAtBuildTime(prerendered + u'-' + QString::number(size.width()) + u".argb"_s, size);
-        if (image.isNull()) {
-            image = QImage(size, QImage::Format_ARGB32_Premultiplied);
-            image.fill(Qt::transparent);
-            QPainter painter(&image);
-            renderer().render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
-        }
+        if (image.isNull())
+            image = drawnNow(size);
         if (mode == QIcon::Disabled)
             image = disabled(image);
         return *pixmaps.insert(key, QPixmap::fromImage(std::move(image)));
@@ -61,11 +57,17 @@ public:
     QString key() const override { return u"StanzaboxSvg"_s; }
 
 private:
-    QSvgRenderer &renderer()
+    QImage drawnNow(QSize size) const
     {
-        if (!svg)
-            svg = std::make_unique<QSvgRenderer>(path);
-        return *svg;
+        QImageReader reader(path, "svg");
+        reader.setScaledSize(size);
+        QImage drawn = reader.read();
+        if (drawn.size() != size) {
+            // No SVG plug-in: an empty picture of the size asked for.
+            drawn = QImage(size, QImage::Format_ARGB32_Premultiplied);
+            drawn.fill(Qt::transparent);
+        }
+        return drawn.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     }
 
     static QImage drawnAtBuildTime(const QString &path, QSize size)
@@ -95,7 +97,6 @@ private:
 
     QString path;
     QString prerendered;
-    std::unique_ptr<QSvgRenderer> svg;
     QHash<quint64, QPixmap> pixmaps;
 };
 

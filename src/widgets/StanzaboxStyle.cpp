@@ -37,5 +37,9 @@ QIcon StanzaboxStyle::standardIcon(StandardPixmap icon, const QStyleOption *opti
 {
     if (icon == SP_ToolBarHorizontalExtensionButton || icon == SP_ToolBarVerticalExtensionButton)
         return ImageList::picture(u"more"_s);
+    // The toolkit's own is a PNG, and reading one looks through every
+    // image format plug-in (and loads the JPEG library) for a 16-pixel cross.
+    if (icon == SP_LineEditClearButton)
+        return ImageList::picture(u"clear"_s);
     return QProxyStyle::standardIcon(icon, option, widget);
 }

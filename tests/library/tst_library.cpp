@@ -5,10 +5,12 @@
 #include "library/LibraryScan.h"
 #include "library/LibraryTree.h"
 #include "library/LibraryWatcher.h"
+#include "widgets/ImageList.h"
 #include "widgets/LibraryTreeModel.h"
 #include "library/LyricsInfo.h"
 #include "library/SearchFilter.h"
 #include "library/SongNames.h"
+#include "library/TextArena.h"
 #include "support/LibraryBuilder.h"
 
 #include <QAbstractItemModelTester>
@@ -201,6 +203,37 @@ private Q_SLOTS:
         QCOMPARE(info.PageUrl, pageUrl);
         QCOMPARE(info.SiteName, siteName);
         QCOMPARE(info.FilterUsed, filtered);
+    }
+
+    // Past the first block, past huge pages and the doubling scratch blocks,
+    // a text larger than any block, and the unused end of the last block
+    // given back half-way: every text reads as it was kept.
+    void textsStayAsKept_data()
+    {
+        QTest::addColumn<TextArena::Use>("use");
+        QTest::newRow("lasting") << TextArena::Use::Lasting;
+        QTest::newRow("scratch") << TextArena::Use::Scratch;
+    }
+    void textsStayAsKept()
+    {
+        QFETCH(TextArena::Use, use);
+        TextArena arena(use);
+        QStringList written;
+        std::vector<QStringView> kept;
+        auto keep = [&](const QString &text) {
+            written << text;
+            kept.push_back(arena.keep(text));
+        };
+        for (int i = 0; i < 40000; ++i) {
+            keep(u"Artist %1 - Song %2.txt"_s.arg(i % 977).arg(i));
+            if (i == 20000) {
+                keep(QString(700000, QChar(u'a' + i % 26)));
+                arena.releaseUnused();
+            }
+        }
+        QCOMPARE(kept.size(), size_t(written.size()));
+        for (qsizetype i = 0; i < written.size(); ++i)
+            QCOMPARE(kept[size_t(i)].toString(), written[i]);
     }
 
     void scanBuildsArtistsAndSongs()
@@ -835,23 +868,35 @@ private Q_SLOTS:
         QCOMPARE(greySongs(tree), expected);
     }
 
+    // At the sizes drawn at build time and at one drawn when asked (through
+    // the SVG image plug-in): each picture has pixels.
+    void everyPictureLoads_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::newRow("drawn at build time") << 16;
+        QTest::newRow("drawn when asked") << 24;
+    }
     void everyPictureLoads()
     {
+        QFETCH(int, size);
+        auto check = [size](const QIcon &icon, const QString &which) {
+            QVERIFY2(!icon.isNull(), qPrintable(which));
+            const QImage image = icon.pixmap(size, size).toImage();
+            QCOMPARE(image.size(), QSize(size, size));
+            bool painted = false;
+            for (int y = 0; y < size && !painted; ++y)
+                for (int x = 0; x < size && !painted; ++x)
+                    painted = qAlpha(image.pixel(x, y)) > 0;
+            QVERIFY2(painted, qPrintable(which));
+        };
         for (int i = 1; i <= 13; ++i) {
-            const QModelIndex none;
             LibraryTree tree;
             tree.appendNew(nullptr, u"k"_s, u"t"_s, quint8(i));
             LibraryTreeModel model(tree);
-            const QIcon icon = model.data(model.index(0, 0), Qt::DecorationRole).value<QIcon>();
-            QVERIFY2(!icon.isNull(), qPrintable(QString::number(i)));
-            const QImage image = icon.pixmap(16, 16).toImage();
-            QCOMPARE(image.size(), QSize(16, 16));
-            bool painted = false;
-            for (int y = 0; y < 16 && !painted; ++y)
-                for (int x = 0; x < 16 && !painted; ++x)
-                    painted = qAlpha(image.pixel(x, y)) > 0;
-            QVERIFY2(painted, qPrintable(QString::number(i)));
+            check(model.data(model.index(0, 0), Qt::DecorationRole).value<QIcon>(), QString::number(i));
         }
+        check(ImageList::applicationIcon(), u"the program's own"_s);
+        check(ImageList::picture(u"clear"_s), u"clear"_s);
     }
 
     void watcherTellsTheFoldersThatChanged()
