@@ -32,7 +32,9 @@
 class LyricsIndex
 {
 public:
-    static constexpr int kSchemaVersion = 1;
+    // 2: the program's own folding of words (strokes and ligatures too) and
+    // an index of two-letter prefixes.
+    static constexpr int kSchemaVersion = 2;
 
     // $XDG_CACHE_HOME/Vesk/Stanzabox (~/.cache when unset).
     static QString defaultFolder();

@@ -1,5 +1,7 @@
 #include "lyricsindex/SqliteDb.h"
 
+#include "lyricsindex/WordTokenizer.h"
+
 #include <QFile>
 
 #include <sqlite3.h>
@@ -36,6 +38,9 @@ bool SqliteDb::open(const QString &path, bool create)
         return false;
     }
     sqlite3_extended_result_codes(db, 0);
+    // Without FTS5 there is no tokenizer to add; the index says so when it
+    // looks for FTS5.
+    addWordTokenizer(db);
     return true;
 }
 
