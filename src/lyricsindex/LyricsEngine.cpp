@@ -61,19 +61,30 @@ LyricsEngine::LyricsEngine(const QString &indexFolder, QObject *parent)
     worker->moveToThread(&thread);
     connect(&thread, &QThread::finished, worker, &QObject::deleteLater);
 
-    connect(worker, &LyricsIndexWorker::opened, this, &LyricsEngine::opened);
-    connect(worker, &LyricsIndexWorker::unavailable, this, [this](const QString &why) {
+    // What the worker says of a cache folder the engine has left since (the
+    // user chose another while a pass ran) is no news of the one it shows.
+    connect(worker, &LyricsIndexWorker::opened, this, [this](const QString &folder, const QString &indexFile) {
+        if (folder == cachePath)
+            opened(indexFile);
+    });
+    connect(worker, &LyricsIndexWorker::unavailable, this, [this](const QString &folder, const QString &why) {
+        if (folder != cachePath)
+            return;
         reader.close();
         setState(State::Unavailable, why);
     });
-    connect(worker, &LyricsIndexWorker::progress, this, [this](int d, int t) {
+    connect(worker, &LyricsIndexWorker::progress, this, [this](const QString &folder, int d, int t) {
+        if (folder != cachePath)
+            return;
         done = d;
         total = t;
         if (current != State::Indexing)
             setState(State::Indexing);
         Q_EMIT progress(d, t);
     });
-    connect(worker, &LyricsIndexWorker::synced, this, [this](const LyricsSyncReport &r) {
+    connect(worker, &LyricsIndexWorker::synced, this, [this](const QString &folder, const LyricsSyncReport &r) {
+        if (folder != cachePath)
+            return;
         report = r;
         done = total = 0;
         // After damage the rebuild's own pass follows: still indexing.
@@ -86,10 +97,21 @@ LyricsEngine::LyricsEngine(const QString &indexFolder, QObject *parent)
         Q_EMIT synced(r);
         Q_EMIT songsChanged();
     });
-    connect(worker, &LyricsIndexWorker::songUpdated, this, [this] { Q_EMIT songsChanged(); });
-    connect(worker, &LyricsIndexWorker::merged, this, &LyricsEngine::merged);
-    connect(worker, &LyricsIndexWorker::damaged, this, &LyricsEngine::damaged);
-    connect(worker, &LyricsIndexWorker::writeFailed, this, [this](const QString &why) {
+    connect(worker, &LyricsIndexWorker::songUpdated, this, [this](const QString &folder) {
+        if (folder == cachePath)
+            Q_EMIT songsChanged();
+    });
+    connect(worker, &LyricsIndexWorker::merged, this, [this](const QString &folder) {
+        if (folder == cachePath)
+            Q_EMIT merged();
+    });
+    connect(worker, &LyricsIndexWorker::damaged, this, [this](const QString &folder) {
+        if (folder == cachePath)
+            damaged();
+    });
+    connect(worker, &LyricsIndexWorker::writeFailed, this, [this](const QString &folder, const QString &why) {
+        if (folder != cachePath)
+            return;
         writeProblem = why;
         Q_EMIT stateChanged();
     });

@@ -79,23 +79,28 @@ bool LyricsIndexWorker::ensureOpen(const QString &path, bool fresh)
         ok = index.openForWriting(file, cachePath, fresh);
     }
     if (!ok) {
-        Q_EMIT unavailable(index.errorString());
+        Q_EMIT unavailable(requested, index.errorString());
         return false;
     }
     report.Rebuilt = index.startedAfresh();
-    Q_EMIT opened(file);
+    Q_EMIT opened(requested, file);
     return true;
 }
 
 void LyricsIndexWorker::sync(const QString &path)
 {
-    if (!waitingForRebuild)
-        startSync(path, false);
+    // A damaged index waits for its rebuild, which the engine asks for once
+    // its reader has let go of the file. A pass over another folder ends the
+    // wait: the engine has left the damaged one, and its reader with it.
+    if (!damagedFolder.isEmpty() && damagedFolder == (path.endsWith(u'/') ? path : path + u'/'))
+        return;
+    damagedFolder.clear();
+    startSync(path, false);
 }
 
 void LyricsIndexWorker::rebuild(const QString &path)
 {
-    waitingForRebuild = false;
+    damagedFolder.clear();
     startSync(path, true);
 }
 
@@ -105,6 +110,7 @@ void LyricsIndexWorker::startSync(const QString &path, bool fresh)
         return;
     // A new pass replaces one that is still running.
     ++passNumber;
+    requested = path.endsWith(u'/') ? path : path + u'/';
     syncing = true;
     pending.clear();
     next = 0;
@@ -118,7 +124,7 @@ void LyricsIndexWorker::startSync(const QString &path, bool fresh)
     if (!listChanges(gone) || !removeSongs(gone))
         return;
     if (toIndex > 0)
-        Q_EMIT progress(0, toIndex);
+        Q_EMIT progress(requested, 0, toIndex);
     const quint64 pass = passNumber;
     QMetaObject::invokeMethod(this, [this, pass] { continueSync(pass); }, Qt::QueuedConnection);
 }
@@ -130,7 +136,7 @@ bool LyricsIndexWorker::openForSync(const QString &path, bool fresh)
     if (!QFileInfo(path).isDir()) {
         closeIndex();
         cachePath.clear();
-        Q_EMIT unavailable(tr("the cache folder %1 cannot be read").arg(QDir::toNativeSeparators(path)));
+        Q_EMIT unavailable(requested, tr("the cache folder %1 cannot be read").arg(QDir::toNativeSeparators(path)));
         finishSync(false);
         return false;
     }
@@ -289,7 +295,7 @@ void LyricsIndexWorker::continueSync(quint64 pass)
         }
         // Files that came since they were counted may take the count past the total.
         toIndex = std::max(toIndex, indexed);
-        Q_EMIT progress(indexed, toIndex);
+        Q_EMIT progress(requested, indexed, toIndex);
     }
     if ((next < pending.size() || !foldersToIndex.empty()) && !cancelled)
         QMetaObject::invokeMethod(this, [this, pass] { continueSync(pass); }, Qt::QueuedConnection);
@@ -305,7 +311,7 @@ void LyricsIndexWorker::finishSync(bool complete)
     pending.shrink_to_fit();
     next = 0;
     foldersToIndex.clear();
-    Q_EMIT synced(report);
+    Q_EMIT synced(requested, report);
     if (report.Complete && report.Added + report.Changed >= kMergeAfter) {
         const quint64 pass = passNumber;
         QMetaObject::invokeMethod(this, [this, pass] { mergeStep(pass, true); }, Qt::QueuedConnection);
@@ -325,7 +331,7 @@ void LyricsIndexWorker::mergeStep(quint64 pass, bool first)
     if (!index.errorString().isEmpty())
         failed();
     else
-        Q_EMIT merged();
+        Q_EMIT merged(requested);
 }
 
 bool LyricsIndexWorker::indexSong(const QString &key)
@@ -355,7 +361,7 @@ void LyricsIndexWorker::reindex(const QString &key)
         failed();
         return;
     }
-    Q_EMIT songUpdated(key);
+    Q_EMIT songUpdated(requested, key);
 }
 
 void LyricsIndexWorker::remove(const QString &key)
@@ -366,7 +372,7 @@ void LyricsIndexWorker::remove(const QString &key)
         failed();
         return;
     }
-    Q_EMIT songUpdated(key);
+    Q_EMIT songUpdated(requested, key);
 }
 
 void LyricsIndexWorker::stop()
@@ -383,9 +389,9 @@ void LyricsIndexWorker::failed()
     const bool wasSyncing = syncing;
     if (index.isDamaged()) {
         closeIndex();
-        waitingForRebuild = true;
+        damagedFolder = requested;
         // Before the pass ends, so that readers let go of the file first.
-        Q_EMIT damaged(reason);
+        Q_EMIT damaged(requested, reason);
         if (wasSyncing)
             finishSync(false);
         return;
@@ -394,5 +400,5 @@ void LyricsIndexWorker::failed()
         finishSync(false);
     // Stopped on purpose: not a failure to tell.
     if (!cancelled)
-        Q_EMIT writeFailed(reason);
+        Q_EMIT writeFailed(requested, reason);
 }

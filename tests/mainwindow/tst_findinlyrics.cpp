@@ -39,6 +39,8 @@ struct Finding
         w.form->setLyricsEngine(*engine);
     }
     LyricsSearchPanel *panel() const { return w.form->findChild<LyricsSearchPanel *>(); }
+    // The panel, its field focused, through the key that opens it.
+    void openFinder() { QTest::keyClick(w.form.get(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier); }
     QLineEdit *field() const { return panel()->findField(); }
     QListView *matches() const { return panel()->matchesView(); }
 };
@@ -135,6 +137,31 @@ private Q_SLOTS:
         w.press(frmMain::Delete);
         f.field()->clear();
         Window::type(f.field(), u"kettle"_s);
+        QTRY_COMPARE(f.panel()->countText(), u"No song has these words"_s);
+    }
+
+    // A pass over the folder left behind (F5, then Ctrl+O at once) tells
+    // nothing of the folder chosen: its index is the one searched.
+    void anotherFolderChosenWhileAPassRuns()
+    {
+        Finding f;
+        f.open();
+        QTemporaryDir other;
+        LibraryBuilder second(other.filePath(u"cache"_s));
+        second.song(u"B"_s, u"Bravo - Echo.txt"_s, "Marigold fields\r\n");
+        f.w.platform.chosenFolder = second.cachePath();
+        QList<LyricsEngine::State> states;
+        connect(f.engine.get(), &LyricsEngine::stateChanged, this, [&] { states << f.engine->state(); });
+        f.w.treeKey(Qt::Key_F5);
+        QTest::keyClick(f.w.form.get(), Qt::Key_O, Qt::ControlModifier);
+        QTRY_COMPARE_WITH_TIMEOUT(f.engine->state(), LyricsEngine::State::Ready, 30000);
+        QVERIFY(!states.contains(LyricsEngine::State::Unavailable));
+        QCOMPARE(f.engine->indexFile(), LyricsIndex::fileFor(f.indexes.path(), second.cachePath()));
+        f.openFinder();
+        Window::type(f.field(), u"marigold"_s);
+        QTRY_COMPARE(f.panel()->countText(), u"1 song"_s);
+        f.field()->clear();
+        Window::type(f.field(), u"avenue"_s);
         QTRY_COMPARE(f.panel()->countText(), u"No song has these words"_s);
     }
 
