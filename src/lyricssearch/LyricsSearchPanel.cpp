@@ -51,6 +51,8 @@ LyricsSearchPanel::LyricsSearchPanel(LyricsEngine &engine, QWidget *parent)
     lblMatches->setObjectName(QStringLiteral("lblMatches"));
     for (QLabel *label : {lblProgress, lblMatches}) {
         label->setTextFormat(Qt::PlainText);
+        // The column is narrow: a long line goes on below, never cut off.
+        label->setWordWrap(true);
         label->setVisible(false);
         QFont small = label->font();
         small.setPointSizeF(small.pointSizeF() * 0.9);

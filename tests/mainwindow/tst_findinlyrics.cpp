@@ -140,6 +140,29 @@ private Q_SLOTS:
         QTRY_COMPARE(f.panel()->countText(), u"No song has these words"_s);
     }
 
+    // The column is narrow: a long status line goes on below, whole.
+    void aLongStatusLineIsShownWhole()
+    {
+        Finding f;
+        f.open();
+        f.openFinder();
+        Window::type(f.field(), u"zebra"_s);
+        // F5 starts a pass; Enter looks up at once, while it runs.
+        f.w.treeKey(Qt::Key_F5);
+        QTest::mouseClick(f.field(), Qt::LeftButton);
+        QTest::keyClick(f.field(), Qt::Key_Return);
+        QCOMPARE(f.panel()->countText(), u"No song has these words (still indexing: found in what is indexed so far)"_s);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        auto *line = f.panel()->findChild<QLabel *>(u"lblMatches"_s);
+        const QRect room = line->contentsRect();
+        const QRect needed = line->fontMetrics().boundingRect(QRect(0, 0, room.width(), 10000), Qt::TextWordWrap,
+                                                                line->text());
+        QVERIFY2(needed.width() <= room.width() && needed.height() <= room.height(),
+                 qPrintable(u"%1x%2 needed, %3x%4 given"_s.arg(needed.width()).arg(needed.height())
+                                .arg(room.width()).arg(room.height())));
+        QVERIFY(line->geometry().bottom() < f.matches()->geometry().top());
+    }
+
     // A pass over the folder left behind (F5, then Ctrl+O at once) tells
     // nothing of the folder chosen: its index is the one searched.
     void anotherFolderChosenWhileAPassRuns()
