@@ -3,7 +3,7 @@
 #include "lyricsindex/LyricsIndexWorker.h"
 #include "lyricsindex/LyricsQuery.h"
 #include "lyricsindex/LyricsText.h"
-
+#include "platform/ThreadPriority.h"
 
 #include <algorithm>
 
@@ -115,7 +115,10 @@ LyricsEngine::LyricsEngine(const QString &indexFolder, QObject *parent)
         writeProblem = why;
         Q_EMIT stateChanged();
     });
-    thread.start(QThread::LowPriority);
+    // The index is built while the user works: it waits for a processor
+    // nothing else wants.
+    connect(&thread, &QThread::started, worker, [] { runAtIdlePriority(); }, Qt::DirectConnection);
+    thread.start();
 }
 
 LyricsEngine::~LyricsEngine()

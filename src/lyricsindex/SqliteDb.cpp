@@ -25,6 +25,12 @@ bool SqliteDb::record(int rc)
 
 bool SqliteDb::open(const QString &path, bool create)
 {
+    // Before SQLite's first use: without its count of the memory in use,
+    // an allocation takes no lock that all connections share. The index's
+    // worker allocates all the time at idle priority; the window's thread
+    // must not wait for it to be scheduled again to search.
+    static const bool unshared = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK;
+    Q_UNUSED(unshared);
     close();
     lastCode = SQLITE_OK;
     lastMessage.clear();

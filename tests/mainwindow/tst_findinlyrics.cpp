@@ -2,13 +2,18 @@
 // the search box, a song found by a line of its text opened through the
 // tree's click, the line shown; the index following Edit and Delete.
 
+#include "library/FilterMarkCheck.h"
+#include "library/LibraryScan.h"
 #include "lyricsindex/LyricsEngine.h"
 #include "lyricsindex/LyricsFixture.h"
 #include "lyricssearch/LyricsSearchPanel.h"
 #include "mainwindow/MainWindowFixture.h"
 
+#include <QDir>
 #include <QListView>
 #include <QTextBlock>
+
+#include <sched.h>
 
 using namespace Qt::StringLiterals;
 
@@ -44,6 +49,18 @@ struct Finding
     QLineEdit *field() const { return panel()->findField(); }
     QListView *matches() const { return panel()->matchesView(); }
 };
+
+// How the threads of this process named name are scheduled.
+QList<int> policiesOf(const QByteArray &name)
+{
+    QList<int> policies;
+    for (const QString &task : QDir(u"/proc/self/task"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm(u"/proc/self/task/%1/comm"_s.arg(task));
+        if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == name)
+            policies << sched_getscheduler(task.toInt());
+    }
+    return policies;
+}
 
 } // namespace
 
@@ -186,6 +203,21 @@ private Q_SLOTS:
         f.field()->clear();
         Window::type(f.field(), u"avenue"_s);
         QTRY_COMPARE(f.panel()->countText(), u"No song has these words"_s);
+    }
+
+    // The index's worker, and the check of the songs of an artist opened,
+    // wait for a processor nothing else wants.
+    void workersRunAtIdlePriority()
+    {
+        Finding f;
+        for (int i = 0; i < 300; ++i)
+            f.w.lib.song(u"M"_s, u"Many - Song %1.txt"_s.arg(i), "la\r\n");
+        f.open();
+        QCOMPARE(policiesOf("Lyrics index"), QList<int>{SCHED_IDLE});
+        f.w.form->findChild<FilterMarkCheck *>()->setForegroundBudget(std::chrono::nanoseconds(0));
+        f.w.clickArrow(u"many"_s);
+        QTRY_COMPARE(f.w.node(u"M/Many - Song 299.txt"_s)->Image, NodeImage::UnfilteredSong);
+        QCOMPARE(policiesOf("Filter marks"), QList<int>{SCHED_IDLE});
     }
 
     void withoutAnIndexThereIsNoFinder()
