@@ -11,9 +11,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A query that takes longer than this (a single common letter on a huge
-// library) is stopped: the window must not stall while the user types.
-constexpr int kQueryBudgetMs = 100;
+// What the index may take of a search while the user types: counting and
+// ranking stop there (two common letters match most of a large library),
+// and a first page is shown. With the result rows filled from the files,
+// a search stays within 20 ms at 100,000 songs.
+constexpr std::chrono::milliseconds kQueryBudget(12);
 // Lines longer than this are shown cut around the words found.
 constexpr qsizetype kShownLineLength = 160;
 
@@ -230,11 +232,9 @@ LyricsSearchResult LyricsEngine::search(const QString &text, int limit)
         return result;
     }
     LyricsIndex::Hits hits;
-    if (!reader.search(query.matchExpression(), limit, hits, kQueryBudgetMs)) {
+    if (!reader.search(query.matchExpression(), limit, hits, kQueryBudget)) {
         result.State = LyricsSearchResult::Status::NotAvailable;
-        if (reader.timedOut()) {
-            result.Message = tr("Too many songs match: type more");
-        } else if (reader.isDamaged()) {
+        if (reader.isDamaged()) {
             result.Message = tr("The lyrics index was damaged and is being built again");
             damaged();
         } else {
@@ -246,6 +246,7 @@ LyricsSearchResult LyricsEngine::search(const QString &text, int limit)
     result.StillIndexing = current == State::Indexing;
     result.Total = hits.Total;
     result.Ranked = hits.Ranked;
+    result.Cut = hits.Cut;
     result.Matches.reserve(hits.Keys.size());
     for (const QString &key : hits.Keys) {
         const std::optional<QByteArray> bytes = LyricsText::readHead(cachePath + key, LyricsText::kMaxIndexedBytes);

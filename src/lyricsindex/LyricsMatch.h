@@ -36,6 +36,7 @@ struct LyricsSearchResult
     std::vector<LyricsMatch> Matches; // best first
     int Total = 0;                    // songs that match; Matches holds the first of them
     bool Ranked = true;               // best first; else too many to rank, in the order of indexing
+    bool Cut = false;                 // too many to count in time: Matches is a first page, Total a floor
     bool StillIndexing = false;       // found in what is indexed so far
     QString Message;
 };

@@ -140,7 +140,11 @@ void LyricsSearchPanel::runSearch()
         count = result.Message;
         break;
     case LyricsSearchResult::Status::Found:
-        if (result.Total == 0)
+        if (result.Cut)
+            count = result.Matches.empty() ? tr("Too many songs to look through: type more")
+                                           : tr("Many songs have these words: the first %1 shown, type more")
+                                                 .arg(number(int(result.Matches.size())));
+        else if (result.Total == 0)
             count = tr("No song has these words");
         else if (result.Total == 1)
             count = tr("1 song");

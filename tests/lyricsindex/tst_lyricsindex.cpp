@@ -230,15 +230,37 @@ private Q_SLOTS:
         QVERIFY(index.openForReading(engine->indexFile()));
         const QString river = LyricsQuery(u"river"_s).matchExpression();
         LyricsIndex::Hits hits;
-        QVERIFY(index.search(river, 3, hits, 0, 2));
+        QVERIFY(index.search(river, 3, hits, {}, 2));
         QVERIFY(!hits.Ranked);
         QCOMPARE(hits.Total, 4);
         QCOMPARE(hits.Keys, (std::vector<QString>{u"C/Cold Water - River Song.txt"_s,
                                                   u"K/Kestrel Road - Night Bus.txt"_s, u"M/Moth - Flame.txt"_s}));
-        QVERIFY(index.search(river, 3, hits, 0, 4));
+        QVERIFY(index.search(river, 3, hits, {}, 4));
         QVERIFY(hits.Ranked);
         QCOMPARE(hits.Total, 4);
         QCOMPARE(hits.Keys.size(), size_t(3));
+    }
+
+    // Out of time while counting: the first page found, the count so far.
+    void tooManyToCountInTimeIsCut()
+    {
+        QTemporaryDir local;
+        LibraryBuilder lib(local.filePath(u"cache"_s));
+        for (int i = 0; i < 1000; ++i)
+            lib.song(u"L"_s, u"La - Song %1.txt"_s.arg(i), "la la la\r\n");
+        LyricsEngine many(local.filePath(u"index"_s));
+        syncAndWait(many, [&] { many.setCachePath(lib.cachePath()); });
+        LyricsIndex index;
+        QVERIFY(index.openForReading(many.indexFile()));
+        const QString la = LyricsQuery(u"\"la\""_s).matchExpression();
+        LyricsIndex::Hits hits;
+        QVERIFY(index.search(la, 3, hits, std::chrono::nanoseconds(1)));
+        QVERIFY(hits.Cut && !hits.Ranked);
+        QCOMPARE(hits.Keys.size(), size_t(3));
+        QVERIFY(hits.Total >= 3 && hits.Total < 1000);
+        QVERIFY(index.search(la, 3, hits));
+        QVERIFY(!hits.Cut);
+        QCOMPARE(hits.Total, 1000);
     }
 
     void nothingToLookFor_data()
