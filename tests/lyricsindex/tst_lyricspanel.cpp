@@ -171,6 +171,28 @@ private Q_SLOTS:
         QCOMPARE(found, keys);
     }
 
+    // A search reads the rows it shows first; the others are read as the
+    // list is scrolled to them.
+    void theRestOfTheRowsFollowTheScroll()
+    {
+        dir = std::make_unique<QTemporaryDir>();
+        library = std::make_unique<LibraryBuilder>(dir->filePath(u"cache"_s));
+        for (int i = 0; i < 120; ++i)
+            library->song(u"R"_s, u"River - Song %1.txt"_s.arg(i, 3, 10, QLatin1Char('0')), "down by the river\r\n");
+        engine = std::make_unique<LyricsEngine>(dir->filePath(u"index"_s));
+        syncAndWait(*engine, [&] { engine->setCachePath(library->cachePath()); });
+        makePanel();
+        QTest::keyClicks(field, u"river"_s);
+        QTRY_COMPARE(panel->countText(), u"120 songs"_s);
+        QCOMPARE(view->model()->rowCount(), LyricsEngine::kFilledAtOnce);
+        QTest::keyClick(field, Qt::Key_Down);
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(view, Qt::Key_End);
+        QCOMPARE(view->model()->rowCount(), 120);
+        QCOMPARE(view->currentIndex().row(), 119);
+        QVERIFY(view->currentIndex().data().toString().endsWith(u": down by the river"_s));
+    }
+
     void progressWhileIndexing()
     {
         dir = std::make_unique<QTemporaryDir>();
