@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 #include "desktop/DesktopPlatform.h"
 #include "lyricsindex/LyricsIndex.h"
+#include "music/MusicCache.h"
 #include "startup/DownloaderPrefix.h"
 #include "startup/Main.h"
 
@@ -78,6 +79,7 @@ int main(int argc, char *argv[])
 
     Main program(platform);
     program.keepLyricsIndexIn(LyricsIndex::defaultFolder());
+    program.keepMusicCacheIn(MusicCache::defaultFile());
     QObject::connect(&program, &Main::finished, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     program.run(line.options);

@@ -65,6 +65,8 @@ CommandLine parseCommandLine(const QStringList &arguments)
     parser.addOption(help);
     parser.addOption(version);
     parser.addOption(prefix);
+    const QCommandLineOption music(u"music"_s, u"Read the music files under DIR in the Music window."_s, u"DIR"_s);
+    parser.addOption(music);
     parser.addPositionalArgument(
         u"CACHE_FOLDER"_s,
         u"Open this lyrics cache folder (the one holding the letter folders A to Z) as it is, "
@@ -108,6 +110,13 @@ CommandLine parseCommandLine(const QStringList &arguments)
         }
         line.options.prefixFolder = absoluteFolder(parser.value(prefix));
     }
+    if (parser.isSet(music)) {
+        if (parser.value(music).isEmpty()) {
+            line.text = errorText(u"--music needs a folder."_s);
+            return line;
+        }
+        line.options.musicFolder = absoluteFolder(parser.value(music));
+    }
     if (!positional.isEmpty()) {
         if (positional.constFirst().isEmpty()) {
             line.text = errorText(u"the cache folder's name is empty."_s);
@@ -123,7 +132,9 @@ std::optional<QString> startOptionsProblem(const StartOptions &options)
 {
     if (std::optional<QString> problem = folderProblem(options.cacheFolder, u"cache folder"_s))
         return problem;
-    return folderProblem(options.prefixFolder, u"Wine prefix"_s);
+    if (std::optional<QString> problem = folderProblem(options.prefixFolder, u"Wine prefix"_s))
+        return problem;
+    return folderProblem(options.musicFolder, u"music folder"_s);
 }
 
 QString programVersion()

@@ -1,6 +1,6 @@
 #pragma once
 
-// The program's command line: stanzabox [--prefix DIR] [CACHE_FOLDER],
+// The program's command line: stanzabox [--prefix DIR] [--music DIR] [CACHE_FOLDER],
 // --help and --version.
 
 #include "app/StartOptions.h"

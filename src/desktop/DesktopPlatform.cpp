@@ -14,7 +14,7 @@
 
 using namespace Qt::StringLiterals;
 
-DesktopPlatform::DesktopPlatform(WinePrefix prefix) : prefix(std::move(prefix)) {}
+DesktopPlatform::DesktopPlatform(WinePrefix winePrefix) : prefix(std::move(winePrefix)) {}
 
 QString DesktopPlatform::downloaderInstallFolder()
 {

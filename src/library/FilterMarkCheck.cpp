@@ -30,7 +30,7 @@ struct FilterMarkCheck::Batch
     std::atomic_bool cancelled = false;
 };
 
-FilterMarkCheck::FilterMarkCheck(LibraryTree &tree, QObject *parent) : QObject(parent), tree(tree)
+FilterMarkCheck::FilterMarkCheck(LibraryTree &libraryTree, QObject *parent) : QObject(parent), tree(libraryTree)
 {
     worker.setMaxThreadCount(1);
     // A rescan or a rebuild makes the nodes of a check stale: stop reading.

@@ -73,7 +73,7 @@ bool isLetterFolder(const QString &cachePath, const QString &folder)
 class InPlace
 {
 public:
-    InPlace(const QString &cachePath, LibraryTree &tree) : cachePath(cachePath), tree(tree) {}
+    InPlace(const QString &cacheFolder, LibraryTree &libraryTree) : cachePath(cacheFolder), tree(libraryTree) {}
 
     // False when a folder is not a letter folder there now, cannot be
     // read, or more than mostChanges files changed.

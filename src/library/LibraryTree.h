@@ -150,7 +150,7 @@ private:
 class BulkChange
 {
 public:
-    explicit BulkChange(LibraryTree &tree) : tree(tree) { tree.beginBulkChange(); }
+    explicit BulkChange(LibraryTree &changed) : tree(changed) { tree.beginBulkChange(); }
     ~BulkChange() { tree.endBulkChange(); }
     BulkChange(const BulkChange &) = delete;
     BulkChange &operator=(const BulkChange &) = delete;

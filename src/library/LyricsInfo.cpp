@@ -2,6 +2,8 @@
 
 #include "library/SongNames.h"
 
+#include <QStringList>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -40,4 +42,22 @@ LyricsInfo parseLyrics(QStringView text)
     }
     info.SiteName = siteNameOf(info.PageUrl);
     return info;
+}
+
+QString lyricsWithoutDownloaderLines(QStringView text)
+{
+    QStringList kept;
+    for (QStringView line : text.split(u'\n')) {
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        if (line.contains(kSourceTag) || line.contains(kFilterMark))
+            continue;
+        kept.append(line.toString());
+    }
+    auto blank = [](const QString &line) { return line.trimmed().isEmpty(); };
+    while (!kept.isEmpty() && blank(kept.constFirst()))
+        kept.removeFirst();
+    while (!kept.isEmpty() && blank(kept.constLast()))
+        kept.removeLast();
+    return kept.join(u'\n');
 }

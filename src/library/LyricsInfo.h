@@ -21,3 +21,8 @@ LyricsInfo parseLyrics(QStringView text);
 // "http://" the cut starts at the seventh character; without a '/' after the
 // host it is the rest of the address.
 QString siteNameOf(QStringView pageUrl);
+
+// The song's own words: the text without the downloader's lines (its
+// "* Downloaded from:" source lines and the filter mark's line), with LF
+// line ends and no blank lines at either end.
+QString lyricsWithoutDownloaderLines(QStringView text);

@@ -63,7 +63,7 @@ public:
 
     private:
         friend class TreeNodeRecords;
-        const_iterator(const TreeNodeRecords *records, std::size_t i) : records(records), i(i) {}
+        const_iterator(const TreeNodeRecords *of, std::size_t at) : records(of), i(at) {}
         const TreeNodeRecords *records = nullptr;
         std::size_t i = 0;
     };

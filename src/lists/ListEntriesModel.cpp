@@ -39,6 +39,15 @@ void ListEntriesModel::insertAtTop(const QString &entry)
     endInsertRows();
 }
 
+void ListEntriesModel::insertAtTop(const QStringList &entries)
+{
+    if (entries.isEmpty())
+        return;
+    beginInsertRows(QModelIndex(), 0, int(entries.size()) - 1);
+    list = entries + list;
+    endInsertRows();
+}
+
 bool ListEntriesModel::removeRowsAt(QList<int> rows)
 {
     const int count = int(list.size());

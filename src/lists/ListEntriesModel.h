@@ -24,6 +24,7 @@ public:
 
     void replace(const QStringList &entries);
     void insertAtTop(const QString &entry);
+    void insertAtTop(const QStringList &entries);
     // Removes the entries at the given rows; rows out of range are ignored.
     // False when nothing was removed.
     bool removeRowsAt(QList<int> rows);

@@ -63,6 +63,14 @@ void ListsModel::insertAtTop(Which list, const QString &entry)
     changedTo(list);
 }
 
+void ListsModel::insertAtTop(Which list, const QStringList &entries)
+{
+    if (entries.isEmpty())
+        return;
+    ref(list).insertAtTop(entries);
+    changedTo(list);
+}
+
 void ListsModel::removePositions(Which list, QList<int> positions)
 {
     if (ref(list).removeRowsAt(std::move(positions)))

@@ -26,6 +26,9 @@ public:
     QAbstractItemModel *model(Which list);
     void setEntries(Which list, const QStringList &entries);
     void insertAtTop(Which list, const QString &entry);
+    // Several entries at the top in one change (one write of the file); the
+    // first given ends on top.
+    void insertAtTop(Which list, const QStringList &entries);
     // Removes the entries at the given positions, in one change.
     void removePositions(Which list, QList<int> positions);
     // Removes every entry equal to entry (exact, whole text).

@@ -27,10 +27,10 @@ QString textListOf(const QStringList &entries)
     return entries.join(u"\r\n"_s);
 }
 
-frmlists::frmlists(AppState &state, ListsModel &lists, QWidget *parent)
+frmlists::frmlists(AppState &appState, ListsModel &listsModel, QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint
                           | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      state(state), lists(lists)
+      state(appState), lists(listsModel)
 {
     Accessibility::install();
     setObjectName(u"frmlists"_s);

@@ -320,7 +320,8 @@ bool LyricsIndex::keysOutside(const QStringList &folders, QStringList &keys)
     QByteArray sql = "SELECT key FROM files WHERE substr(key, 1, instr(key, '/')) NOT IN (''";
     for (qsizetype i = 0; i < folders.size(); ++i)
         sql += ", ?" + QByteArray::number(i + 1);
-    SqliteStatement outside = db.prepare(sql + ')');
+    sql += ')';
+    SqliteStatement outside = db.prepare(sql.constData());
     bool bound = outside.isValid();
     for (qsizetype i = 0; bound && i < folders.size(); ++i)
         bound = outside.bind(int(i + 1), QString(folders[i] + u'/'));

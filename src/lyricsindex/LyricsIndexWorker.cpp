@@ -39,9 +39,9 @@ bool isSongKey(const QString &key)
 
 } // namespace
 
-LyricsIndexWorker::LyricsIndexWorker(const QString &indexFolder, QObject *parent)
+LyricsIndexWorker::LyricsIndexWorker(const QString &folder, QObject *parent)
     : QObject(parent)
-    , indexFolder(indexFolder)
+    , indexFolder(folder)
 {
     qRegisterMetaType<LyricsSyncReport>();
 }

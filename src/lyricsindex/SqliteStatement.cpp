@@ -4,9 +4,9 @@
 
 #include <utility>
 
-SqliteStatement::SqliteStatement(sqlite3 *db, sqlite3_stmt *statement)
-    : db(db)
-    , statement(statement)
+SqliteStatement::SqliteStatement(sqlite3 *connection, sqlite3_stmt *prepared)
+    : db(connection)
+    , statement(prepared)
 {
 }
 

@@ -28,9 +28,9 @@ QString number(int n)
 
 } // namespace
 
-LyricsSearchPanel::LyricsSearchPanel(LyricsEngine &engine, QWidget *parent)
+LyricsSearchPanel::LyricsSearchPanel(LyricsEngine &lyricsEngine, QWidget *parent)
     : QWidget(parent)
-    , engine(engine)
+    , engine(lyricsEngine)
     , txtFind(new QLineEdit(this))
     , lblProgress(new QLabel(this))
     , lblMatches(new QLabel(this))

@@ -14,8 +14,8 @@
 
 using namespace Qt::StringLiterals;
 
-JoinMode::JoinMode(AppState &state, Platform &platform, LibraryColumn &column, QAction &button, QObject *parent)
-    : QObject(parent), state(state), platform(platform), column(column), button(button)
+JoinMode::JoinMode(AppState &appState, Platform &desktop, LibraryColumn &libraryColumn, QAction &joinButton, QObject *parent)
+    : QObject(parent), state(appState), platform(desktop), column(libraryColumn), button(joinButton)
 {
 }
 

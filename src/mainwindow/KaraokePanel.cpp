@@ -50,7 +50,7 @@ QSize neededSize(const QPushButton *button)
 class RowsWheel : public QObject
 {
 public:
-    RowsWheel(QScrollBar &bar, QObject *parent) : QObject(parent), bar(bar) {}
+    RowsWheel(QScrollBar &scrollBar, QObject *parent) : QObject(parent), bar(scrollBar) {}
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
@@ -77,8 +77,8 @@ private:
 };
 } // namespace
 
-KaraokePanel::KaraokePanel(Platform &platform, MainLayout &layout, QWidget &window)
-    : QObject(&window), platform(platform), layout(layout)
+KaraokePanel::KaraokePanel(Platform &desktop, MainLayout &mainLayout, QWidget &window)
+    : QObject(&window), platform(desktop), layout(mainLayout)
 {
     frmKaraoke = new QGroupBox(u"Karaoke Editor"_s, &window);
     frmKaraoke->setObjectName(u"frmKaraoke"_s);

@@ -29,8 +29,8 @@ namespace {
 const QString kFilterChecked = u"filterchecked"_s;
 } // namespace
 
-LibraryColumn::LibraryColumn(AppState &state, Platform &platform, QWidget &window)
-    : QObject(&window), state(state), platform(platform)
+LibraryColumn::LibraryColumn(AppState &appState, Platform &desktop, QWidget &window)
+    : QObject(&window), state(appState), platform(desktop)
 {
     tree = new LibraryTree(this);
     model = new LibraryTreeModel(*tree, this);

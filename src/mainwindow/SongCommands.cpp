@@ -47,6 +47,8 @@ constexpr ButtonDesign kButtons[] = {
     {u"SearchKaraoke", u"Search Kar", u"Search for timestamps for this song", 7, false, false},
     {u"JoinLyrics", u"Join Lyrics", u"Click here for joining lyrics into a single file", 12, true, true},
     {u"Help", u"Help", u"Learn how to use Stanzabox features", 13, false, true},
+    // After the designed nine, so that their positions keep their meaning.
+    {u"Music", u"Music", u"Your music files and their lyrics (Ctrl+M)", 0, false, true},
 };
 
 // Edit's pictures: a text field, and a floppy disk while editing.
@@ -74,9 +76,9 @@ QString unencodableCharacters(const QString &text)
 
 } // namespace
 
-SongCommands::SongCommands(AppState &state, Platform &platform, ListsModel &lists, LibraryColumn &column,
-                           SongPanel &panel, QWidget &window)
-    : QObject(&window), state(state), platform(platform), lists(lists), column(column), panel(panel)
+SongCommands::SongCommands(AppState &appState, Platform &desktop, ListsModel &listsModel, LibraryColumn &libraryColumn,
+                           SongPanel &songPanel, QWidget &window)
+    : QObject(&window), state(appState), platform(desktop), lists(listsModel), column(libraryColumn), panel(songPanel)
 {
     picHolder = new QWidget(&window);
     picHolder->setObjectName(u"picHolder"_s);
@@ -95,7 +97,8 @@ void SongCommands::createToolbar()
 
     for (const ButtonDesign &b : kButtons) {
         const QString key = QString::fromUtf16(b.key);
-        auto *action = new QAction(ImageList::icon(b.image), QString::fromUtf16(b.caption), tlbMain);
+        const QIcon icon = b.image > 0 ? ImageList::icon(b.image) : ImageList::picture(key.toLower());
+        auto *action = new QAction(icon, QString::fromUtf16(b.caption), tlbMain);
         action->setObjectName(key);
         action->setToolTip(QString::fromUtf16(b.tooltip));
         action->setCheckable(b.checkable);
@@ -203,6 +206,8 @@ void SongCommands::tlbMain_ButtonClick(const QString &key)
         OpenWebPage(platform, helpAddress(vendorSite(platform)));
     else if (key == u"JoinLyrics")
         Q_EMIT joinClicked();
+    else if (key == u"Music")
+        Q_EMIT musicWindowRequested();
 }
 
 void SongCommands::tlbMain_ButtonMenuClick(const QString &key)

@@ -27,7 +27,7 @@ public:
     // Toolbar buttons by position.
     enum Button {
         Edit = 1, Delete, MarkRedownload, Lists, OpenInBrowser, VisitSite, SearchKaraoke,
-        JoinLyrics, Help
+        JoinLyrics, Help, Music
     };
 
     // Makes the toolbar (in its holder) as a child of window.
@@ -59,6 +59,8 @@ Q_SIGNALS:
     // The lists window is to be arranged and shown.
     void listsWindowRequested();
     void joinClicked();
+    // The Music window is to be shown.
+    void musicWindowRequested();
     // A song's file was written anew (Edit), or has gone (Delete); key as
     // the tree has it.
     void songFileWritten(const QString &key);

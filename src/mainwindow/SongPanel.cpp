@@ -28,8 +28,8 @@ const QString kNoSongHint = u"Select a song to see its lyrics"_s;
 constexpr double kMegabyte = 1024.0 * 1024.0;
 } // namespace
 
-SongPanel::SongPanel(AppState &state, Platform &platform, QWidget &window)
-    : QObject(&window), state(state), platform(platform)
+SongPanel::SongPanel(AppState &appState, Platform &desktop, QWidget &window)
+    : QObject(&window), state(appState), platform(desktop)
 {
     LblSong = new SpokenLabel(&window);
     LblSong->setObjectName(u"LblSong"_s);

@@ -20,8 +20,8 @@ namespace {
 constexpr double kRowGap = KaraokeDesign::RowPitch - KaraokeDesign::RowHeight;
 } // namespace
 
-clsKaraokeEdition::clsKaraokeEdition(QWidget &rowArea, Platform &platform, QObject *parent)
-    : QObject(parent), rowArea(rowArea), platform(platform), rowWidth(Twips::toPixels(KaraokeDesign::RowWidth))
+clsKaraokeEdition::clsKaraokeEdition(QWidget &area, Platform &desktop, QObject *parent)
+    : QObject(parent), rowArea(area), platform(desktop), rowWidth(Twips::toPixels(KaraokeDesign::RowWidth))
 {
     rows.push_back(createRow());
     placeRow(0);

@@ -38,8 +38,8 @@
 
 using namespace Qt::StringLiterals;
 
-frmMain::frmMain(AppState &state, Platform &platform, ListsModel &lists, QWidget *parent)
-    : QWidget(parent), state(state), platform(platform), lists(lists)
+frmMain::frmMain(AppState &appState, Platform &desktop, ListsModel &listsModel, QWidget *parent)
+    : QWidget(parent), state(appState), platform(desktop), lists(listsModel)
 {
     Accessibility::install();
     setObjectName(u"frmMain"_s);
@@ -89,6 +89,8 @@ void frmMain::connectParts()
     });
     connect(column, &LibraryColumn::rescanned, this, &frmMain::followLibrary);
     connect(commands, &SongCommands::listsWindowRequested, this, &frmMain::listsWindowRequested);
+    connect(commands, &SongCommands::musicWindowRequested, this, &frmMain::musicWindowRequested);
+    connect(commands, &SongCommands::songFileRemoved, this, &frmMain::libraryChanged);
     connect(commands, &SongCommands::joinClicked, join, &JoinMode::JoinLyrics_Click);
     connect(commands, &SongCommands::selectNodeAt, this, &frmMain::selectNodeAt);
     connect(karaoke, &KaraokePanel::layoutChanged, this, &frmMain::applyLayout);
@@ -124,6 +126,8 @@ void frmMain::addShortcuts()
     column->setNoticeAction(open);
     // Ctrl+Z puts back what Delete took, the latest first.
     addShortcut(new QAction(this), QKeySequence::Undo, this, &frmMain::undoDelete);
+    // Ctrl+M: the Music window, as its toolbar button.
+    addShortcut(new QAction(this), QKeySequence(Qt::CTRL | Qt::Key_M), this, &frmMain::musicWindowRequested);
     connect(commands, &SongCommands::songFileRemoved, this,
             [this](const QString &key, const QString &entry) { deletedThisRun.append({key, entry}); });
     // Ctrl+Shift+F: "Find in lyrics", once the window has a lyrics index.

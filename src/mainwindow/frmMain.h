@@ -99,6 +99,10 @@ public:
 Q_SIGNALS:
     // The lists window is to be arranged and shown.
     void listsWindowRequested();
+    // The Music window is to be shown (its toolbar button, Ctrl+M).
+    void musicWindowRequested();
+    // The library's songs changed: read, read again, changed on disk, one deleted.
+    void libraryChanged();
     // The window is closing; the program ends after this.
     void unloading();
     // The selected song stands in the redownload list at this position.
@@ -115,7 +119,7 @@ protected:
 private:
     // How the parts tell each other what happened.
     void connectParts();
-    // The window's own keys: Ctrl+Q, Ctrl+F, Ctrl+O, Ctrl+Z, Ctrl+Shift+F.
+    // The window's own keys: Ctrl+Q, Ctrl+F, Ctrl+O, Ctrl+Z, Ctrl+Shift+F, Ctrl+M.
     void addShortcuts();
     template<typename Receiver, typename Slot>
     void addShortcut(QAction *action, const QKeySequence &keys, Receiver *receiver, Slot slot);

@@ -38,6 +38,7 @@ void frmMain::followLibrary(const ScanCounts &counts)
     // because there is no folder changes nothing.
     if (counts.FolderFound && counts.Lyrics == 0)
         toolbarButton(JoinLyrics)->setEnabled(false);
+    Q_EMIT libraryChanged();
 }
 
 void frmMain::chooseCacheFolder()
@@ -56,6 +57,7 @@ void frmMain::chooseCacheFolder()
     toolbarButton(JoinLyrics)->setEnabled(counts.Lyrics > 0);
     if (watcher)
         followDisk();
+    Q_EMIT libraryChanged();
 }
 
 void frmMain::followDisk()
@@ -72,9 +74,9 @@ void frmMain::followDisk()
 void frmMain::libraryChangedOnDisk(const QStringList &folders)
 {
     const ScanCounts counts = column->refresh(folders);
-    QAction *join = toolbarButton(JoinLyrics);
+    QAction *joinButton = toolbarButton(JoinLyrics);
     // In join mode the button stays: it is the way out of it.
-    join->setEnabled(join->isChecked() || counts.Lyrics > 0);
+    joinButton->setEnabled(joinButton->isChecked() || counts.Lyrics > 0);
     if (!state.SelectedPath.isEmpty() && !QFileInfo::exists(state.SelectedPath))
         selectedSongGone();
     // An artist on display says how many songs it has now, or goes.
@@ -86,6 +88,7 @@ void frmMain::libraryChangedOnDisk(const QStringList &folders)
     }
     if (lyricsEngine)
         lyricsEngine->resync();
+    Q_EMIT libraryChanged();
 }
 
 void frmMain::onSelectedFileChanged(const QString &path)

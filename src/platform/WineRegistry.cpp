@@ -48,8 +48,8 @@ QByteArrayView trimmedEnd(QByteArrayView text)
 class LineReader
 {
 public:
-    explicit LineReader(QByteArrayView content)
-        : content(content)
+    explicit LineReader(QByteArrayView text)
+        : content(text)
     {
     }
 
@@ -322,8 +322,8 @@ namespace {
 class SectionFilter
 {
 public:
-    SectionFilter(QString wow64Key, QString key)
-        : wow64Key(std::move(wow64Key)), key(std::move(key))
+    SectionFilter(QString wow64KeyName, QString keyName)
+        : wow64Key(std::move(wow64KeyName)), key(std::move(keyName))
     {
     }
 

@@ -2,10 +2,13 @@
 
 #include "app/CacheFolder.h"
 #include "app/Manifest.h"
+#include "app/MusicFolder.h"
 #include "app/WindowSettings.h"
 #include "library/LibraryScan.h"
 #include "listswindow/frmlists.h"
 #include "mainwindow/frmMain.h"
+#include "music/MusicLibrary.h"
+#include "musicwindow/frmMusic.h"
 #include "lyricsindex/LyricsEngine.h"
 #include "platform/Platform.h"
 
@@ -14,7 +17,7 @@
 
 using namespace Qt::StringLiterals;
 
-Main::Main(Platform &platform, QObject *parent) : QObject(parent), platform(platform) {}
+Main::Main(Platform &desktop, QObject *parent) : QObject(parent), platform(desktop) {}
 
 Main::~Main() = default;
 
@@ -43,6 +46,12 @@ void Main::run(const StartOptions &options)
     mainForm = std::make_unique<frmMain>(appState, platform, listsModel);
     connect(mainForm.get(), &frmMain::unloading, this, &Main::shutDown);
     connect(mainForm.get(), &frmMain::listsWindowRequested, this, &Main::showListsWindow);
+    connect(mainForm.get(), &frmMain::musicWindowRequested, this, &Main::showMusicWindow);
+    connect(mainForm.get(), &frmMain::libraryChanged, this, [this] {
+        if (music)
+            music->songsChanged();
+    });
+    musicFolder = options.musicFolder.isEmpty() ? musicFolderSetting(platform) : options.musicFolder;
     connect(mainForm.get(), &frmMain::redownloadEntryMatched, this, [this](int position) {
         if (listsForm)
             listsForm->selectRedownloadEntry(position);
@@ -150,6 +159,44 @@ void Main::restoreDeleted(const QList<int> &positions)
     listsModel.removePositions(ListsModel::Which::Deleted, back);
 }
 
+MusicLibrary &Main::musicLibrary()
+{
+    if (!music) {
+        // The songs to match are the library's, as the last scan or change
+        // on disk left it.
+        music = std::make_unique<MusicLibrary>(musicCacheFile, [this](SongIndex &songs) {
+            songs.reserve(qsizetype(appState.TreeSnapshot.size()));
+            for (const TreeNodeRecord &record : appState.TreeSnapshot) {
+                if (record.IsLeaf)
+                    songs.add(record.Key.view());
+            }
+        });
+        music->setFolder(musicFolder);
+    }
+    return *music;
+}
+
+frmMusic &Main::musicWindow()
+{
+    if (!musicForm) {
+        musicForm = std::make_unique<frmMusic>(appState, platform, listsModel, musicLibrary());
+        connect(musicForm.get(), &frmMusic::songChosen, this, [this](const QString &key) {
+            mainForm->openMatch(key, 0);
+            mainForm->raise();
+            mainForm->activateWindow();
+        });
+    }
+    return *musicForm;
+}
+
+void Main::showMusicWindow()
+{
+    frmMusic &window = musicWindow();
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
 void Main::showListsWindow()
 {
     frmlists &window = listsWindow();
@@ -163,5 +210,7 @@ void Main::shutDown()
     listsModel.SaveLists();
     writeWindowSettings(platform, mainForm->currentSettings());
     listsForm.reset();
+    musicForm.reset();
+    music.reset();
     Q_EMIT finished();
 }

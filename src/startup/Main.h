@@ -12,6 +12,8 @@
 #include <memory>
 
 class LyricsEngine;
+class MusicLibrary;
+class frmMusic;
 
 class frmMain;
 class frmlists;
@@ -28,6 +30,9 @@ public:
     // Where the lyrics index is kept: "Find in lyrics" is there only when
     // this was given before run().
     void keepLyricsIndexIn(const QString &folder) { lyricsIndexFolder = folder; }
+    // Where what the music files' tags say is kept between runs (not kept
+    // when this is not given).
+    void keepMusicCacheIn(const QString &file) { musicCacheFile = file; }
     // Runs the start-up in its fixed order and shows the main window. A
     // cache folder in the options replaces the registry and settings.txt.
     void run(const StartOptions &options = {});
@@ -38,6 +43,10 @@ public:
     // The lists window, made on first use.
     frmlists &listsWindow();
     bool listsWindowMade() const { return listsForm != nullptr; }
+    // The music folder and what is known of it, made on first use.
+    MusicLibrary &musicLibrary();
+    // The Music window, made on first use.
+    frmMusic &musicWindow();
     // Where the two list files are kept.
     QString listsFolder() const;
 
@@ -53,6 +62,7 @@ private:
     // The two lists from their files, with what is told when one fails.
     void loadLists();
     void showListsWindow();
+    void showMusicWindow();
     // The lists window's Restore: the deleted list's entries at these positions.
     void restoreDeleted(const QList<int> &positions);
     void shutDown();
@@ -65,6 +75,10 @@ private:
     std::unique_ptr<LyricsEngine> lyricsEngine;
     std::unique_ptr<frmMain> mainForm;
     std::unique_ptr<frmlists> listsForm;
+    QString musicCacheFile;
+    QString musicFolder;
+    std::unique_ptr<MusicLibrary> music;
+    std::unique_ptr<frmMusic> musicForm;
     int pendingRedownloadSelection = -1;
     bool listSaveReported = false;
 };

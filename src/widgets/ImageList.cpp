@@ -30,7 +30,7 @@ class SvgIconEngine : public QIconEngine
 {
 public:
     // prerendered: the drawn pixels' path up to "-16.argb" / "-32.argb".
-    SvgIconEngine(const QString &path, const QString &prerendered) : path(path), prerendered(prerendered) {}
+    SvgIconEngine(const QString &svgPath, const QString &pictures) : path(svgPath), prerendered(pictures) {}
 
     void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
     {

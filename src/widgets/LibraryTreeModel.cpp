@@ -5,13 +5,13 @@
 
 #include <QFont>
 
-LibraryTreeModel::LibraryTreeModel(LibraryTree &tree, QObject *parent)
-    : QAbstractItemModel(parent), tree(tree)
+LibraryTreeModel::LibraryTreeModel(LibraryTree &libraryTree, QObject *parent)
+    : QAbstractItemModel(parent), tree(libraryTree)
 {
     connect(&tree, &LibraryTree::aboutToReset, this, [this] { beginResetModel(); });
     connect(&tree, &LibraryTree::resetDone, this, [this] { endResetModel(); });
-    connect(&tree, &LibraryTree::nodeAboutToBeAdded, this, [this](LibraryNode *parent, int row) {
-        beginInsertRows(indexOf(parent), row, row);
+    connect(&tree, &LibraryTree::nodeAboutToBeAdded, this, [this](LibraryNode *into, int row) {
+        beginInsertRows(indexOf(into), row, row);
     });
     connect(&tree, &LibraryTree::nodeAdded, this, [this] { endInsertRows(); });
     connect(&tree, &LibraryTree::nodeAboutToBeRemoved, this, [this](LibraryNode *node) {

@@ -348,8 +348,8 @@ class Session:
 # --- the test ----------------------------------------------------------------
 
 TOOLBAR = ["Edit", "Delete", "+ Redown", "Lists", "Browser", "Visit Site",
-           "Search Kar", "Join Lyrics", "Help"]
-ENABLED_AT_START = {"Lists", "Join Lyrics", "Help"}
+           "Search Kar", "Join Lyrics", "Help", "Music"]
+ENABLED_AT_START = {"Lists", "Join Lyrics", "Help", "Music"}
 ENABLED_WITH_A_SONG = ["Edit", "Delete", "+ Redown", "Search Kar"]
 ENABLED_WITH_A_SOURCE = ["Browser", "Visit Site"]
 LISTS_BUTTONS = ["Redownload List", "Deleted Items", "Delete Item", "Clear",
@@ -413,7 +413,8 @@ def start_everything(args, procs):
     step("starting Stanzabox on the demo library")
     program_env = dict(env, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
                        QT_ACCESSIBILITY="1", WINEPREFIX=args.prefix)
-    program = procs.start("stanzabox", [args.program], program_env, cwd=work)
+    music = make_music(work)
+    program = procs.start("stanzabox", [args.program, "--music", music], program_env, cwd=work)
     return env, program
 
 
@@ -778,6 +779,39 @@ def test_find_in_lyrics(session, main, tree, lists):
     confirmed(f"choosing it opened \"{chosen}\" and selected it in the tree")
 
 
+def make_music(work):
+    """A music folder: a track of a demo song, named for it, and one of a song the cache lacks."""
+    music = os.path.join(work, "music")
+    os.makedirs(music, exist_ok=True)
+    wav = os.path.join(work, "tone.wav")
+    subprocess.run(["sox", "-n", "-r", "44100", "-c", "1", wav, "synth", "0.3", "sine", "440"], check=True)
+    for name in (f"{ARTIST} - Night Bus - {SONG}", "Unknown Band - Lost Song"):
+        subprocess.run(["lame", "--quiet", wav, os.path.join(music, name + ".mp3")], check=True)
+    return music
+
+
+def test_music_window(session, main, tree, lists):
+    step("opening the Music window with Ctrl+M")
+    session.click(cell(tree, ARTIST), covered_by=[lists])
+    subprocess.run(["xdotool", "key", "--clearmodifiers", "ctrl+m"], check=False)
+    music = session.wait_for("the window \"Music\" to show", lambda: session.window("Music"))
+    check_window_role(music, "Music")
+    summary = session.require(music, "Music summary", {pyatspi.ROLE_LABEL}, "the Music window")
+    wanted = "2 music files: 1 with lyrics in the cache, 1 without; 0 hold lyrics in the file."
+    session.wait_for(f"the summary to read \"{wanted}\"", lambda: safe(lambda: summary.description) == wanted)
+    confirmed(f"the summary reads \"{wanted}\"")
+    without = session.require(music, "Music without lyrics", LIST_ROLES | {pyatspi.ROLE_TABLE}, "the Music window")
+    session.wait_for("\"Unknown Band - Lost Song\" among the music without lyrics",
+                     lambda: any(name_of(c) == "Unknown Band - Lost Song" for c in children(without)))
+    confirmed("the music without lyrics lists \"Unknown Band - Lost Song\"")
+    step("pressing \"Mark for download\" with nothing selected")
+    press(session.require(music, "Mark for download", BUTTON_ROLES, "the Music window"))
+    told = "1 song marked for download: they are on the redownload list."
+    session.wait_for(f"the window to say \"{told}\"", lambda: find(music, told, {pyatspi.ROLE_LABEL}))
+    confirmed(f"the window says \"{told}\"")
+    return music
+
+
 def test_every_control_named(session):
     step("looking for controls without an accessible name")
     unnamed, known = [], []
@@ -838,6 +872,7 @@ def main():
         test_song_and_karaoke(session, main_window, tree, search, buttons, lists)
         test_toggles(session, main_window, buttons, lists, args.prefix)
         test_find_in_lyrics(session, main_window, tree, lists)
+        test_music_window(session, main_window, tree, lists)
         test_library_follows_the_disk(session, main_window, args.prefix)
         test_every_control_named(session)
         test_quit(session, env)

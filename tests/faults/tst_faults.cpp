@@ -8,6 +8,7 @@
 #include "lists/ListsModel.h"
 #include "text/TextFile.h"
 #include "mainwindow/MainWindowFixture.h"
+#include "music/MusicFixture.h"
 #include "startup/Main.h"
 
 #include <QApplication>
@@ -41,7 +42,7 @@ bool makeReadOnly(const QString &path)
 class ReadOnly
 {
 public:
-    explicit ReadOnly(const QString &path) : path(path), before(QFile::permissions(path))
+    explicit ReadOnly(const QString &file) : path(file), before(QFile::permissions(file))
     {
         made = makeReadOnly(path);
     }
@@ -328,6 +329,34 @@ private Q_SLOTS:
         // Told once, at start-up, with the path.
         QCOMPARE(platform.messages.size(), 1);
         QVERIFY(platform.messages[0].text.startsWith(u"Couldn't read the list file "_s + path));
+    }
+
+    // Lyrics for a music file that may not be written, or whose folder may
+    // not: told for that file, which stays as it was.
+    void readOnlyMusic_data()
+    {
+        QTest::addColumn<bool>("folder");
+        QTest::newRow("read-only file") << false;
+        QTest::newRow("read-only folder") << true;
+    }
+    void readOnlyMusic()
+    {
+        QFETCH(bool, folder);
+        MusicMachine m;
+        m.lyrics.song(u"R"_s, u"Ro Band - Still.txt"_s, "Words\r\n");
+        const QString track = m.track(u"ro/still.ogg"_s);
+        QVERIFY(MusicFiles::make(u"ogg"_s, track, u"Ro Band"_s, u"Still"_s));
+        const QByteArray before = LibraryBuilder::bytes(track);
+        ReadOnly readOnly(folder ? QFileInfo(track).absolutePath() : track);
+        QVERIFY(readOnly.made);
+        m.start();
+        QVERIFY(m.openMusic());
+        m.platform.answers = {MessageAnswer::Yes};
+        QVERIFY(m.putLyrics());
+        QVERIFY2(m.lastMessage().endsWith(folder ? u"its folder is read-only"_s : u"the file is read-only"_s),
+                 qPrintable(m.lastMessage()));
+        QCOMPARE(LibraryBuilder::bytes(track), before);
+        QCOMPARE(QDir(QFileInfo(track).absolutePath()).entryList(QDir::Hidden | QDir::Files), QStringList{u"still.ogg"_s});
     }
 
     void unreadableLetterFolder()

@@ -77,7 +77,7 @@ class TestLyricsIndex : public QObject
 
     QTemporaryDir dir;
     std::unique_ptr<LibraryBuilder> library;
-    std::unique_ptr<LyricsEngine> engine;
+    std::unique_ptr<LyricsEngine> sharedEngine;
 
 private Q_SLOTS:
     void initTestCase()
@@ -85,18 +85,18 @@ private Q_SLOTS:
         QVERIFY(dir.isValid());
         library = std::make_unique<LibraryBuilder>(dir.filePath(u"cache"_s));
         addSearchLibrary(*library);
-        engine = std::make_unique<LyricsEngine>(dir.filePath(u"index"_s));
+        sharedEngine = std::make_unique<LyricsEngine>(dir.filePath(u"index"_s));
         bool ok = false;
-        const LyricsSyncReport report = syncAndWait(*engine, [&] { engine->setCachePath(library->cachePath()); }, &ok);
+        const LyricsSyncReport report = syncAndWait(*sharedEngine, [&] { sharedEngine->setCachePath(library->cachePath()); }, &ok);
         QVERIFY(ok);
-        QCOMPARE(engine->state(), LyricsEngine::State::Ready);
+        QCOMPARE(sharedEngine->state(), LyricsEngine::State::Ready);
         QCOMPARE(report.Added, 5);
         QVERIFY(report.Complete);
     }
 
     void cleanupTestCase()
     {
-        engine.reset();
+        sharedEngine.reset();
     }
 
     // The index's words are the program's: for every character a lyrics
@@ -214,7 +214,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, typed);
         QFETCH(QStringList, titles);
-        const LyricsSearchResult result = engine->search(typed);
+        const LyricsSearchResult result = sharedEngine->search(typed);
         QCOMPARE(result.State, LyricsSearchResult::Status::Found);
         QCOMPARE(titlesOf(result, true), titles);
         QCOMPARE(result.Total, int(titles.size()));
@@ -227,7 +227,7 @@ private Q_SLOTS:
     void unrankedWhenTooMany()
     {
         LyricsIndex index;
-        QVERIFY(index.openForReading(engine->indexFile()));
+        QVERIFY(index.openForReading(sharedEngine->indexFile()));
         const QString river = LyricsQuery(u"river"_s).matchExpression();
         LyricsIndex::Hits hits;
         QVERIFY(index.search(river, 3, hits, {}, 2));
@@ -274,7 +274,7 @@ private Q_SLOTS:
     void nothingToLookFor()
     {
         QFETCH(QString, typed);
-        const LyricsSearchResult result = engine->search(typed);
+        const LyricsSearchResult result = sharedEngine->search(typed);
         QCOMPARE(result.State, LyricsSearchResult::Status::NoQuery);
         QVERIFY(result.Matches.empty());
     }

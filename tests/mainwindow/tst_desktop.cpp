@@ -46,7 +46,7 @@ private Q_SLOTS:
         }
         // Search, tree, the enabled commands, the editor's buttons and row, the lyrics.
         const QStringList expected = {u"txtSearch"_s, u"lista"_s, u"Edit"_s, u"Delete"_s, u"MarkRedownload"_s,
-                                      u"Lists"_s, u"SearchKaraoke"_s, u"JoinLyrics"_s, u"Help"_s, u"cmdAdd"_s,
+                                      u"Lists"_s, u"SearchKaraoke"_s, u"JoinLyrics"_s, u"Help"_s, u"Music"_s, u"cmdAdd"_s,
                                       u"cmdDel"_s, u"cmdSave"_s};
         QCOMPARE(visited.mid(0, expected.size()), expected);
         // Then the timestamp row's fields, then the lyrics, then round again.

@@ -150,11 +150,11 @@ TrashResult FakePlatform::moveToTrash(const QString &path)
     return DesktopTrash::moveToTrash(path);
 }
 
-QStringList FakePlatform::trashedFilesFrom(const QString &folder)
+QStringList FakePlatform::trashedFilesFrom(const QString &libraryFolder)
 {
-    log(u"trashed from "_s + folder);
+    log(u"trashed from "_s + libraryFolder);
     requireTestsOwnTrash({});
-    return DesktopTrash::trashedFrom(folder);
+    return DesktopTrash::trashedFrom(libraryFolder);
 }
 
 RestoreResult FakePlatform::restoreFromTrash(const QString &originalPath)

@@ -70,7 +70,7 @@ public:
     void processPendingEvents() override;
     TrashResult moveToTrash(const QString &path) override;
     RestoreResult restoreFromTrash(const QString &originalPath) override;
-    QStringList trashedFilesFrom(const QString &folder) override;
+    QStringList trashedFilesFrom(const QString &libraryFolder) override;
 
     static QString settingKey(const QString &application, const QString &section, const QString &key);
 
