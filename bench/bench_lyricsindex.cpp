@@ -6,9 +6,16 @@
 // contentless table saves), searched with FTS5's own snippet() in place of
 // reading the files.
 //
+// With --searches, only the searches, on an index kept in INDEX_FOLDER (built
+// there first, quietly, when it is not there yet): started as soon as the
+// index can be read, while its pass over the folder goes on at idle
+// priority, as on a busy machine at start-up.
+//
 // Usage: bench_lyricsindex [--compare] CACHE_FOLDER RUNS WORD1 WORD2
+//        bench_lyricsindex --searches INDEX_FOLDER CACHE_FOLDER RUNS WORD1 WORD2
 // Prints "name value" lines. Changes 100 files of the library per run (a
-// line added), so run it after the benchmarks that need the library as made.
+// line added), so run it after the benchmarks that need the library as made;
+// --searches changes nothing.
 
 #include "bench/Median.h"
 #include "lyricsindex/LyricsEngine.h"
@@ -85,7 +92,7 @@ double queryMs(const QString &indexFile, const QString &text, int runs)
         LyricsIndex::Hits hits;
         QElapsedTimer t;
         t.start();
-        index.search(query.matchExpression(), LyricsEngine::kShownMatches, hits, 0);
+        index.search(query.matchExpression(), LyricsEngine::kShownMatches, hits);
         times.push_back(t.nsecsElapsed() / 1e6);
     }
     return median(times);
@@ -104,6 +111,54 @@ double searchMs(LyricsEngine &engine, const QString &text, int runs, int &total)
     return median(times);
 }
 
+// As the user types the first word letter by letter, then two words, then
+// two common words as a quoted phrase: the search with its result rows
+// filled, and the index's part alone.
+void printSearches(LyricsEngine &engine, const QString &word1, const QString &word2, int runs)
+{
+    int total = 0;
+    for (int letters = 1; letters <= 4 && letters <= word1.size(); ++letters) {
+        const double ms = searchMs(engine, word1.left(letters), runs, total);
+        std::printf("typed_%d_ms %.2f\ntyped_%d_matches %d\ntyped_%d_index_ms %.2f\n", letters, ms, letters, total,
+                    letters, queryMs(engine.indexFile(), word1.left(letters), runs));
+    }
+    const QString twoWords = word1 + u' ' + word2;
+    double ms = searchMs(engine, twoWords, runs, total);
+    std::printf("two_words_ms %.2f\ntwo_words_matches %d\ntwo_words_index_ms %.2f\n", ms, total,
+                queryMs(engine.indexFile(), twoWords, runs));
+    const QString phrase = u'"' + word1.left(2) + u' ' + word2.left(2) + u'"';
+    ms = searchMs(engine, phrase, runs, total);
+    std::printf("phrase_ms %.2f\nphrase_matches %d\nphrase_index_ms %.2f\n", ms, total,
+                queryMs(engine.indexFile(), phrase, runs));
+}
+
+// --searches: the index in indexFolder, built first when it is not there.
+int searchesOnly(const QString &indexFolder, const QString &cache, int runs, const QString &word1,
+                 const QString &word2)
+{
+    if (!QFileInfo::exists(LyricsIndex::fileFor(indexFolder, cache))) {
+        LyricsEngine builder(indexFolder);
+        waitForSync(builder, [&] { builder.setCachePath(cache); });
+        QEventLoop loop;
+        QObject::connect(&builder, &LyricsEngine::merged, &loop, &QEventLoop::quit);
+        QTimer::singleShot(300000, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    auto engine = std::make_unique<LyricsEngine>(indexFolder);
+    engine->setCachePath(cache);
+    QElapsedTimer waited;
+    waited.start();
+    while (engine->search(word1).State != LyricsSearchResult::Status::Found && waited.elapsed() < 60000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    printSearches(*engine, word1, word2, runs);
+    // Closing the program while the worker is in its pass.
+    QElapsedTimer stop;
+    stop.start();
+    engine.reset();
+    std::printf("stop_ms %.1f\n", stop.nsecsElapsed() / 1e6);
+    return 0;
+}
+
 // The text stored in the table, for comparison.
 void compareStored(const std::vector<QString> &files, const QString &folder,
                    const QString &twoWords, int runs)
@@ -112,7 +167,7 @@ void compareStored(const std::vector<QString> &files, const QString &folder,
     SqliteDb db;
     if (!db.open(file, true) || !db.exec("PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL;"
                                          "CREATE VIRTUAL TABLE t USING fts5(artist, title, body,"
-                                         " tokenize='unicode61 remove_diacritics 2');"))
+                                         " tokenize='stanzabox_words', prefix='2');"))
         return;
     QElapsedTimer timer;
     timer.start();
@@ -164,9 +219,20 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     const bool compare = argc == 6 && std::strcmp(argv[1], "--compare") == 0;
-    if (argc != 5 && !compare) {
-        std::fprintf(stderr, "usage: %s [--compare] CACHE_FOLDER RUNS WORD1 WORD2\n", argv[0]);
+    const bool searches = argc == 7 && std::strcmp(argv[1], "--searches") == 0;
+    if (argc != 5 && !compare && !searches) {
+        std::fprintf(stderr,
+                     "usage: %s [--compare] CACHE_FOLDER RUNS WORD1 WORD2\n"
+                     "       %s --searches INDEX_FOLDER CACHE_FOLDER RUNS WORD1 WORD2\n",
+                     argv[0], argv[0]);
         return 2;
+    }
+    if (searches) {
+        QString cache = QString::fromLocal8Bit(argv[3]);
+        if (!cache.endsWith(u'/'))
+            cache += u'/';
+        return searchesOnly(QString::fromLocal8Bit(argv[2]), cache, std::max(1, std::atoi(argv[4])),
+                            QString::fromLocal8Bit(argv[5]), QString::fromLocal8Bit(argv[6]));
     }
     const int first = compare ? 2 : 1;
     QString cache = QString::fromLocal8Bit(argv[first]);
@@ -220,16 +286,7 @@ int main(int argc, char **argv)
     }
     std::printf("resync_unchanged_ms %.1f\nresync_100_changed_ms %.1f\n", median(unchanged), median(changed));
 
-    int total = 0;
-    for (int letters = 1; letters <= 4 && letters <= word1.size(); ++letters) {
-        const double ms = searchMs(engine, word1.left(letters), runs, total);
-        std::printf("typed_%d_ms %.2f\ntyped_%d_matches %d\ntyped_%d_index_ms %.2f\n", letters, ms, letters, total,
-                    letters, queryMs(engine.indexFile(), word1.left(letters), runs));
-    }
-    const QString twoWords = word1 + u' ' + word2;
-    const double ms = searchMs(engine, twoWords, runs, total);
-    std::printf("two_words_ms %.2f\ntwo_words_matches %d\ntwo_words_index_ms %.2f\n", ms, total,
-                queryMs(engine.indexFile(), twoWords, runs));
+    printSearches(engine, word1, word2, runs);
 
     // Closing the program in the middle of a first build: how long the
     // engine takes to stop its worker.
@@ -251,6 +308,6 @@ int main(int argc, char **argv)
     }
 
     if (compare)
-        compareStored(files, folder.path(), twoWords, runs);
+        compareStored(files, folder.path(), word1 + u' ' + word2, runs);
     return 0;
 }

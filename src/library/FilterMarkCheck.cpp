@@ -2,6 +2,7 @@
 
 #include "library/LibraryScan.h"
 #include "library/LibraryTree.h"
+#include "platform/ThreadPriority.h"
 #include "text/TextFile.h"
 
 #include <QElapsedTimer>
@@ -71,6 +72,8 @@ void FilterMarkCheck::check(const QString &cachePath, const std::vector<LibraryN
     batches.push_back(batch);
     ++running;
     worker.start([this, batch] {
+        // The pool is this check's own: its thread does nothing but this.
+        runAtIdlePriority("Filter marks");
         std::vector<bool> lacking;
         size_t first = 0;
         auto send = [&] {

@@ -1,64 +1,6 @@
 #include "library/LibraryTree.h"
 
 #include <algorithm>
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
-namespace {
-
-template<typename Out> void foldInto(QStringView text, Out out)
-{
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text.utf16()[i];
-        if (c < 0x80) {
-            // What QChar::toCaseFolded gives for the basic Latin letters,
-            // without the call.
-            out(c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c);
-        } else if (QChar::isHighSurrogate(c) && i + 1 < text.size() && QChar::isLowSurrogate(text.utf16()[i + 1])) {
-            const char32_t f = QChar::toCaseFolded(QChar::surrogateToUcs4(c, text.utf16()[i + 1]));
-            out(QChar::highSurrogate(f));
-            out(QChar::lowSurrogate(f));
-            ++i;
-        } else {
-            out(QChar::toCaseFolded(char32_t(c)));
-        }
-    }
-}
-
-} // namespace
-
-QString foldForSearch(QStringView text)
-{
-    QString folded(text.size(), Qt::Uninitialized);
-    foldForSearch(text, reinterpret_cast<char16_t *>(folded.data()));
-    return folded;
-}
-
-void foldForSearch(QStringView text, char16_t *out)
-{
-    const char16_t *in = text.utf16();
-    qsizetype i = 0;
-#ifdef __SSE2__
-    // Eight characters at a time while they are ASCII, as most names are.
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i outsideAscii = _mm_set1_epi16(short(0xFF80));
-    const __m128i beforeA = _mm_set1_epi16(u'A' - 1);
-    const __m128i afterZ = _mm_set1_epi16(u'Z' + 1);
-    const __m128i caseBit = _mm_set1_epi16(0x20);
-    for (; i + 8 <= text.size(); i += 8) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + i));
-        if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, outsideAscii), zero)) != 0xFFFF)
-            break;
-        const __m128i upper = _mm_and_si128(_mm_cmpgt_epi16(v, beforeA), _mm_cmplt_epi16(v, afterZ));
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm_add_epi16(v, _mm_and_si128(upper, caseBit)));
-    }
-#endif
-    // The rest one by one; i stands after ASCII characters only, so not
-    // inside a surrogate pair.
-    out += i;
-    foldInto(text.mid(i), [&out](char32_t c) { *out++ = char16_t(c); });
-}
 
 LibraryTree::LibraryTree(QObject *parent) : QObject(parent), store(std::make_shared<NodeStore>()) {}
 

@@ -28,12 +28,6 @@
 #include <memory>
 #include <vector>
 
-// text with every character case-folded one by one, as Qt compares text
-// ignoring case. A folded text is as long as the text.
-QString foldForSearch(QStringView text);
-// The same into out, which has room for text.size() characters.
-void foldForSearch(QStringView text, char16_t *out);
-
 class LibraryTree : public QObject
 {
     Q_OBJECT

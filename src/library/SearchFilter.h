@@ -1,7 +1,8 @@
 #pragma once
 
 // Narrowing the library tree to the artists and songs whose names contain a
-// search text, ignoring case.
+// search text, folded as every search of the program folds text
+// (text/Folding.h: case, accents, strokes and ligatures ignored).
 
 #include <QString>
 

@@ -14,6 +14,7 @@
 #include <QThread>
 
 class LyricsIndexWorker;
+class LyricsQuery;
 
 class LyricsEngine : public QObject
 {
@@ -28,6 +29,9 @@ public:
     };
 
     static constexpr int kShownMatches = 200;
+    // Rows a search fills at once, from the files; the others as the list
+    // is scrolled to them (fill()).
+    static constexpr int kFilledAtOnce = 50;
 
     // indexFolder: where index files are kept (LyricsIndex::defaultFolder()
     // for the program, a temporary folder in tests).
@@ -49,10 +53,14 @@ public:
     void songRemoved(const QString &key);
 
     // The songs whose artist, title or lyrics hold the words of text, best
-    // first. Reads the file of each song it returns, for the line to show; a
-    // song whose file has gone is left out and taken out of the index (one
-    // that cannot be read is left out only).
+    // first. Reads the files of the first kFilledAtOnce, for the line to
+    // show (the others are in Unfilled); a song whose file has gone is left
+    // out and taken out of the index (one that cannot be read is left out
+    // only).
     LyricsSearchResult search(const QString &text, int limit = kShownMatches);
+    // The rows of songs a search of text found and left unfilled
+    // (LyricsSearchResult::Unfilled), read as search() reads them.
+    std::vector<LyricsMatch> fill(const QString &text, const std::vector<QString> &keys);
 
     // False when the song's file has gone; it is then also taken out of the
     // index.
@@ -81,6 +89,8 @@ Q_SIGNALS:
 
 private:
     void setState(State state, const QString &why = {});
+    // The rows of count songs; dropped counts those left out.
+    std::vector<LyricsMatch> rowsFor(const LyricsQuery &query, const QString *keys, size_t count, int &dropped);
     void opened(const QString &indexFile);
     void damaged();
 

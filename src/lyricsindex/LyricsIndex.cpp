@@ -20,17 +20,20 @@ constexpr qint64 kApplicationId = 0x5374'7A62;
 
 const char *const kSchema =
     "PRAGMA application_id = 1400142434;"
-    "PRAGMA user_version = 1;"
+    "PRAGMA user_version = 2;"
     "CREATE TABLE meta(name TEXT PRIMARY KEY, value TEXT NOT NULL) WITHOUT ROWID;"
     // AUTOINCREMENT: a row id is never given out twice, so a dead row's
     // words can never be taken for a new song's.
     "CREATE TABLE files(id INTEGER PRIMARY KEY AUTOINCREMENT, key TEXT NOT NULL UNIQUE,"
     " size INTEGER NOT NULL, mtime_ns INTEGER NOT NULL);"
     "CREATE TABLE dead(id INTEGER PRIMARY KEY);"
+    // The program's own words (lyricsindex/WordTokenizer.h). Two-letter
+    // prefixes have an index of their own: a word being typed is looked up
+    // from its second letter.
     "CREATE VIRTUAL TABLE lyrics USING fts5(artist, title, body, content='',"
-    " tokenize='unicode61 remove_diacritics 2');";
+    " tokenize='stanzabox_words', prefix='2');";
 static_assert(kApplicationId == 1400142434);
-static_assert(LyricsIndex::kSchemaVersion == 1, "kSchema sets the version");
+static_assert(LyricsIndex::kSchemaVersion == 2, "kSchema sets the version");
 
 QString normalizedCachePath(const QString &cachePath)
 {

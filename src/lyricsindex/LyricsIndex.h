@@ -26,13 +26,16 @@
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
 #include <optional>
 #include <vector>
 
 class LyricsIndex
 {
 public:
-    static constexpr int kSchemaVersion = 1;
+    // 2: the program's own folding of words (strokes and ligatures too) and
+    // an index of two-letter prefixes.
+    static constexpr int kSchemaVersion = 2;
 
     // $XDG_CACHE_HOME/Vesk/Stanzabox (~/.cache when unset).
     static QString defaultFolder();
@@ -90,18 +93,20 @@ public:
     struct Hits
     {
         std::vector<QString> Keys; // best first, or in the order of indexing when not Ranked
-        int Total = 0;
+        int Total = 0;             // how many match; when Cut, how many were counted before the time ran out
         bool Ranked = false;
+        bool Cut = false; // too many to count in time: Keys is the first page in the order of indexing
     };
     // Matches beyond this many are not ranked: bm25 costs a few microseconds
     // a song, too much for a keystroke when most of the library matches.
-    static constexpr int kMostRanked = 10000;
+    static constexpr int kMostRanked = 3000;
     // The first limit songs that match the FTS5 expression, by bm25 (when no
-    // more than mostRanked match), and how many match in all. A query that
-    // takes longer than budgetMs is stopped (false, timedOut() true).
-    bool search(const QString &matchExpression, int limit, Hits &hits, int budgetMs = 0,
+    // more than mostRanked match), and how many match in all. Within budget
+    // (none when 0): counting may take three fifths of it, ranking what is
+    // left; a count that takes longer is cut (Hits::Cut), a ranking that
+    // takes longer gives the songs in the order of indexing.
+    bool search(const QString &matchExpression, int limit, Hits &hits, std::chrono::nanoseconds budget = {},
                 int mostRanked = kMostRanked);
-    bool timedOut() const { return stoppedByBudget; }
 
 private:
     enum class Attempt { Opened, DropFile, GiveUp };
@@ -111,7 +116,15 @@ private:
     bool fail(const QString &what);
     bool failWith(const SqliteStatement &statement, const QString &what);
     bool loadDeadIds();
+    enum class Step { Done, OutOfTime, Failed };
+    // Steps statement (bound to matchExpression) and keeps the first limit
+    // live row ids in page; counts them all into counted, or stops at limit
+    // when counted is null. deadlineNs: steady clock, 0 for none.
+    Step collect(SqliteStatement &statement, const QString &matchExpression, int limit, std::vector<qint64> &page,
+                 int *counted, qint64 deadlineNs);
     static int budgetCheck(void *context);
+    static constexpr int kCountShare = 60; // percent of a search's time
+    static constexpr int kInstructionsPerCheck = 1000;
 
     SqliteDb db;
     QString path;
@@ -124,7 +137,6 @@ private:
     SqliteStatement matching, ranked, keyOf, deadIds;
     QSet<qint64> dead;
     qint64 deadVersion = -1;
-    qint64 budgetNs = 0;
-    qint64 startedNs = 0;
+    qint64 deadlineNs = 0;
     bool stoppedByBudget = false;
 };

@@ -1,5 +1,6 @@
 // Looking words up in the lyrics index: best first while there are few
-// enough matches to rank, within a time budget.
+// enough matches to rank, the first page only when there are too many to
+// count within the time a keystroke may take.
 
 #include "lyricsindex/LyricsIndex.h"
 
@@ -27,72 +28,86 @@ QString tr(const char *text)
 int LyricsIndex::budgetCheck(void *context)
 {
     auto *self = static_cast<LyricsIndex *>(context);
-    if (nowNs() - self->startedNs <= self->budgetNs)
+    if (nowNs() <= self->deadlineNs)
         return 0;
     self->stoppedByBudget = true;
     return 1;
 }
 
-bool LyricsIndex::search(const QString &matchExpression, int limit, Hits &hits, int budgetMs, int mostRanked)
+LyricsIndex::Step LyricsIndex::collect(SqliteStatement &statement, const QString &matchExpression, int limit,
+                                       std::vector<qint64> &page, int *counted, qint64 deadline)
+{
+    stoppedByBudget = false;
+    deadlineNs = deadline;
+    if (deadline > 0)
+        db.setProgressHandler(&LyricsIndex::budgetCheck, this, kInstructionsPerCheck);
+    bool ok = statement.bind(1, matchExpression);
+    SqliteStatement::Step step = SqliteStatement::Step::Error;
+    while (ok && (step = statement.step()) == SqliteStatement::Step::Row) {
+        const qint64 id = statement.int64(0);
+        if (dead.contains(id))
+            continue;
+        if (int(page.size()) < limit)
+            page.push_back(id);
+        if (counted)
+            ++*counted;
+        else if (int(page.size()) >= limit)
+            break;
+    }
+    if (deadline > 0)
+        db.setProgressHandler(nullptr, nullptr, 0);
+    const bool stopped = step == SqliteStatement::Step::Error && stoppedByBudget;
+    if (step == SqliteStatement::Step::Error && !stopped)
+        ok = failWith(statement, tr("cannot search the index"));
+    statement.reset();
+    return !ok ? Step::Failed : stopped ? Step::OutOfTime : Step::Done;
+}
+
+bool LyricsIndex::search(const QString &matchExpression, int limit, Hits &hits, std::chrono::nanoseconds budget,
+                         int mostRanked)
 {
     hits = {};
-    stoppedByBudget = false;
     damaged = false;
     if (!db.isOpen() || !ranked.isValid()) {
         if (error.isEmpty())
             error = tr("the index is not open");
         return false;
     }
-    if (budgetMs > 0) {
-        budgetNs = qint64(budgetMs) * 1000000;
-        startedNs = nowNs();
-        db.setProgressHandler(&LyricsIndex::budgetCheck, this, 1000);
-    }
+    const qint64 started = nowNs();
+    auto deadline = [&](int share) { return budget.count() > 0 ? started + budget.count() * share / 100 : 0; };
     // One read transaction: the dead rows, the matches and the keys all come
     // from the same state of the index while the writer goes on.
     bool ok = db.exec("BEGIN") && loadDeadIds();
     if (!ok && error.isEmpty())
         fail(tr("cannot read the index"));
-    // First what matches, cheaply, in the order of the row ids; then, when
-    // that is not too many, the same ranked.
-    std::vector<qint64> found;
-    auto collect = [&](SqliteStatement &statement, bool stopAtLimit) {
-        ok = statement.bind(1, matchExpression);
-        SqliteStatement::Step step = SqliteStatement::Step::Error;
-        while (ok && (step = statement.step()) == SqliteStatement::Step::Row) {
-            const qint64 id = statement.int64(0);
-            if (!dead.contains(id)) {
-                found.push_back(id);
-                if (stopAtLimit && int(found.size()) >= limit)
-                    break;
-            }
-        }
-        if (step == SqliteStatement::Step::Error)
-            ok = failWith(statement, tr("cannot search the index"));
-        statement.reset();
-    };
-    if (ok)
-        collect(matching, false);
-    hits.Total = int(found.size());
-    if (ok && hits.Total <= mostRanked) {
-        found.clear();
-        collect(ranked, true);
-        hits.Ranked = true;
+    // First what matches, cheaply, in the order of the row ids: the first
+    // page kept, all counted - unless that takes too long, and then the
+    // first page is what there is.
+    std::vector<qint64> page;
+    Step step = ok ? collect(matching, matchExpression, limit, page, &hits.Total, deadline(kCountShare)) : Step::Failed;
+    hits.Cut = step == Step::OutOfTime;
+    ok = step != Step::Failed;
+    // Then, when they are few enough, the same ranked in what is left of
+    // the time; should that not do, the first page as found.
+    hits.Ranked = ok && !hits.Cut && hits.Total <= mostRanked;
+    if (hits.Ranked && hits.Total > 0) {
+        std::vector<qint64> best;
+        step = collect(ranked, matchExpression, limit, best, nullptr, deadline(100));
+        ok = step != Step::Failed;
+        if (step == Step::Done)
+            page = std::move(best);
+        else
+            hits.Ranked = false;
     }
-    if (int(found.size()) > limit)
-        found.resize(size_t(limit));
-    for (size_t i = 0; ok && i < found.size(); ++i) {
-        keyOf.bind(1, found[i]);
-        const SqliteStatement::Step step = keyOf.step();
-        if (step == SqliteStatement::Step::Row)
+    for (size_t i = 0; ok && i < page.size(); ++i) {
+        keyOf.bind(1, page[i]);
+        const SqliteStatement::Step found = keyOf.step();
+        if (found == SqliteStatement::Step::Row)
             hits.Keys.push_back(keyOf.text(0));
-        else if (step == SqliteStatement::Step::Error)
+        else if (found == SqliteStatement::Step::Error)
             ok = failWith(keyOf, tr("cannot read the index"));
         keyOf.reset();
     }
-    // Without the budget first, or the end of the transaction would be stopped too.
-    if (budgetMs > 0)
-        db.setProgressHandler(nullptr, nullptr, 0);
     db.exec(ok ? "COMMIT" : "ROLLBACK");
     if (!ok)
         hits = {};

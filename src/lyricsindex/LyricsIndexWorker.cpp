@@ -15,6 +15,10 @@ namespace {
 
 // A batch stays short, so that a queued edit or stop waits little and the
 // reader sees progress often; many files go into one commit all the same.
+// The window's searches never wait for a batch (the index is in WAL mode):
+// only a commit takes, for a few microseconds, the locks both connections
+// share, and a worker at idle priority that loses the processor right then
+// keeps them until it is scheduled again. Fewer commits, fewer such moments.
 constexpr qint64 kBatchNs = 60'000'000;
 // Dead rows (of changed and removed songs) beyond this share of the live
 // ones, and the index is built again from nothing.
@@ -79,23 +83,28 @@ bool LyricsIndexWorker::ensureOpen(const QString &path, bool fresh)
         ok = index.openForWriting(file, cachePath, fresh);
     }
     if (!ok) {
-        Q_EMIT unavailable(index.errorString());
+        Q_EMIT unavailable(requested, index.errorString());
         return false;
     }
     report.Rebuilt = index.startedAfresh();
-    Q_EMIT opened(file);
+    Q_EMIT opened(requested, file);
     return true;
 }
 
 void LyricsIndexWorker::sync(const QString &path)
 {
-    if (!waitingForRebuild)
-        startSync(path, false);
+    // A damaged index waits for its rebuild, which the engine asks for once
+    // its reader has let go of the file. A pass over another folder ends the
+    // wait: the engine has left the damaged one, and its reader with it.
+    if (!damagedFolder.isEmpty() && damagedFolder == (path.endsWith(u'/') ? path : path + u'/'))
+        return;
+    damagedFolder.clear();
+    startSync(path, false);
 }
 
 void LyricsIndexWorker::rebuild(const QString &path)
 {
-    waitingForRebuild = false;
+    damagedFolder.clear();
     startSync(path, true);
 }
 
@@ -105,6 +114,7 @@ void LyricsIndexWorker::startSync(const QString &path, bool fresh)
         return;
     // A new pass replaces one that is still running.
     ++passNumber;
+    requested = path.endsWith(u'/') ? path : path + u'/';
     syncing = true;
     pending.clear();
     next = 0;
@@ -118,7 +128,7 @@ void LyricsIndexWorker::startSync(const QString &path, bool fresh)
     if (!listChanges(gone) || !removeSongs(gone))
         return;
     if (toIndex > 0)
-        Q_EMIT progress(0, toIndex);
+        Q_EMIT progress(requested, 0, toIndex);
     const quint64 pass = passNumber;
     QMetaObject::invokeMethod(this, [this, pass] { continueSync(pass); }, Qt::QueuedConnection);
 }
@@ -130,7 +140,7 @@ bool LyricsIndexWorker::openForSync(const QString &path, bool fresh)
     if (!QFileInfo(path).isDir()) {
         closeIndex();
         cachePath.clear();
-        Q_EMIT unavailable(tr("the cache folder %1 cannot be read").arg(QDir::toNativeSeparators(path)));
+        Q_EMIT unavailable(requested, tr("the cache folder %1 cannot be read").arg(QDir::toNativeSeparators(path)));
         finishSync(false);
         return false;
     }
@@ -286,7 +296,7 @@ void LyricsIndexWorker::continueSync(quint64 pass)
         }
         // Files that came since they were counted may take the count past the total.
         toIndex = std::max(toIndex, indexed);
-        Q_EMIT progress(indexed, toIndex);
+        Q_EMIT progress(requested, indexed, toIndex);
     }
     if ((next < pending.size() || !foldersToIndex.empty()) && !cancelled)
         QMetaObject::invokeMethod(this, [this, pass] { continueSync(pass); }, Qt::QueuedConnection);
@@ -302,7 +312,7 @@ void LyricsIndexWorker::finishSync(bool complete)
     pending.shrink_to_fit();
     next = 0;
     foldersToIndex.clear();
-    Q_EMIT synced(report);
+    Q_EMIT synced(requested, report);
     if (report.Complete && report.Added + report.Changed >= kMergeAfter) {
         const quint64 pass = passNumber;
         QMetaObject::invokeMethod(this, [this, pass] { mergeStep(pass, true); }, Qt::QueuedConnection);
@@ -322,7 +332,7 @@ void LyricsIndexWorker::mergeStep(quint64 pass, bool first)
     if (!index.errorString().isEmpty())
         failed();
     else
-        Q_EMIT merged();
+        Q_EMIT merged(requested);
 }
 
 bool LyricsIndexWorker::indexSong(const QString &key)
@@ -352,7 +362,7 @@ void LyricsIndexWorker::reindex(const QString &key)
         failed();
         return;
     }
-    Q_EMIT songUpdated(key);
+    Q_EMIT songUpdated(requested, key);
 }
 
 void LyricsIndexWorker::remove(const QString &key)
@@ -363,7 +373,7 @@ void LyricsIndexWorker::remove(const QString &key)
         failed();
         return;
     }
-    Q_EMIT songUpdated(key);
+    Q_EMIT songUpdated(requested, key);
 }
 
 void LyricsIndexWorker::stop()
@@ -380,9 +390,9 @@ void LyricsIndexWorker::failed()
     const bool wasSyncing = syncing;
     if (index.isDamaged()) {
         closeIndex();
-        waitingForRebuild = true;
+        damagedFolder = requested;
         // Before the pass ends, so that readers let go of the file first.
-        Q_EMIT damaged(reason);
+        Q_EMIT damaged(requested, reason);
         if (wasSyncing)
             finishSync(false);
         return;
@@ -391,5 +401,5 @@ void LyricsIndexWorker::failed()
         finishSync(false);
     // Stopped on purpose: not a failure to tell.
     if (!cancelled)
-        Q_EMIT writeFailed(reason);
+        Q_EMIT writeFailed(requested, reason);
 }

@@ -45,21 +45,24 @@ public Q_SLOTS:
     void stop();
 
 Q_SIGNALS:
+    // Every signal names the cache folder (with its trailing '/') of the
+    // request it answers: the engine may have moved on to another since.
+
     // The index file is open and sound: readers may open it now.
-    void opened(const QString &indexFile);
+    void opened(const QString &cachePath, const QString &indexFile);
     // No index can be had; reason says why.
-    void unavailable(const QString &reason);
+    void unavailable(const QString &cachePath, const QString &reason);
     // While a pass indexes files: done of total.
-    void progress(int done, int total);
-    void synced(const LyricsSyncReport &report);
-    void songUpdated(const QString &key);
+    void progress(const QString &cachePath, int done, int total);
+    void synced(const QString &cachePath, const LyricsSyncReport &report);
+    void songUpdated(const QString &cachePath, const QString &key);
     // The merge that follows a big pass is done.
-    void merged();
+    void merged(const QString &cachePath);
     // The index file turned out damaged. The worker has closed it and takes no
     // more work until rebuild(); readers must close it before that.
-    void damaged(const QString &reason);
+    void damaged(const QString &cachePath, const QString &reason);
     // Writing failed for another reason (a full disk): what is indexed stays.
-    void writeFailed(const QString &reason);
+    void writeFailed(const QString &cachePath, const QString &reason);
 
 private:
     bool ensureOpen(const QString &cachePath, bool fresh);
@@ -87,11 +90,12 @@ private:
     void closeIndex();
 
     QString indexFolder;
-    QString cachePath; // with a trailing '/'
+    QString cachePath; // of the open index, with a trailing '/'
+    QString requested; // the folder of the request at hand, the same way
     LyricsIndex index;
     QMutex connectionLock; // cancel() against opening and closing
     std::atomic_bool cancelled{false};
-    bool waitingForRebuild = false;
+    QString damagedFolder; // whose index waits for rebuild()
 
     quint64 passNumber = 0;
     bool syncing = false;

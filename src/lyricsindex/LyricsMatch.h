@@ -34,8 +34,10 @@ struct LyricsSearchResult
     };
     Status State = Status::NoQuery;
     std::vector<LyricsMatch> Matches; // best first
+    std::vector<QString> Unfilled;    // found after Matches, their rows not read yet
     int Total = 0;                    // songs that match; Matches holds the first of them
     bool Ranked = true;               // best first; else too many to rank, in the order of indexing
+    bool Cut = false;                 // too many to count in time: Matches is a first page, Total a floor
     bool StillIndexing = false;       // found in what is indexed so far
     QString Message;
 };

@@ -1,6 +1,6 @@
 #include "lyricsindex/LyricsQuery.h"
 
-#include "lyricsindex/SearchFolding.h"
+#include "text/Folding.h"
 
 #include <QStringList>
 
@@ -10,7 +10,7 @@ namespace {
 
 // Longer text is cut: nobody remembers a line that long, and the query stays small.
 constexpr qsizetype kMaxQueryLength = 1000;
-constexpr qsizetype kShortestPrefix = 3;
+constexpr qsizetype kShortestPrefix = 2;
 
 struct Chunk
 {
@@ -95,8 +95,8 @@ std::vector<Found> find(const std::vector<LyricsQuery::Term> &terms, QStringView
     std::vector<Found> found;
     if (terms.empty())
         return found;
-    const SearchFolding::Words words = SearchFolding::words(text);
-    const std::vector<SearchFolding::Word> &list = words.List;
+    const FoldedWords words = foldedWords(text);
+    const std::vector<FoldedWords::Word> &list = words.List;
     for (size_t t = 0; t < terms.size(); ++t) {
         const LyricsQuery::Term &term = terms[t];
         const size_t k = term.Words.size();
@@ -118,22 +118,27 @@ std::vector<Found> find(const std::vector<LyricsQuery::Term> &terms, QStringView
 LyricsQuery::LyricsQuery(QStringView userText)
 {
     std::vector<Chunk> chunks = chunksOf(userText);
-    std::erase_if(chunks, [](const Chunk &c) { return !SearchFolding::hasWord(c.Raw); });
+    std::erase_if(chunks, [](const Chunk &c) { return foldedWords(c.Raw).List.empty(); });
     QStringList parts;
     for (size_t i = 0; i < chunks.size(); ++i) {
         Chunk &c = chunks[i];
-        SearchFolding::Words words = SearchFolding::words(c.Raw);
+        FoldedWords words = foldedWords(c.Raw);
         bool prefix = false;
         if (i + 1 == chunks.size() && !c.ClosedPhrase) {
-            // The word being typed. Its first letter or two start too many
-            // words to be looked up while the user types (hundreds of
-            // milliseconds on a large library): a word of one letter alone
-            // waits for the next, a letter or two are taken as a whole word
-            // ("don't", "me"), from three on it is the start of a word.
-            const qsizetype length = words.List.back().FoldedLength;
-            if (length == 1 && words.List.size() == 1)
-                continue;
-            prefix = length >= kShortestPrefix;
+            // The word being typed is the start of a word. A first letter
+            // starts too many words to be looked up while the user types: it
+            // waits for the next, and the other words are looked up meanwhile.
+            // A letter after an apostrophe ends a contraction ("don't"): whole.
+            const FoldedWords::Word &last = words.List.back();
+            const bool startsAWord = words.List.size() == 1 || c.Raw.at(last.Start - 1).isSpace();
+            if (last.FoldedLength < kShortestPrefix && startsAWord) {
+                if (words.List.size() == 1)
+                    continue;
+                c.Raw.truncate(last.Start);
+                words.List.pop_back();
+            } else {
+                prefix = last.FoldedLength >= kShortestPrefix;
+            }
         }
         parts << quoted(c.Raw) + (prefix ? QStringLiteral("*") : QString());
         Term term;

@@ -1,10 +1,11 @@
 #pragma once
 
 // What the user typed into "Find in lyrics", as a full-text query: all its
-// words, in any order, the last one as the start of a word (once it has three
-// letters; shorter, it is a whole word, and a single letter on its own waits
-// for the next); a "quoted phrase" as a phrase. Everything typed is text: quotes, '*', '-', ':', brackets,
-// AND, OR, NOT, NEAR and the like never reach the index as its query syntax.
+// words, in any order, the last one as the start of a word once it has two
+// letters (a single letter waits for the next: the words before it are looked
+// up meanwhile); a "quoted phrase" as a phrase. Everything typed is text:
+// quotes, '*', '-', ':', brackets, AND, OR, NOT, NEAR and the like never reach
+// the index as its query syntax.
 // Also finds those words again in a song's text, for the line to show.
 
 #include "lyricsindex/LyricsMatch.h"

@@ -1,5 +1,7 @@
 #include "lyricsindex/SqliteDb.h"
 
+#include "lyricsindex/WordTokenizer.h"
+
 #include <QFile>
 
 #include <sqlite3.h>
@@ -23,6 +25,12 @@ bool SqliteDb::record(int rc)
 
 bool SqliteDb::open(const QString &path, bool create)
 {
+    // Before SQLite's first use: without its count of the memory in use,
+    // an allocation takes no lock that all connections share. The index's
+    // worker allocates all the time at idle priority; the window's thread
+    // must not wait for it to be scheduled again to search.
+    static const bool unshared = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK;
+    Q_UNUSED(unshared);
     close();
     lastCode = SQLITE_OK;
     lastMessage.clear();
@@ -36,6 +44,9 @@ bool SqliteDb::open(const QString &path, bool create)
         return false;
     }
     sqlite3_extended_result_codes(db, 0);
+    // Without FTS5 there is no tokenizer to add; the index says so when it
+    // looks for FTS5.
+    addWordTokenizer(db);
     return true;
 }
 

@@ -1,12 +1,45 @@
 #include "lyricssearch/LyricsMatchModel.h"
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
-void LyricsMatchModel::setMatches(std::vector<LyricsMatch> found)
+namespace {
+// Rows read at a time as the list is scrolled.
+constexpr size_t kRowsFetched = 50;
+} // namespace
+
+void LyricsMatchModel::setMatches(std::vector<LyricsMatch> found, std::vector<QString> rest, Filler fill)
 {
     beginResetModel();
     matches = std::move(found);
+    unfilled = std::move(rest);
+    filler = std::move(fill);
+    if (!filler)
+        unfilled.clear();
     endResetModel();
+}
+
+bool LyricsMatchModel::canFetchMore(const QModelIndex &parent) const
+{
+    return !parent.isValid() && !unfilled.empty();
+}
+
+void LyricsMatchModel::fetchMore(const QModelIndex &parent)
+{
+    if (!canFetchMore(parent))
+        return;
+    const size_t n = std::min(kRowsFetched, unfilled.size());
+    const std::vector<QString> keys(unfilled.begin(), unfilled.begin() + std::ptrdiff_t(n));
+    unfilled.erase(unfilled.begin(), unfilled.begin() + std::ptrdiff_t(n));
+    std::vector<LyricsMatch> rows = filler(keys);
+    if (rows.empty())
+        return;
+    const int first = int(matches.size());
+    beginInsertRows({}, first, first + int(rows.size()) - 1);
+    for (LyricsMatch &row : rows)
+        matches.push_back(std::move(row));
+    endInsertRows();
 }
 
 void LyricsMatchModel::removeRow(int row)

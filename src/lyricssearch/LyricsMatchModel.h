@@ -1,12 +1,14 @@
 #pragma once
 
 // The songs a lyrics search found, as rows of a list: "Artist - Song" and the
-// line where the words are. Replaced as a whole by each search.
+// line where the words are. Replaced as a whole by each search; the rows a
+// search left unfilled are filled as the list is scrolled to them.
 
 #include "lyricsindex/LyricsMatch.h"
 
 #include <QAbstractListModel>
 
+#include <functional>
 #include <vector>
 
 class LyricsMatchModel : public QAbstractListModel
@@ -22,13 +24,21 @@ public:
 
     using QAbstractListModel::QAbstractListModel;
 
-    void setMatches(std::vector<LyricsMatch> matches);
+    // Reads the rows of songs found.
+    using Filler = std::function<std::vector<LyricsMatch>(const std::vector<QString> &keys)>;
+    // The rows, and the songs found after them whose rows fill reads when
+    // the view asks for more.
+    void setMatches(std::vector<LyricsMatch> matches, std::vector<QString> unfilled = {}, Filler fill = {});
     void removeRow(int row);
     const LyricsMatch *matchAt(int row) const;
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    bool canFetchMore(const QModelIndex &parent) const override;
+    void fetchMore(const QModelIndex &parent) override;
 
 private:
     std::vector<LyricsMatch> matches;
+    std::vector<QString> unfilled;
+    Filler filler;
 };

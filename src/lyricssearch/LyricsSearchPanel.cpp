@@ -51,6 +51,8 @@ LyricsSearchPanel::LyricsSearchPanel(LyricsEngine &lyricsEngine, QWidget *parent
     lblMatches->setObjectName(QStringLiteral("lblMatches"));
     for (QLabel *label : {lblProgress, lblMatches}) {
         label->setTextFormat(Qt::PlainText);
+        // The column is narrow: a long line goes on below, never cut off.
+        label->setWordWrap(true);
         label->setVisible(false);
         QFont small = label->font();
         small.setPointSizeF(small.pointSizeF() * 0.9);
@@ -122,6 +124,37 @@ void LyricsSearchPanel::showProgress()
         typing->start();
 }
 
+QString LyricsSearchPanel::resultLine(const LyricsSearchResult &result)
+{
+    const int shown = int(result.Matches.size() + result.Unfilled.size());
+    QString line;
+    switch (result.State) {
+    case LyricsSearchResult::Status::NoQuery:
+        break;
+    case LyricsSearchResult::Status::NotAvailable:
+        line = result.Message;
+        break;
+    case LyricsSearchResult::Status::Found:
+        if (result.Cut)
+            line = shown == 0 ? tr("Too many songs to look through: type more")
+                              : tr("Many songs have these words: the first %1 shown, type more").arg(number(shown));
+        else if (result.Total == 0)
+            line = tr("No song has these words");
+        else if (result.Total == 1)
+            line = tr("1 song");
+        else if (result.Total <= shown)
+            line = tr("%1 songs").arg(number(result.Total));
+        else if (result.Ranked)
+            line = tr("%1 songs, the best %2 shown").arg(number(result.Total), number(shown));
+        else
+            line = tr("%1 songs, too many to rank: %2 shown, type more").arg(number(result.Total), number(shown));
+        if (result.StillIndexing)
+            line += tr(" (still indexing: found in what is indexed so far)");
+        break;
+    }
+    return line;
+}
+
 void LyricsSearchPanel::runSearch()
 {
     typing->stop();
@@ -130,31 +163,15 @@ void LyricsSearchPanel::runSearch()
     const LyricsSearchResult result = engine.search(txtFind->text());
     stillIndexing = result.StillIndexing;
     lastActivated = QPersistentModelIndex();
-    QString count;
-    switch (result.State) {
-    case LyricsSearchResult::Status::NoQuery:
-        break;
-    case LyricsSearchResult::Status::NotAvailable:
-        count = result.Message;
-        break;
-    case LyricsSearchResult::Status::Found:
-        if (result.Total == 0)
-            count = tr("No song has these words");
-        else if (result.Total == 1)
-            count = tr("1 song");
-        else if (result.Total <= int(result.Matches.size()))
-            count = tr("%1 songs").arg(number(result.Total));
-        else if (result.Ranked)
-            count = tr("%1 songs, the best %2 shown").arg(number(result.Total), number(int(result.Matches.size())));
-        else
-            count = tr("%1 songs, too many to rank: %2 shown, type more")
-                        .arg(number(result.Total), number(int(result.Matches.size())));
-        if (result.StillIndexing)
-            count += tr(" (still indexing: found in what is indexed so far)");
-        break;
-    }
+    const QString count = resultLine(result);
     const bool keepRow = !currentKey.isEmpty();
-    model->setMatches(result.State == LyricsSearchResult::Status::Found ? result.Matches : std::vector<LyricsMatch>{});
+    if (result.State == LyricsSearchResult::Status::Found)
+        model->setMatches(result.Matches, result.Unfilled,
+                          [this, text = txtFind->text()](const std::vector<QString> &keys) {
+                              return engine.fill(text, keys);
+                          });
+    else
+        model->setMatches({});
     if (keepRow) {
         for (int row = 0; row < model->rowCount(); ++row) {
             if (model->matchAt(row)->Key == currentKey) {

@@ -12,6 +12,7 @@
 #include <QPersistentModelIndex>
 
 class LyricsEngine;
+struct LyricsSearchResult;
 class LyricsMatchModel;
 class QLabel;
 class QLineEdit;
@@ -44,6 +45,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The line under the field that says what a search found.
+    static QString resultLine(const LyricsSearchResult &result);
     void runSearch();
     void showProgress();
     void activate(const QModelIndex &index);

@@ -1,6 +1,7 @@
 #include "music/MusicMatch.h"
 
-#include "lyricsindex/SearchFolding.h"
+#include "library/SongNames.h"
+#include "text/Folding.h"
 
 using namespace Qt::StringLiterals;
 
@@ -16,7 +17,7 @@ QString musicMatchKey(QStringView text)
     for (const QChar ch : text) {
         const char16_t c = ch.unicode();
         if (c >= 0x80)
-            return SearchFolding::words(text).Folded;
+            return foldedWords(text).Folded;
         if ((c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9'))
             out[n++] = c;
         else if (c >= u'A' && c <= u'Z')
@@ -24,14 +25,6 @@ QString musicMatchKey(QStringView text)
     }
     key.truncate(n);
     return key;
-}
-
-QStringView songNameOfKey(QStringView songKey)
-{
-    QStringView name = songKey.mid(songKey.lastIndexOf(u'/') + 1);
-    if (name.endsWith(u".txt", Qt::CaseInsensitive))
-        name.chop(4);
-    return name;
 }
 
 void SongIndex::clear()
@@ -48,7 +41,7 @@ void SongIndex::reserve(qsizetype count)
 
 void SongIndex::add(QStringView songKey)
 {
-    const QString key = musicMatchKey(songNameOfKey(songKey));
+    const QString key = musicMatchKey(nameStem(keyFileName(songKey)));
     if (key.isEmpty())
         return;
     ++songs;
@@ -70,7 +63,7 @@ QStringList SongIndex::candidates(const QString &artist, const QString &title) c
     // The song named exactly as the track first.
     const QString exact = artist + u" - "_s + title;
     for (qsizetype i = 1; i < all.size(); ++i) {
-        if (songNameOfKey(all[i]) == exact && songNameOfKey(all[0]) != exact) {
+        if (nameStem(keyFileName(all[i])) == exact && nameStem(keyFileName(all[0])) != exact) {
             all.move(i, 0);
             break;
         }

@@ -42,6 +42,3 @@ private:
     QHash<QString, QStringList> more; // match key -> the others, where there are others
     qsizetype songs = 0;
 };
-
-// "Artist - Song" of a song's key: the file name without ".txt".
-QStringView songNameOfKey(QStringView songKey);

@@ -5,6 +5,7 @@
 #include "music/MusicCache.h"
 #include "music/MusicFolderWalk.h"
 #include "music/MusicTags.h"
+#include "platform/ThreadPriority.h"
 #include "text/TextFile.h"
 
 #include <QFileInfo>
@@ -186,7 +187,8 @@ MusicReader::MusicReader(const QString &cacheFile, QObject *parent) : QObject(pa
     connect(worker, &MusicReaderWorker::writeProgress, this, &MusicReader::writeProgress);
     connect(worker, &MusicReaderWorker::writeFinished, this, &MusicReader::writeFinished);
     // Reading a music folder must never take the machine from the user.
-    thread.start(QThread::IdlePriority);
+    connect(&thread, &QThread::started, worker, [] { runAtIdlePriority(); }, Qt::DirectConnection);
+    thread.start();
 }
 
 MusicReader::~MusicReader()

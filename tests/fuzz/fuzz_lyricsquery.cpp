@@ -18,7 +18,7 @@ struct Table
     Table()
     {
         db.open(QStringLiteral(":memory:"), true);
-        db.exec("CREATE VIRTUAL TABLE t USING fts5(body, content='', tokenize='unicode61 remove_diacritics 2')");
+        db.exec("CREATE VIRTUAL TABLE t USING fts5(body, content='', tokenize='stanzabox_words')");
         clear = db.prepare("INSERT INTO t(t) VALUES('delete-all')");
         insert = db.prepare("INSERT INTO t(rowid, body) VALUES(1, ?1)");
         match = db.prepare("SELECT rowid FROM t WHERE t MATCH ?1");

@@ -122,6 +122,77 @@ private Q_SLOTS:
         QCOMPARE(view->model()->rowCount(), 0);
     }
 
+    // Typed in plain letters: found in lyrics and names with strokes,
+    // ligatures and accents, either case; a last word of two letters is the
+    // start of a word, alone or after others.
+    void plainLettersAndTwoLettersFind_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("keys"); // sorted
+        const QString fjord = u"S/Skald - Fjord.txt"_s;
+        const QString hymn = u"G/Gothic - Hymn.txt"_s;
+        const QString polka = u"P/Polka - \u0141\u00f3d\u017a \u0110ur\u0111evac \u0126amrun.txt"_s;
+        const QString love = u"L/Love - Song.txt"_s;
+        const QString tango = u"T/Tango - Night.txt"_s;
+        QTest::newRow("\u00f8") << u"soren"_s << QStringList{fjord};
+        QTest::newRow("\u00de") << u"thorshofn"_s << QStringList{fjord};
+        QTest::newRow("\u0152") << u"oeuvre"_s << QStringList{hymn};
+        QTest::newRow("\u00df") << u"strasse"_s << QStringList{hymn};
+        QTest::newRow("\u00c6") << u"aether"_s << QStringList{tango};
+        QTest::newRow("\u0141 in a name") << u"lodz"_s << QStringList{polka};
+        QTest::newRow("\u0110 and \u0111 in a name") << u"durdevac"_s << QStringList{polka};
+        QTest::newRow("\u0126 in a name") << u"hamrun"_s << QStringList{polka};
+        QTest::newRow("two letters") << u"ta"_s << QStringList{tango};
+        QTest::newRow("two letters, two songs") << u"lo"_s << QStringList{love, polka};
+        QTest::newRow("two letters after a word") << u"dance lo"_s << QStringList{polka};
+    }
+
+    void plainLettersAndTwoLettersFind()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QStringList, keys);
+        dir = std::make_unique<QTemporaryDir>();
+        library = std::make_unique<LibraryBuilder>(dir->filePath(u"cache"_s));
+        library->song(u"S"_s, u"Skald - Fjord.txt"_s, LibraryBuilder::crlf({u"S\u00f8ren rowed to \u00de\u00f3rsh\u00f6fn"_s}))
+            .song(u"G"_s, u"Gothic - Hymn.txt"_s, LibraryBuilder::crlf({u"\u0152UVRE of the Stra\u00dfe"_s}))
+            .song(u"P"_s, u"Polka - \u0141\u00f3d\u017a \u0110ur\u0111evac \u0126amrun.txt"_s,
+                  LibraryBuilder::crlf({u"dance all night"_s}))
+            .song(u"L"_s, u"Love - Song.txt"_s, LibraryBuilder::crlf({u"lonely in the dark"_s}))
+            .song(u"T"_s, u"Tango - Night.txt"_s, LibraryBuilder::crlf({u"tangled in the \u00c6THER"_s}));
+        engine = std::make_unique<LyricsEngine>(dir->filePath(u"index"_s));
+        syncAndWait(*engine, [&] { engine->setCachePath(library->cachePath()); });
+        makePanel();
+        QTest::keyClicks(field, typed);
+        QTRY_COMPARE(panel->countText(), keys.size() == 1 ? u"1 song"_s : u"%1 songs"_s.arg(keys.size()));
+        QStringList found;
+        for (int r = 0; r < view->model()->rowCount(); ++r)
+            found << view->model()->index(r, 0).data(LyricsMatchModel::KeyRole).toString();
+        found.sort();
+        QCOMPARE(found, keys);
+    }
+
+    // A search reads the rows it shows first; the others are read as the
+    // list is scrolled to them.
+    void theRestOfTheRowsFollowTheScroll()
+    {
+        dir = std::make_unique<QTemporaryDir>();
+        library = std::make_unique<LibraryBuilder>(dir->filePath(u"cache"_s));
+        for (int i = 0; i < 120; ++i)
+            library->song(u"R"_s, u"River - Song %1.txt"_s.arg(i, 3, 10, QLatin1Char('0')), "down by the river\r\n");
+        engine = std::make_unique<LyricsEngine>(dir->filePath(u"index"_s));
+        syncAndWait(*engine, [&] { engine->setCachePath(library->cachePath()); });
+        makePanel();
+        QTest::keyClicks(field, u"river"_s);
+        QTRY_COMPARE(panel->countText(), u"120 songs"_s);
+        QCOMPARE(view->model()->rowCount(), LyricsEngine::kFilledAtOnce);
+        QTest::keyClick(field, Qt::Key_Down);
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(view, Qt::Key_End);
+        QCOMPARE(view->model()->rowCount(), 120);
+        QCOMPARE(view->currentIndex().row(), 119);
+        QVERIFY(view->currentIndex().data().toString().endsWith(u": down by the river"_s));
+    }
+
     void progressWhileIndexing()
     {
         dir = std::make_unique<QTemporaryDir>();

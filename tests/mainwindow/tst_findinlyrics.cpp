@@ -2,13 +2,18 @@
 // the search box, a song found by a line of its text opened through the
 // tree's click, the line shown; the index following Edit and Delete.
 
+#include "library/FilterMarkCheck.h"
+#include "library/LibraryScan.h"
 #include "lyricsindex/LyricsEngine.h"
 #include "lyricsindex/LyricsFixture.h"
 #include "lyricssearch/LyricsSearchPanel.h"
 #include "mainwindow/MainWindowFixture.h"
 
+#include <QDir>
 #include <QListView>
 #include <QTextBlock>
+
+#include <sched.h>
 
 using namespace Qt::StringLiterals;
 
@@ -39,9 +44,23 @@ struct Finding
         w.form->setLyricsEngine(*engine);
     }
     LyricsSearchPanel *panel() const { return w.form->findChild<LyricsSearchPanel *>(); }
+    // The panel, its field focused, through the key that opens it.
+    void openFinder() { QTest::keyClick(w.form.get(), Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier); }
     QLineEdit *field() const { return panel()->findField(); }
     QListView *matches() const { return panel()->matchesView(); }
 };
+
+// How the threads of this process named name are scheduled.
+QList<int> policiesOf(const QByteArray &name)
+{
+    QList<int> policies;
+    for (const QString &task : QDir(u"/proc/self/task"_s).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm(u"/proc/self/task/%1/comm"_s.arg(task));
+        if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == name)
+            policies << sched_getscheduler(task.toInt());
+    }
+    return policies;
+}
 
 } // namespace
 
@@ -153,6 +172,69 @@ private Q_SLOTS:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QCOMPARE(f.w.platform.messages.value(0).text, u"Save the changes to Kestrel Road - Dawn?"_s);
         QVERIFY(f.w.label(u"LblSong"_s) == u" Kestrel Road - Dawn"_s && f.w.lyrics()->toPlainText() == u"typed"_s);
+    }
+
+    // The column is narrow: a long status line goes on below, whole.
+    void aLongStatusLineIsShownWhole()
+    {
+        Finding f;
+        f.open();
+        f.openFinder();
+        Window::type(f.field(), u"zebra"_s);
+        // F5 starts a pass; Enter looks up at once, while it runs.
+        f.w.treeKey(Qt::Key_F5);
+        QTest::mouseClick(f.field(), Qt::LeftButton);
+        QTest::keyClick(f.field(), Qt::Key_Return);
+        QCOMPARE(f.panel()->countText(), u"No song has these words (still indexing: found in what is indexed so far)"_s);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        auto *line = f.panel()->findChild<QLabel *>(u"lblMatches"_s);
+        const QRect room = line->contentsRect();
+        const QRect needed = line->fontMetrics().boundingRect(QRect(0, 0, room.width(), 10000), Qt::TextWordWrap,
+                                                                line->text());
+        QVERIFY2(needed.width() <= room.width() && needed.height() <= room.height(),
+                 qPrintable(u"%1x%2 needed, %3x%4 given"_s.arg(needed.width()).arg(needed.height())
+                                .arg(room.width()).arg(room.height())));
+        QVERIFY(line->geometry().bottom() < f.matches()->geometry().top());
+    }
+
+    // A pass over the folder left behind (F5, then Ctrl+O at once) tells
+    // nothing of the folder chosen: its index is the one searched.
+    void anotherFolderChosenWhileAPassRuns()
+    {
+        Finding f;
+        f.open();
+        QTemporaryDir other;
+        LibraryBuilder second(other.filePath(u"cache"_s));
+        second.song(u"B"_s, u"Bravo - Echo.txt"_s, "Marigold fields\r\n");
+        f.w.platform.chosenFolder = second.cachePath();
+        QList<LyricsEngine::State> states;
+        connect(f.engine.get(), &LyricsEngine::stateChanged, this, [&] { states << f.engine->state(); });
+        f.w.treeKey(Qt::Key_F5);
+        QTest::keyClick(f.w.form.get(), Qt::Key_O, Qt::ControlModifier);
+        QTRY_COMPARE_WITH_TIMEOUT(f.engine->state(), LyricsEngine::State::Ready, 30000);
+        QVERIFY(!states.contains(LyricsEngine::State::Unavailable));
+        QCOMPARE(f.engine->indexFile(), LyricsIndex::fileFor(f.indexes.path(), second.cachePath()));
+        f.openFinder();
+        Window::type(f.field(), u"marigold"_s);
+        QTRY_COMPARE(f.panel()->countText(), u"1 song"_s);
+        f.field()->clear();
+        Window::type(f.field(), u"avenue"_s);
+        QTRY_COMPARE(f.panel()->countText(), u"No song has these words"_s);
+    }
+
+    // The index's worker, and the check of the songs of an artist opened,
+    // wait for a processor nothing else wants.
+    void workersRunAtIdlePriority()
+    {
+        Finding f;
+        for (int i = 0; i < 300; ++i)
+            f.w.lib.song(u"M"_s, u"Many - Song %1.txt"_s.arg(i), "la\r\n");
+        f.open();
+        QCOMPARE(policiesOf("Lyrics index"), QList<int>{SCHED_IDLE});
+        f.w.form->findChild<FilterMarkCheck *>()->setForegroundBudget(std::chrono::nanoseconds(0));
+        f.w.clickArrow(u"many"_s);
+        QTRY_COMPARE(f.w.node(u"M/Many - Song 299.txt"_s)->Image, NodeImage::UnfilteredSong);
+        QCOMPARE(policiesOf("Filter marks"), QList<int>{SCHED_IDLE});
     }
 
     void withoutAnIndexThereIsNoFinder()
