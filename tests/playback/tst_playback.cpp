@@ -1,0 +1,85 @@
+// The song played for real: a three-second file of each format, made by
+// Debian's encoders, found in the music folder by the program and played by
+// its own player (Qt Multimedia). Run by run-with-null-audio, so nothing is
+// heard and no sound card or display is needed.
+
+#include "music/MusicFixture.h"
+#include "karaoke/KasFormat.h"
+#include "library/LibraryTree.h"
+#include "mainwindow/clsKaraokeEdition.h"
+#include "playback/SongPlayer.h"
+#include "widgets/LibraryTreeModel.h"
+#include "widgets/LibraryTreeView.h"
+#include "widgets/VeskTimePicker.h"
+
+#include <QApplication>
+
+using namespace Qt::StringLiterals;
+
+class TestPlayback : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void playsAndTaps_data()
+    {
+        QTest::addColumn<QString>("kind");
+        for (const char *kind : {"mp3v23", "flac", "ogg", "opus", "m4a"})
+            QTest::newRow(kind) << QString::fromLatin1(kind);
+    }
+
+    void playsAndTaps()
+    {
+        QFETCH(QString, kind);
+        MusicMachine m;
+        m.lyrics.song(u"K"_s, u"Kestrel Road - Night Bus.txt"_s)
+            .file(u"K/Kestrel Road - Night Bus.kas"_s, EncodeStamp(0, 0, 0) + "A " + EncodeStamp(0, 2, 0) + "B ;x\r\n");
+        QVERIFY(MusicFiles::make(kind, m.track(u"night."_s + (kind == u"mp3v23" ? u"mp3"_s : kind)), u"Kestrel Road"_s, u"Night Bus"_s, {}, 3));
+        m.start();
+        frmMain *w = m.program->mainWindow();
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+
+        // The song clicked in the tree, its artist opened by the arrow first.
+        auto *tree = w->findChild<LibraryTreeView *>(u"lista"_s);
+        const LibraryNode *song = w->libraryTree().find(u"K/Kestrel Road - Night Bus.txt"_s);
+        const QRect artist = tree->visualRect(w->libraryModel().indexOf(song->Parent));
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                          QPoint(artist.left() - tree->indentation() / 2, artist.center().y()));
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(w->libraryModel().indexOf(song)).center());
+
+        // Play once the music folder has been read and the file found.
+        auto *play = w->findChild<QPushButton *>(u"cmdPlay"_s);
+        QTRY_VERIFY_WITH_TIMEOUT(play->isEnabled(), 30000);
+        QTest::mouseClick(play, Qt::LeftButton);
+        VeskTimePicker *first = w->karaokeEdition().row(0);
+        QTest::mouseClick(first->findChild<QLabel *>(u"myLabel1"_s), Qt::LeftButton);
+        auto *player = w->findChild<SongPlayer *>(u"songPlayer"_s);
+        QVERIFY(player);
+        QTRY_VERIFY_WITH_TIMEOUT(player->position() >= 1000, 15000);
+        QTRY_VERIFY(w->findChild<QLabel *>(u"lblPosition"_s)->text().startsWith(u"0:0"_s));
+        QVERIFY(w->findChild<QLabel *>(u"lblPosition"_s)->text() != u"0:00.0"_s);
+
+        // A tap lands on the step of where the song was at the key press.
+        const qint64 before = player->position();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        const qint64 after = player->position();
+        const qint64 stamp = (first->Minute() * 60 + first->Second()) * 1000 + first->Frame() * 100;
+        QVERIFY2(stamp > before - 200 && stamp <= after,
+                 qPrintable(u"stamp %1 ms, the song at %2..%3 ms"_s.arg(stamp).arg(before).arg(after)));
+        QVERIFY(m.platform.messages.isEmpty());
+    }
+};
+
+int main(int argc, char **argv)
+{
+    // Settings and caches of the test's own.
+    QTemporaryDir home;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(u"data"_s)));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(home.filePath(u"cache"_s)));
+    QApplication app(argc, argv);
+    TestPlayback tests;
+    return QTest::qExec(&tests, argc, argv);
+}
+
+#include "tst_playback.moc"
