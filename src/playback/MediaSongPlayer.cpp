@@ -18,14 +18,14 @@ MediaSongPlayer::MediaSongPlayer(QObject *parent)
     connect(player, &QMediaPlayer::playbackStateChanged, this,
             [this](QMediaPlayer::PlaybackState state) { Q_EMIT playingChanged(state == QMediaPlayer::PlayingState); });
     // Qt drops a seek made before the file can be sought in, which comes
-    // after it is open (LoadedMedia); it is made as soon as it can be.
-    connect(player, &QMediaPlayer::seekableChanged, this, [this](bool seekable) {
-        if (seekable)
-            fileOpened();
-    });
+    // after it is open; GStreamer refuses one made before it knows the
+    // length (the seek runs up to it). It is made once both are there.
+    connect(player, &QMediaPlayer::seekableChanged, this, &MediaSongPlayer::seekWhenOpen);
+    connect(player, &QMediaPlayer::durationChanged, this, &MediaSongPlayer::seekWhenOpen);
     connect(player, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
-        if (status == QMediaPlayer::BufferedMedia || status == QMediaPlayer::BufferingMedia)
-            fileOpened();
+        // A file that cannot be sought in plays from its start.
+        if (status == QMediaPlayer::BufferedMedia && !player->isSeekable())
+            pendingSeek = -1;
     });
     connect(player, &QMediaPlayer::errorOccurred, this, [this](QMediaPlayer::Error, const QString &text) {
         Q_EMIT failed(text.isEmpty() ? u"the file could not be played"_s : text);
@@ -75,7 +75,7 @@ qint64 MediaSongPlayer::duration() const
 
 void MediaSongPlayer::seek(qint64 positionMs)
 {
-    if (!player->isSeekable()) {
+    if (!canSeek()) {
         pendingSeek = positionMs;
         Q_EMIT positionChanged(positionMs);
         return;
@@ -83,12 +83,16 @@ void MediaSongPlayer::seek(qint64 positionMs)
     player->setPosition(positionMs);
 }
 
-void MediaSongPlayer::fileOpened()
+bool MediaSongPlayer::canSeek() const
 {
-    // A file that cannot be sought in plays from its start.
-    if (pendingSeek >= 0) {
-        const qint64 to = pendingSeek;
-        pendingSeek = -1;
-        player->setPosition(to);
-    }
+    return player->isSeekable() && player->duration() > 0;
+}
+
+void MediaSongPlayer::seekWhenOpen()
+{
+    if (pendingSeek < 0 || !canSeek())
+        return;
+    const qint64 to = pendingSeek;
+    pendingSeek = -1;
+    player->setPosition(to);
 }

@@ -26,8 +26,9 @@ public:
     void seek(qint64 positionMs) override;
 
 private:
-    // The file is open: a seek asked for meanwhile is made now.
-    void fileOpened();
+    bool canSeek() const;
+    // A seek asked for while the file was opening, made once it can be.
+    void seekWhenOpen();
 
     QMediaPlayer *player = nullptr;
     QAudioOutput *output = nullptr;
