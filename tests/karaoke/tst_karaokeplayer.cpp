@@ -199,6 +199,14 @@ private Q_SLOTS:
         Timing::key(Qt::Key_Left, Qt::AltModifier);
         Timing::key(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(w.times(), QStringList({u"0:00.0"_s, u"0:09.6"_s, u"13:59.2"_s}));
+
+        // In a tag box just typed in, the typing is taken back first.
+        QTest::mouseClick(w.tag(0), Qt::LeftButton);
+        Timing::key(Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), u"x"_s);
+        Timing::key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(w.rows().row(0)->Text(), u"A "_s);
+        QCOMPARE(w.platform.beeps, 1);
     }
 
     void theRowWhoseTimeHasComeIsMarked()
