@@ -13,6 +13,7 @@
 #include "widgets/VeskTimePicker.h"
 
 #include <QApplication>
+#include <QSignalSpy>
 
 using namespace Qt::StringLiterals;
 
@@ -26,6 +27,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("kind");
         for (const char *kind : {"mp3v23", "flac", "ogg", "opus", "m4a"})
             QTest::newRow(kind) << QString::fromLatin1(kind);
+        // An MP3 whose length GStreamer learns only after it may be sought in.
+        QTest::newRow("mp3 22 kHz mono") << u"mp3 22 kHz"_s;
     }
 
     void playsAndTaps()
@@ -33,8 +36,19 @@ private Q_SLOTS:
         QFETCH(QString, kind);
         MusicMachine m;
         m.lyrics.song(u"K"_s, u"Kestrel Road - Night Bus.txt"_s)
-            .file(u"K/Kestrel Road - Night Bus.kas"_s, EncodeStamp(0, 0, 0) + "A " + EncodeStamp(0, 2, 0) + "B ;x\r\n");
-        QVERIFY(MusicFiles::make(kind, m.track(u"night."_s + (kind == u"mp3v23" ? u"mp3"_s : kind)), u"Kestrel Road"_s, u"Night Bus"_s, {}, 3));
+            .file(u"K/Kestrel Road - Night Bus.kas"_s, EncodeStamp(0, 0, 0) + "A " + EncodeStamp(0, 2, 4) + "B ;x\r\n");
+        const QString file = m.track(u"night."_s + (kind.startsWith(u"mp3") ? u"mp3"_s : kind));
+        if (kind == u"mp3 22 kHz") {
+            bool ok = false;
+            MusicFiles::run(u"sox"_s, {u"-n"_s, u"-r"_s, u"22050"_s, u"-c"_s, u"1"_s, u"-b"_s, u"16"_s, file + u".wav"_s,
+                                       u"synth"_s, u"3"_s, u"sine"_s, u"330"_s}, &ok);
+            QVERIFY(ok);
+            MusicFiles::run(u"lame"_s, {u"--quiet"_s, u"--ta"_s, u"Kestrel Road"_s, u"--tt"_s, u"Night Bus"_s,
+                                        file + u".wav"_s, file}, &ok);
+            QVERIFY(ok && QFile::remove(file + u".wav"_s));
+        } else {
+            QVERIFY(MusicFiles::make(kind, file, u"Kestrel Road"_s, u"Night Bus"_s, {}, 3));
+        }
         m.start();
         frmMain *w = m.program->mainWindow();
         w->activateWindow();
@@ -48,15 +62,19 @@ private Q_SLOTS:
                           QPoint(artist.left() - tree->indentation() / 2, artist.center().y()));
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(w->libraryModel().indexOf(song)).center());
 
-        // Play once the music folder has been read and the file found.
-        auto *play = w->findChild<QPushButton *>(u"cmdPlay"_s);
-        QTRY_VERIFY_WITH_TIMEOUT(play->isEnabled(), 30000);
-        QTest::mouseClick(play, Qt::LeftButton);
-        VeskTimePicker *first = w->karaokeEdition().row(0);
-        QTest::mouseClick(first->findChild<QLabel *>(u"myLabel1"_s), Qt::LeftButton);
+        // Once the music folder has been read and the file found, a double
+        // click on the second row's time (0:02.4) plays from 0:00.4, the
+        // file still opening when it is asked for.
+        QTRY_VERIFY_WITH_TIMEOUT(w->findChild<QPushButton *>(u"cmdPlay"_s)->isEnabled(), 30000);
+        QTest::mouseDClick(w->karaokeEdition().row(1)->findChild<QLabel *>(u"myLabel1"_s), Qt::LeftButton);
         auto *player = w->findChild<SongPlayer *>(u"songPlayer"_s);
         QVERIFY(player);
-        QTRY_VERIFY_WITH_TIMEOUT(player->position() >= 1000, 15000);
+        QSignalSpy told(player, &SongPlayer::positionChanged);
+        QTRY_VERIFY_WITH_TIMEOUT(player->position() >= 1000 && told.size() >= 3, 15000);
+        for (const QList<QVariant> &at : std::as_const(told))
+            QVERIFY2(at[0].toLongLong() >= 400, qPrintable(u"played from %1 ms"_s.arg(at[0].toLongLong())));
+        VeskTimePicker *first = w->karaokeEdition().row(0);
+        QTest::mouseClick(first->findChild<QLabel *>(u"myLabel1"_s), Qt::LeftButton);
         QTRY_VERIFY(w->findChild<QLabel *>(u"lblPosition"_s)->text().startsWith(u"0:0"_s));
         QVERIFY(w->findChild<QLabel *>(u"lblPosition"_s)->text() != u"0:00.0"_s);
 
