@@ -2,7 +2,7 @@
 // plays through the real player (Qt Multimedia), until the row holds the
 // song's position, and until the window has painted it. The song is a
 // silent WAV file written here; run it with a null audio output
-// (tests/playback/run-with-null-audio), as scripts/bench does.
+// (scripts/with-null-audio), as scripts/bench does.
 //
 // Usage: bench_tap FOLDER RUNS [ROWS]
 

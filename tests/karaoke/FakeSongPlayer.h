@@ -25,16 +25,8 @@ public:
             Q_EMIT durationChanged(length);
     }
     QString file() const override { return path; }
-    void play() override
-    {
-        isPlaying = true;
-        Q_EMIT playingChanged(true);
-    }
-    void pause() override
-    {
-        isPlaying = false;
-        Q_EMIT playingChanged(false);
-    }
+    void play() override { Q_EMIT playingChanged(isPlaying = true); }
+    void pause() override { Q_EMIT playingChanged(isPlaying = false); }
     bool playing() const override { return isPlaying; }
     qint64 position() const override { return clock; }
     qint64 duration() const override { return length; }

@@ -1,6 +1,6 @@
 // The song played for real: a three-second file of each format, made by
 // Debian's encoders, found in the music folder by the program and played by
-// its own player (Qt Multimedia). Run by run-with-null-audio, so nothing is
+// its own player (Qt Multimedia). Run by scripts/with-null-audio, so nothing is
 // heard and no sound card or display is needed.
 
 #include "music/MusicFixture.h"
