@@ -287,8 +287,9 @@ void KaraokePanel::cmdSave_Click()
     if (KaraokeEdition->SaveKasFile(kasPathFor(lyricsPath))) {
         player->saved();
         platform.showMessage(u"Karaoke timestamps succesfully saved"_s, kKaraokeTitle, MessageIcon::Information);
-    } else
+    } else {
         platform.showMessage(u"Karaoke timestamps could not be saved"_s, kKaraokeTitle, MessageIcon::Stop);
+    }
 }
 
 void KaraokePanel::followPalette()
