@@ -10,8 +10,6 @@
 
 namespace {
 
-const QString kNoMusic = u"No music file for this song: choose a music folder in the Music window"_s;
-
 // Records at these steps of 0.2 s, tagged A, B, C..., and a tail.
 QByteArray kas(const QList<int> &steps)
 {
@@ -33,17 +31,12 @@ struct Timing : Panel
     {
         lib.song(u"A"_s, u"Able - Timed.txt"_s).file(u"A/Able - Timed.kas"_s, timed)
             .song(u"A"_s, u"Able - Quiet.txt"_s).file(u"A/Able - Quiet.kas"_s, quiet);
-        auto fileFor = [](const QString &lyrics) {
-            return MusicFile{lyrics.endsWith(u"Timed.txt"_s) ? u"/music/timed.ogg"_s : QString()};
-        };
-        auto makePlayer = [this] {
-            auto made = std::make_unique<FakeSongPlayer>();
-            player = made.get();
-            ++playersMade;
-            return made;
-        };
         const bool shown = Panel::show(900, 600);
-        form->setKaraokeMusic({fileFor, makePlayer});
+        form->setKaraokeMusic({[](const QString &lyrics) { return MusicFile{lyrics.endsWith(u"Timed.txt"_s) ? u"/music/timed.ogg"_s : u""_s}; },
+                               [this] {
+                                   ++playersMade;
+                                   return std::unique_ptr<SongPlayer>(player = new FakeSongPlayer);
+                               }});
         return shown;
     }
     // The rows' times, "m:ss.f" each, top to bottom.
@@ -71,7 +64,7 @@ private Q_SLOTS:
         w.clickNode(u"A/Able - Quiet.txt"_s);
         for (const QString &name : {u"cmdPlay"_s, u"cmdTap"_s, u"sldPosition"_s}) {
             QVERIFY(!w.child<QWidget>(name)->isEnabled());
-            QCOMPARE(w.child<QWidget>(name)->toolTip(), kNoMusic);
+            QCOMPARE(w.child<QWidget>(name)->toolTip(), u"No music file for this song: choose a music folder in the Music window"_s);
         }
         QTest::keyClick(w.form.get(), Qt::Key_P, Qt::ControlModifier);
 

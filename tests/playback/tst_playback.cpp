@@ -25,10 +25,9 @@ private Q_SLOTS:
     void playsAndTaps_data()
     {
         QTest::addColumn<QString>("kind");
-        for (const char *kind : {"mp3v23", "flac", "ogg", "opus", "m4a"})
+        // The MP3 at 22 kHz mono: GStreamer learns its length only after it can be sought in.
+        for (const char *kind : {"mp3mono", "flac", "ogg", "opus", "m4a"})
             QTest::newRow(kind) << QString::fromLatin1(kind);
-        // An MP3 whose length GStreamer learns only after it may be sought in.
-        QTest::newRow("mp3 22 kHz mono") << u"mp3 22 kHz"_s;
     }
 
     void playsAndTaps()
@@ -37,18 +36,8 @@ private Q_SLOTS:
         MusicMachine m;
         m.lyrics.song(u"K"_s, u"Kestrel Road - Night Bus.txt"_s)
             .file(u"K/Kestrel Road - Night Bus.kas"_s, EncodeStamp(0, 0, 0) + "A " + EncodeStamp(0, 2, 4) + "B ;x\r\n");
-        const QString file = m.track(u"night."_s + (kind.startsWith(u"mp3") ? u"mp3"_s : kind));
-        if (kind == u"mp3 22 kHz") {
-            bool ok = false;
-            MusicFiles::run(u"sox"_s, {u"-n"_s, u"-r"_s, u"22050"_s, u"-c"_s, u"1"_s, u"-b"_s, u"16"_s, file + u".wav"_s,
-                                       u"synth"_s, u"3"_s, u"sine"_s, u"330"_s}, &ok);
-            QVERIFY(ok);
-            MusicFiles::run(u"lame"_s, {u"--quiet"_s, u"--ta"_s, u"Kestrel Road"_s, u"--tt"_s, u"Night Bus"_s,
-                                        file + u".wav"_s, file}, &ok);
-            QVERIFY(ok && QFile::remove(file + u".wav"_s));
-        } else {
-            QVERIFY(MusicFiles::make(kind, file, u"Kestrel Road"_s, u"Night Bus"_s, {}, 3));
-        }
+        const QString file = m.track(u"night."_s + QString(kind).replace(u"mp3mono"_s, u"mp3"_s));
+        QVERIFY(MusicFiles::make(kind, file, u"Kestrel Road"_s, u"Night Bus"_s, {}, 3));
         m.start();
         frmMain *w = m.program->mainWindow();
         w->activateWindow();
@@ -75,8 +64,7 @@ private Q_SLOTS:
             QVERIFY2(at[0].toLongLong() >= 400, qPrintable(u"played from %1 ms"_s.arg(at[0].toLongLong())));
         VeskTimePicker *first = w->karaokeEdition().row(0);
         QTest::mouseClick(first->findChild<QLabel *>(u"myLabel1"_s), Qt::LeftButton);
-        QTRY_VERIFY(w->findChild<QLabel *>(u"lblPosition"_s)->text().startsWith(u"0:0"_s));
-        QVERIFY(w->findChild<QLabel *>(u"lblPosition"_s)->text() != u"0:00.0"_s);
+        QTRY_VERIFY(w->findChild<QLabel *>(u"lblPosition"_s)->text() >= u"0:01.0"_s);
 
         // A tap lands on the step of where the song was at the key press.
         const qint64 before = player->position();
