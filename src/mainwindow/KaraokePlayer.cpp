@@ -53,7 +53,8 @@ KaraokePlayer::KaraokePlayer(Platform &desktop, KaraokePanel &karaoke, QWidget &
 
 KaraokePlayer::~KaraokePlayer()
 {
-    qApp->removeEventFilter(this);
+    if (QCoreApplication *app = QCoreApplication::instance())
+        app->removeEventFilter(this);
 }
 
 void KaraokePlayer::createControls()
@@ -207,8 +208,12 @@ bool KaraokePlayer::ready()
             sldPosition->setRange(0, int(std::min<qint64>(duration, INT_MAX)));
             updateControls();
         });
-        // After the player's own signal has returned: the file is let go.
-        connect(player, &SongPlayer::failed, this, &KaraokePlayer::failed, Qt::QueuedConnection);
+        // Told after the player's own signal has returned, of the file it was
+        // playing then: the file is let go.
+        connect(player, &SongPlayer::failed, this, [this](const QString &reason) {
+            QMetaObject::invokeMethod(this, [this, file = player->file(), reason] { failed(file, reason); },
+                                      Qt::QueuedConnection);
+        });
     }
     if (player->file() != musicPath)
         player->setFile(musicPath);
@@ -268,11 +273,11 @@ void KaraokePlayer::positionChanged(qint64 positionMs)
     mark(rowAt(positionMs), true);
 }
 
-void KaraokePlayer::failed(const QString &reason)
+void KaraokePlayer::failed(const QString &file, const QString &reason)
 {
-    if (!player || player->file().isEmpty())
+    // Another song's music may have come meanwhile.
+    if (file.isEmpty() || player->file() != file)
         return;
-    const QString file = player->file();
     // Let go, so that Play tries the file again.
     player->setFile(QString());
     playingChanged(false);

@@ -69,7 +69,7 @@ private:
     void updateControls();
     void positionChanged(qint64 positionMs);
     void playingChanged(bool playing);
-    void failed(const QString &reason);
+    void failed(const QString &file, const QString &reason);
     void seekTo(int positionMs);
     void playFrom(qint64 positionMs);
     // The row whose time has come at this position (its stamp, up to the
