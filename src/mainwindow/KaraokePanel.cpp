@@ -2,8 +2,10 @@
 
 #include "library/SongNames.h"
 #include "app/MainLayout.h"
+#include "mainwindow/KaraokePlayer.h"
 #include "mainwindow/clsKaraokeEdition.h"
 #include "platform/Platform.h"
+#include "widgets/ButtonSize.h"
 #include "widgets/ImageList.h"
 #include "widgets/VeskTimePicker.h"
 
@@ -24,26 +26,6 @@ using namespace Qt::StringLiterals;
 namespace {
 // The editor's own messages carry the program's short name.
 const QString kKaraokeTitle = u"Stanzabox"_s;
-
-// The least size at which a button shows its picture and caption whole:
-// Qt's four pixels between the two, and the margin and frame the style puts
-// around a button's contents, without the wider minimum some styles add
-// for looks.
-QSize neededSize(const QPushButton *button)
-{
-    QStyleOptionButton option;
-    option.initFrom(button);
-    const QStyle *style = button->style();
-    int margins = style->pixelMetric(QStyle::PM_ButtonMargin, &option, button)
-                  + 2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, button);
-    if (button->autoDefault())
-        margins += 2 * style->pixelMetric(QStyle::PM_ButtonDefaultIndicator, &option, button);
-    const QFontMetricsF metrics(button->font());
-    const QSize icon = button->icon().isNull() ? QSize(0, 0) : button->iconSize();
-    const int spacing = icon.isEmpty() ? 0 : 4;
-    return QSize(icon.width() + spacing + qCeil(metrics.horizontalAdvance(button->text())) + margins,
-                 qMax(icon.height(), qCeil(metrics.height())) + margins);
-}
 
 // A wheel turned anywhere over the rows scrolls them: the rows keep it only
 // over a time field, and hand it on everywhere else.
@@ -147,26 +129,33 @@ void KaraokePanel::createControls()
     picContainerKasEditModeOne->installEventFilter(new RowsWheel(*VScroll1, picContainerKasEditModeOne));
 
     KaraokeEdition = new clsKaraokeEdition(*picMoveable1, platform, this);
+    player = new KaraokePlayer(platform, *this, *frmKaraoke);
+    player->setMusic(music);
+    const QSize playerStrip = player->strip().sizeHint();
 
-    // The strip and the rows are equally wide, as designed (1455 twips), or
-    // as wide as the wider of them needs; the frame grows with them. The
-    // rows' pitch follows their height, and the viewport stays its designed
-    // distance below a taller strip.
-    const int content = std::max({Twips::toPixels(KaraokeDesign::RowWidth), strip.width(), KaraokeEdition->rowSize().width()});
+    // The strips and the rows are equally wide, as designed (1455 twips), or
+    // as wide as the widest of them needs; the frame grows with them. The
+    // player's strip stands under the buttons; the rows' pitch follows their
+    // height, and the viewport stays its designed distance below the strips.
+    const int content = std::max({Twips::toPixels(KaraokeDesign::RowWidth), strip.width(), playerStrip.width(),
+                                  KaraokeEdition->rowSize().width()});
     KaraokeEdition->setRowWidth(content);
     Picture1->setGeometry(QRect(KaraokeDesign::Strip.pixels().topLeft(), QSize(content, strip.height())));
+    const int gap = Twips::toPixels(KaraokeDesign::GapBelowStrip);
+    player->strip().setGeometry(QRect(Picture1->geometry().bottomLeft() + QPoint(0, 1 + gap),
+                                      QSize(content, playerStrip.height())));
     picMoveable1->setGeometry(0, 0, content, Twips::toPixels(KaraokeDesign::RowAreaHeight));
     layout.KaraokeContentWidth = Twips::fromPixels(content);
     layout.KaraokeRowPitch = Twips::fromPixels(KaraokeEdition->rowPitch());
     layout.picContainerKasEditModeOne.Top =
         std::max(MainLayout().picContainerKasEditModeOne.Top,
-                 KaraokeDesign::Strip.Top + Twips::fromPixels(strip.height()) + KaraokeDesign::GapBelowStrip);
+                 Twips::fromPixels(player->strip().geometry().bottom() + 1) + KaraokeDesign::GapBelowStrip);
     layout.ArrangeHeights();
     connect(KaraokeEdition, &clsKaraokeEdition::rowFocused, this, [this](int index) {
         CurrentStamp = index;
         scrollRowIntoView(index);
     });
-    for (QWidget *w : {Picture1, picContainerKasEditModeOne, picMoveable1})
+    for (QWidget *w : {Picture1, &player->strip(), picContainerKasEditModeOne, picMoveable1})
         w->show();
     applyLayout(layout);
 }
@@ -176,7 +165,7 @@ void KaraokePanel::arrangeTabOrder()
     // Toolbar, the editor's buttons, its rows top to bottom, then the lyrics.
     QWidget::setTabOrder(cmdAdd, cmdDel);
     QWidget::setTabOrder(cmdDel, cmdSave);
-    QWidget::setTabOrder(cmdSave, KaraokeEdition->row(0));
+    player->chainTabOrder(cmdSave, KaraokeEdition->row(0));
     KaraokeEdition->ArrangeTabOrder();
     if (afterRows)
         QWidget::setTabOrder(KaraokeEdition->lastInTabOrder(), afterRows);
@@ -200,8 +189,9 @@ void KaraokePanel::VScroll1_Change(int value)
 
 void KaraokePanel::scrollRowIntoView(int index)
 {
-    // Tabbing through the rows keeps the focused one in sight.
-    if (VScroll1->isHidden())
+    // Tabbing through the rows keeps the focused one in sight, and so does
+    // the song as it plays.
+    if (!VScroll1 || VScroll1->isHidden())
         return;
     const double pitch = layout.KaraokeRowPitch;
     const double top = index * pitch;
@@ -237,6 +227,8 @@ void KaraokePanel::ShowKaraokeEditionFrame(bool show)
 {
     layout.KaraokeVisible = show;
     frmKaraoke->setVisible(show);
+    if (!show && player)
+        player->songClosed();
     if (show)
         UpdateKaraokeScroll();
     layout.ArrangeColumns();
@@ -251,6 +243,7 @@ void KaraokePanel::LoadTimestamps(const QString &path)
     case clsKaraokeEdition::LoadResult::Loaded:
         arrangeTabOrder();
         ShowKaraokeEditionFrame(true);
+        player->songLoaded(path);
         break;
     case clsKaraokeEdition::LoadResult::Unreadable:
     case clsKaraokeEdition::LoadResult::NotATimestampFile:
@@ -277,12 +270,14 @@ void KaraokePanel::cmdAdd_Click()
         CurrentStamp = KaraokeEdition->last();
     KaraokeEdition->Add(CurrentStamp + 1);
     rearrangeAfterRowChange();
+    player->rowsRearranged();
 }
 
 void KaraokePanel::cmdDel_Click()
 {
     KaraokeEdition->Del(CurrentStamp);
     rearrangeAfterRowChange();
+    player->rowsRearranged();
 }
 
 void KaraokePanel::cmdSave_Click()
@@ -298,6 +293,7 @@ bool KaraokePanel::saveTimestamps()
         platform.showMessage(u"Karaoke timestamps could not be saved"_s, kKaraokeTitle, MessageIcon::Stop);
         return false;
     }
+    player->saved();
     // Saved, but not whole: the rows stay on screen for a tag.
     if (const int untagged = KaraokeEdition->untaggedRows(); untagged > 0) {
         platform.showMessage(untagged == 1
@@ -325,4 +321,39 @@ void KaraokePanel::followPalette()
 {
     if (KaraokeEdition)
         KaraokeEdition->followPalette();
+    if (player)
+        player->followPalette();
+}
+
+void KaraokePanel::setMusic(const KaraokeMusic &songMusic)
+{
+    music = songMusic;
+    if (player)
+        player->setMusic(music);
+}
+
+void KaraokePanel::musicFilesChanged()
+{
+    if (player)
+        player->musicFilesChanged();
+}
+
+void KaraokePanel::appendRow()
+{
+    KaraokeEdition->Add(KaraokeEdition->last() + 1);
+    rearrangeAfterRowChange();
+}
+
+void KaraokePanel::dropLastRow()
+{
+    if (KaraokeEdition->last() == 0)
+        return;
+    KaraokeEdition->Del(KaraokeEdition->last());
+    rearrangeAfterRowChange();
+}
+
+void KaraokePanel::focusRow(int index)
+{
+    if (VeskTimePicker *row = KaraokeEdition->row(index))
+        row->setFocus(Qt::OtherFocusReason);
 }

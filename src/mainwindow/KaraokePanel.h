@@ -4,6 +4,8 @@
 // timestamp rows that scrolls in its viewport. Made on first use; shown for
 // a song that has a timestamp file.
 
+#include "playback/SongPlayer.h"
+
 #include <QObject>
 #include <QString>
 
@@ -13,6 +15,7 @@ class QScrollBar;
 class QWidget;
 
 struct MainLayout;
+class KaraokePlayer;
 class Platform;
 class clsKaraokeEdition;
 
@@ -41,6 +44,17 @@ public:
     void setLyricsPath(const QString &path) { lyricsPath = path; }
     // The control the tab order goes to after the last row.
     void setNextInTabOrder(QWidget *widget) { afterRows = widget; }
+    // Where the song's music comes from, for playing it while timing.
+    void setMusic(const KaraokeMusic &music);
+    // The music files known changed: the song's is asked for again.
+    void musicFilesChanged();
+
+    // For the player: a row at the end and away again, the focus into a
+    // row, a row brought into sight.
+    void appendRow();
+    void dropLastRow();
+    void focusRow(int index);
+    void scrollRowIntoView(int index);
 
     void cmdAdd_Click();
     void cmdDel_Click();
@@ -65,13 +79,13 @@ private:
     void createControls();
     void arrangeTabOrder();
     void rearrangeAfterRowChange();
-    void scrollRowIntoView(int index);
 
     Platform &platform;
     MainLayout &layout;
     QString lyricsPath;
     QWidget *afterRows = nullptr;
     int CurrentStamp = 0;
+    KaraokeMusic music;
 
     QGroupBox *frmKaraoke = nullptr;
     QWidget *Picture1 = nullptr;
@@ -82,4 +96,5 @@ private:
     QScrollBar *VScroll1 = nullptr;
     QWidget *picMoveable1 = nullptr;
     clsKaraokeEdition *KaraokeEdition = nullptr;
+    KaraokePlayer *player = nullptr;
 };

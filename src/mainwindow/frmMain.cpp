@@ -177,6 +177,16 @@ int frmMain::currentStamp() const
     return karaoke->currentStamp();
 }
 
+void frmMain::setKaraokeMusic(const KaraokeMusic &music)
+{
+    karaoke->setMusic(music);
+}
+
+void frmMain::musicFilesChanged()
+{
+    karaoke->musicFilesChanged();
+}
+
 void frmMain::releaseMarkRedownload()
 {
     commands->releaseMarkRedownload();

@@ -16,6 +16,7 @@ class QKeySequence;
 class QLineEdit;
 
 struct AppState;
+struct KaraokeMusic;
 struct LibraryNode;
 struct ScanCounts;
 class ScanAhead;
@@ -83,6 +84,11 @@ public:
     // Gives the window the lyrics index: "Find in lyrics" becomes available
     // (Ctrl+Shift+F, and the magnifier at the end of the search box).
     void setLyricsEngine(LyricsEngine &engine);
+    // Where the karaoke editor finds a song's music and gets a player for it.
+    void setKaraokeMusic(const KaraokeMusic &music);
+    // The music files known changed: the editor asks again for its song's.
+    void musicFilesChanged();
+
     // Opens or closes "Find in lyrics" above the tree.
     void showFinder(bool show);
     // Opens a song found by its lyrics: selected in the tree as a click

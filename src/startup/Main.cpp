@@ -9,6 +9,7 @@
 #include "mainwindow/frmMain.h"
 #include "music/MusicLibrary.h"
 #include "musicwindow/frmMusic.h"
+#include "playback/MediaSongPlayer.h"
 #include "lyricsindex/LyricsEngine.h"
 #include "platform/Platform.h"
 
@@ -52,6 +53,8 @@ void Main::run(const StartOptions &options)
             music->songsChanged();
     });
     musicFolder = options.musicFolder.isEmpty() ? musicFolderSetting(platform) : options.musicFolder;
+    mainForm->setKaraokeMusic({[this](const QString &lyricsPath) { return musicFileFor(lyricsPath); },
+                               [] { return std::make_unique<MediaSongPlayer>(); }});
     connect(mainForm.get(), &frmMain::redownloadEntryMatched, this, [this](int position) {
         if (listsForm)
             listsForm->selectRedownloadEntry(position);
@@ -172,8 +175,23 @@ MusicLibrary &Main::musicLibrary()
             }
         });
         music->setFolder(musicFolder);
+        if (mainForm)
+            connect(music.get(), &MusicLibrary::changed, mainForm.get(), &frmMain::musicFilesChanged);
     }
     return *music;
+}
+
+MusicFile Main::musicFileFor(const QString &lyricsPath)
+{
+    // Without a music folder nothing is read, and nothing is started.
+    if (!music && musicFolder.isEmpty())
+        return {};
+    MusicLibrary &library = musicLibrary();
+    library.use();
+    const QString &cache = appState.CachePath;
+    if (cache.isEmpty() || !lyricsPath.startsWith(cache))
+        return {};
+    return {library.musicFileForSong(lyricsPath.mid(cache.size())), library.reading()};
 }
 
 frmMusic &Main::musicWindow()

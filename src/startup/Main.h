@@ -13,6 +13,7 @@
 
 class LyricsEngine;
 class MusicLibrary;
+struct MusicFile;
 class frmMusic;
 
 class frmMain;
@@ -63,6 +64,9 @@ private:
     void loadLists();
     void showListsWindow();
     void showMusicWindow();
+    // The music file of the song whose lyrics file this is, for the karaoke
+    // editor; the music folder is read the first time one is asked for.
+    MusicFile musicFileFor(const QString &lyricsPath);
     // The lists window's Restore: the deleted list's entries at these positions.
     void restoreDeleted(const QList<int> &positions);
     void shutDown();

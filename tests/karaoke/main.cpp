@@ -5,6 +5,7 @@
 int runKasFormatTests(int argc, char **argv);
 int runTimePickerTests(int argc, char **argv);
 int runKaraokeTests(int argc, char **argv);
+int runKaraokePlayerTests(int argc, char **argv);
 
 int main(int argc, char **argv)
 {
@@ -20,5 +21,6 @@ int main(int argc, char **argv)
     int failed = runKasFormatTests(argc, argv);
     failed += runTimePickerTests(argc, argv);
     failed += runKaraokeTests(argc, argv);
+    failed += runKaraokePlayerTests(argc, argv);
     return failed;
 }

@@ -39,17 +39,19 @@ inline QString run(const QString &program, const QStringList &arguments, bool *o
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-// A short tone in every format; kind: mp3v23, mp3v24, mp3 (no tags), flac,
-// ogg, opus, m4a. lyrics: what the file holds already (m4a, flac).
+// A tone in every format, 0.4 s long unless told; kind: mp3v23, mp3v24, mp3
+// (no tags), mp3mono (22 kHz mono, tagged as mp3v23), flac, ogg, opus, m4a.
+// lyrics: what the file holds already (m4a, flac).
 inline bool make(const QString &kind, const QString &path, const QString &artist, const QString &title,
-                 const QString &lyrics = {})
+                 const QString &lyrics = {}, double seconds = 0.4)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     const QString wav = path + QStringLiteral(".wav");
     bool ok = false;
-    run(QStringLiteral("sox"), {QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("44100"), QStringLiteral("-c"),
-                                QStringLiteral("2"), QStringLiteral("-b"), QStringLiteral("16"), wav, QStringLiteral("synth"),
-                                QStringLiteral("0.4"), QStringLiteral("sine"), QStringLiteral("440")},
+    const bool mono = kind == u"mp3mono";
+    run(QStringLiteral("sox"), {QStringLiteral("-n"), QStringLiteral("-r"), QString::fromLatin1(mono ? "22050" : "44100"), QStringLiteral("-c"),
+                                QString::fromLatin1(mono ? "1" : "2"), QStringLiteral("-b"), QStringLiteral("16"), wav, QStringLiteral("synth"),
+                                QString::number(seconds), QStringLiteral("sine"), QStringLiteral("440")},
         &ok);
     if (!ok)
         return false;
@@ -63,7 +65,7 @@ inline bool make(const QString &kind, const QString &path, const QString &artist
         if (!lyrics.isEmpty())
             args << QStringLiteral("-metadata") << QStringLiteral("lyrics=") + lyrics;
     };
-    if (kind == u"mp3v23")
+    if (kind == u"mp3v23" || mono)
         run(QStringLiteral("lame"), {QStringLiteral("--quiet"), QStringLiteral("--id3v2-only"), QStringLiteral("--id3v2-utf16"),
                                      QStringLiteral("--ta"), artist, QStringLiteral("--tt"), title, wav, path}, &ok);
     else if (kind == u"mp3")
