@@ -10,7 +10,7 @@
 #include "bench/Median.h"
 #include "karaoke/KasFormat.h"
 #include "mainwindow/clsKaraokeEdition.h"
-#include "playback/MediaSongPlayer.h"
+#include "playback/SongPlayerModule.h"
 #include "widgets/VeskTimePicker.h"
 
 #include <QApplication>
@@ -95,7 +95,7 @@ int main(int argc, char **argv)
         return 1;
     frmMain &form = bench.window();
     form.setKaraokeMusic({[music](const QString &) { return MusicFile{music}; },
-                          [] { return std::make_unique<MediaSongPlayer>(); }});
+                          [] { return loadSongPlayer(nullptr); }});
     form.activateWindow();
     if (!QTest::qWaitForWindowActive(&form))
         return 1;

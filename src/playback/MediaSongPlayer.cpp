@@ -96,3 +96,8 @@ void MediaSongPlayer::seekWhenOpen()
     pendingSeek = -1;
     player->setPosition(to);
 }
+
+extern "C" Q_DECL_EXPORT SongPlayer *stanzabox_make_song_player()
+{
+    return new MediaSongPlayer;
+}

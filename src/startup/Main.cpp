@@ -9,7 +9,7 @@
 #include "mainwindow/frmMain.h"
 #include "music/MusicLibrary.h"
 #include "musicwindow/frmMusic.h"
-#include "playback/MediaSongPlayer.h"
+#include "playback/SongPlayerModule.h"
 #include "lyricsindex/LyricsEngine.h"
 #include "platform/Platform.h"
 
@@ -54,7 +54,14 @@ void Main::run(const StartOptions &options)
     });
     musicFolder = options.musicFolder.isEmpty() ? musicFolderSetting(platform) : options.musicFolder;
     mainForm->setKaraokeMusic({[this](const QString &lyricsPath) { return musicFileFor(lyricsPath); },
-                               [] { return std::make_unique<MediaSongPlayer>(); }});
+                               [this] {
+                                   QString error;
+                                   std::unique_ptr<SongPlayer> player = loadSongPlayer(&error);
+                                   if (!player)
+                                       platform.showMessage(u"Music cannot be played: Qt Multimedia could not be loaded.\n\n%1"_s.arg(error),
+                                                            u"Stanzabox"_s, MessageIcon::Stop);
+                                   return player;
+                               }});
     connect(mainForm.get(), &frmMain::redownloadEntryMatched, this, [this](int position) {
         if (listsForm)
             listsForm->selectRedownloadEntry(position);
