@@ -172,6 +172,7 @@ private:
     void openSong(const QString &key);
     // The library has songs or has none: search and Join follow.
     void followLibrary(const ScanCounts &counts);
+    void libraryRead(const ScanCounts &counts);
     void applyLayout();
     void applyColours();
     void syncClientSize();

@@ -34,19 +34,24 @@ QString frmMain::libraryProblem() const
 
 void frmMain::ScanLibrary(ScanAhead *ahead)
 {
-    followLibrary(column->ScanLibrary(ahead));
+    libraryRead(column->ScanLibrary(ahead));
 }
 
 void frmMain::followLibrary(const ScanCounts &counts)
+{
+    // A rescan (F5) also watches the folders anew: whatever stopped being
+    // watched on the way is watched again.
+    if (watcher)
+        watcher->watch(state.CachePath);
+    libraryRead(counts);
+}
+
+void frmMain::libraryRead(const ScanCounts &counts)
 {
     // A scan that finds no song leaves nothing to join; one that finds none
     // because there is no folder changes nothing.
     if (counts.FolderFound && counts.Lyrics == 0)
         toolbarButton(JoinLyrics)->setEnabled(false);
-    // A rescan (F5) also watches the folders anew: whatever stopped being
-    // watched on the way is watched again.
-    if (watcher)
-        watcher->watch(state.CachePath);
     Q_EMIT libraryChanged();
 }
 

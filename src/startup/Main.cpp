@@ -78,8 +78,11 @@ void Main::run(const StartOptions &options)
         ReadCachePathSetting(appState, platform);
     mainForm->applySettings(settings);
 
-    mainForm->ScanLibrary(ahead.get());
+    // Watched before the scan is taken: a song written meanwhile is not
+    // missed, and the watches are made while the letter folders are still
+    // being read.
     mainForm->followDisk();
+    mainForm->ScanLibrary(ahead.get());
     if (manifestDue)
         WriteManifest(platform);
     mainForm->show();

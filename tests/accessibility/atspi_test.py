@@ -522,14 +522,12 @@ def test_library_follows_the_disk(session, main, prefix):
     path = os.path.join(folder, "Kestrel Quay - Written Elsewhere.txt")
     for change, want in (("written", lyrics + 1), ("removed", lyrics)):
         command = ["/bin/sh", "-c", 'printf "la la\\r\\n" > "$0"', path] if change == "written" else ["rm", path]
-        started = time.monotonic()
         subprocess.run(command, check=True)
         counts = f"{want} lyrics, {timestamps} timestamps"
+        # How soon is the benchmark's to measure; here, that it comes without F5.
         session.wait_for(lambda: f"the counts label to read \"{counts}\" (the labels read {labels(main)})",
                          lambda: find(main, counts, {pyatspi.ROLE_LABEL}), timeout=5)
-        elapsed = time.monotonic() - started
-        check(elapsed < 1.5, f"the counts took {elapsed:.2f} s to follow a file {change} on disk",
-              f"a file {change} by another process: the counts read \"{counts}\" {elapsed:.2f} s later, without F5")
+        confirmed(f"a file {change} by another process: the counts read \"{counts}\" without F5")
 
 
 def test_lists_window(session, buttons):

@@ -17,7 +17,6 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QSignalSpy>
@@ -908,15 +907,12 @@ private Q_SLOTS:
         LibraryWatcher watcher;
         QSignalSpy folders(&watcher, &LibraryWatcher::foldersChanged);
         watcher.watch(lib.cachePath());
-        QElapsedTimer clock;
 
-        // A burst of writes in two folders is told once, within a second.
-        clock.start();
+        // A burst of writes in two folders is told once.
         for (int i = 0; i < 20; ++i)
             lib.song(u"B"_s, u"Bee - %1.txt"_s.arg(i));
         lib.song(u"c"_s, u"Crane - Tin.txt"_s);
         QVERIFY(folders.wait(2000));
-        QVERIFY2(clock.elapsed() < 1100, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(folders.size(), 1);
         QCOMPARE(folders[0][0].toStringList(), QStringList({u"B"_s, u"c"_s}));
 
