@@ -157,6 +157,13 @@ bool listedBefore(QStringView a, QStringView b)
     return nameLess(a, nullptr, b, nullptr);
 }
 
+bool listedBefore(NodeText a, NodeText b)
+{
+    const NodeTextUtf16 first(a);
+    const NodeTextUtf16 second(b);
+    return listedBefore(first.view(), second.view());
+}
+
 QStringList FolderListing::names() const
 {
     QStringList out;
@@ -189,7 +196,7 @@ void FolderLister::addSong(qsizetype at, qsizetype length, qsizetype foldedAt, c
         size = qint64(st->st_size);
         modifiedNs = qint64(st->st_mtim.tv_sec) * 1000000000LL + st->st_mtim.tv_nsec;
     }
-    songNames.push_back({at, length, foldedAt, size, modifiedNs});
+    songNames.push_back({at, length, foldedAt, false, size, modifiedNs});
     items.push_back(item);
 }
 
@@ -220,13 +227,24 @@ void FolderLister::keepSongs(TextArena &names, QStringView keyPrefix)
     // the names front to back.
     listing.Songs.clear();
     listing.Songs.reserve(std::max<size_t>(items.size(), 8192));
+    const bool prefixFits = fitsLatin1(keyPrefix);
     for (const SortItem &item : items) {
         const Name &name = songNames[item.name];
-        char16_t *room = names.reserve(keyPrefix.size() + name.length);
-        std::copy_n(keyPrefix.utf16(), keyPrefix.size(), room);
-        std::copy_n(decoded.data() + name.at, name.length, room + keyPrefix.size());
-        const QStringView kept = names.commit(room, keyPrefix.size() + name.length);
-        listing.Songs.push_back({kept.mid(keyPrefix.size()), false, name.size, name.modifiedNs});
+        const QStringView chars(decoded.data() + name.at, name.length);
+        const qsizetype length = keyPrefix.size() + name.length;
+        NodeText kept;
+        if (prefixFits && (name.foldedAt >= 0 || fitsLatin1(chars))) {
+            char *room = names.reserveLatin1(length);
+            writeLatin1(keyPrefix, room);
+            writeLatin1(chars, room + keyPrefix.size());
+            kept = names.commit(room, length);
+        } else {
+            char16_t *room = names.reserve(length);
+            std::copy_n(keyPrefix.utf16(), keyPrefix.size(), room);
+            std::copy_n(chars.utf16(), chars.size(), room + keyPrefix.size());
+            kept = names.commit(room, length);
+        }
+        listing.Songs.push_back({kept.mid(keyPrefix.size()), name.hasTimestamps, name.size, name.modifiedNs});
     }
 }
 
@@ -318,32 +336,37 @@ const FolderListing &FolderLister::list(const QString &folder, TextArena &names,
     close(dir);
 
     sortSongs();
+    findTimestamps();
     keepSongs(names, keyPrefix);
-    if (!stamps.empty()) {
-        // A table by the hash of the part that has to match (open
-        // addressing, at most half full), then the part itself.
-        size_t tableSize = 16;
-        while (tableSize < stamps.size() * 2)
-            tableSize *= 2;
-        stampTable.assign(tableSize, 0);
-        const size_t mask = tableSize - 1;
-        for (size_t i = 0; i < stamps.size(); ++i) {
-            size_t slot = size_t(stamps[i].hash) & mask;
-            while (stampTable[slot] != 0)
-                slot = (slot + 1) & mask;
-            stampTable[slot] = quint32(i + 1);
-        }
-        for (FolderListing::Song &song : listing.Songs) {
-            const QStringView base = song.Name.chopped(3);
-            const quint64 hash = baseHash(base);
-            for (size_t slot = size_t(hash) & mask; stampTable[slot] != 0 && !song.HasTimestamps;
-                 slot = (slot + 1) & mask) {
-                const Stamp &stamp = stamps[stampTable[slot] - 1];
-                song.HasTimestamps = stamp.hash == hash && units(stamp.name.chopped(3)) == units(base);
-            }
+    return listing;
+}
+
+void FolderLister::findTimestamps()
+{
+    if (stamps.empty())
+        return;
+    // A table by the hash of the part that has to match (open
+    // addressing, at most half full), then the part itself.
+    size_t tableSize = 16;
+    while (tableSize < stamps.size() * 2)
+        tableSize *= 2;
+    stampTable.assign(tableSize, 0);
+    const size_t mask = tableSize - 1;
+    for (size_t i = 0; i < stamps.size(); ++i) {
+        size_t slot = size_t(stamps[i].hash) & mask;
+        while (stampTable[slot] != 0)
+            slot = (slot + 1) & mask;
+        stampTable[slot] = quint32(i + 1);
+    }
+    for (Name &song : songNames) {
+        const QStringView base(decoded.data() + song.at, song.length - 3);
+        const quint64 hash = baseHash(base);
+        for (size_t slot = size_t(hash) & mask; stampTable[slot] != 0 && !song.hasTimestamps;
+             slot = (slot + 1) & mask) {
+            const Stamp &stamp = stamps[stampTable[slot] - 1];
+            song.hasTimestamps = stamp.hash == hash && units(stamp.name.chopped(3)) == units(base);
         }
     }
-    return listing;
 }
 
 FolderListing listLetterFolder(const QString &folder, bool withStamps)

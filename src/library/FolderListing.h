@@ -17,18 +17,15 @@ struct FolderListing
     struct Song
     {
         // The file name; the key prefix given to the lister stands right
-        // before it.
-        QStringView Name;
+        // before it, kept the same way.
+        NodeText Name;
         bool HasTimestamps = false;
         // Only when asked for: the file's size and modification time (ns).
         qint64 Size = -1;
         qint64 ModifiedNs = 0;
 
         // The prefix and the name, in one piece.
-        QStringView key(qsizetype prefixLength) const
-        {
-            return QStringView(Name.utf16() - prefixLength, Name.size() + prefixLength);
-        }
+        NodeText key(qsizetype prefixLength) const { return Name.withCharactersBefore(prefixLength); }
     };
     // Visible regular files ending in ".txt" (any letter case), sorted by
     // name the way the downloader's platform lists them: ignoring case first.
@@ -64,6 +61,7 @@ private:
         qsizetype at;
         qsizetype length;
         qsizetype foldedAt;
+        bool hasTimestamps;
         // Only when stamps are asked for.
         qint64 size;
         qint64 modifiedNs;
@@ -80,6 +78,7 @@ private:
     void addEntry(int dir, const struct dirent64 *entry);
     void addSong(qsizetype at, qsizetype length, qsizetype foldedAt, const struct stat *st);
     void sortSongs();
+    void findTimestamps();
     // The sorted names kept in names, in their order.
     void keepSongs(TextArena &names, QStringView keyPrefix);
 
@@ -104,6 +103,7 @@ private:
 // Whether file name a stands before b in a listing: ignoring case first,
 // then as written.
 bool listedBefore(QStringView a, QStringView b);
+bool listedBefore(NodeText a, NodeText b);
 
 // One folder, its names kept in the listing.
 FolderListing listLetterFolder(const QString &folder, bool withStamps = false);

@@ -15,15 +15,15 @@ namespace {
 // A song's key is "D/F": its letter folder, then its file name.
 constexpr qsizetype kFolderPartLength = 2;
 
-int folderRank(QStringView key)
+int folderRank(NodeText key)
 {
-    const char16_t c = key.isEmpty() ? u'\0' : key.front().unicode();
+    const char16_t c = key.isEmpty() ? u'\0' : key.front();
     return c >= u'a' && c <= u'z' ? c - u'a' : c - u'A';
 }
 
 // Whether the song keyed a comes before the one keyed b in a scan: letter
 // folders from A to Z, each in the order of its listing.
-bool scannedBefore(QStringView a, QStringView b)
+bool scannedBefore(NodeText a, NodeText b)
 {
     const int folderA = folderRank(a);
     const int folderB = folderRank(b);
@@ -33,10 +33,10 @@ bool scannedBefore(QStringView a, QStringView b)
 }
 
 // The artist's name as a scan spells its node: as in its first song.
-QStringView spelling(const LibraryNode *firstSong, const QString &noArtist)
+NodeText spelling(const LibraryNode *firstSong, const QString &noArtist)
 {
-    const QStringView artist = artistPart(keyFileName(firstSong->Key.view()));
-    return artist.isEmpty() ? QStringView(noArtist) : artist;
+    const NodeText artist = artistPart(keyFileName(firstSong->Key));
+    return artist.isEmpty() ? NodeText(QStringView(noArtist)) : artist;
 }
 
 // A scan makes an artist's node at its first song, and spells it the way
@@ -44,14 +44,14 @@ QStringView spelling(const LibraryNode *firstSong, const QString &noArtist)
 // reads where a scan would put it.
 bool standsAsScanned(const LibraryTree &tree, const LibraryNode *artist, const QString &noArtist)
 {
-    if (artist->Children.empty() || artist->Text.view() != spelling(artist->Children.front(), noArtist))
+    if (artist->Children.empty() || artist->Text != spelling(artist->Children.front(), noArtist))
         return false;
-    const QStringView first = artist->Children.front()->Key.view();
+    const NodeText first = artist->Children.front()->Key;
     const NodeList &roots = tree.roots();
     const std::size_t row = std::size_t(artist->Row);
-    if (row > 0 && !scannedBefore(roots[row - 1]->Children.front()->Key.view(), first))
+    if (row > 0 && !scannedBefore(roots[row - 1]->Children.front()->Key, first))
         return false;
-    return row + 1 >= roots.size() || scannedBefore(first, roots[row + 1]->Children.front()->Key.view());
+    return row + 1 >= roots.size() || scannedBefore(first, roots[row + 1]->Children.front()->Key);
 }
 
 bool isLetterFolder(const QString &cachePath, const QString &folder)
@@ -82,13 +82,13 @@ public:
 
 private:
     void indexTree(const bool (&changed)[128]);
-    LibraryNode *artistFor(QStringView key, QStringView artistName);
+    LibraryNode *artistFor(NodeText key, NodeText artistName);
 
     const QString &cachePath;
     LibraryTree &tree;
     const QString noArtist = noArtistText();
-    QHash<QStringView, LibraryNode *> artists; // by key
-    QHash<QStringView, LibraryNode *> known;   // the changed folders' songs by key; then those gone
+    QHash<NodeText, LibraryNode *> artists; // by key
+    QHash<NodeText, LibraryNode *> known;   // the changed folders' songs by key; then those gone
     std::size_t songsIn[128] = {};             // how many of them each folder holds, by its letter
     // The names are listed into a scratch store: only those of new songs
     // are kept in the tree.
@@ -102,12 +102,12 @@ void InPlace::indexTree(const bool (&changed)[128])
 {
     artists.reserve(qsizetype(tree.roots().size()));
     for (LibraryNode *root : tree.roots()) {
-        artists.insert(root->Key.view(), root);
+        artists.insert(root->Key, root);
         for (LibraryNode *song : root->Children) {
-            const QStringView key = song->Key.view();
-            if (key.size() > kFolderPartLength && key[0].unicode() < 128 && changed[key[0].unicode()]) {
+            const NodeText key = song->Key;
+            if (key.size() > kFolderPartLength && key.front() < 128 && changed[key.front()]) {
                 known.insert(key, song);
-                ++songsIn[key[0].unicode()];
+                ++songsIn[key.front()];
             }
         }
     }
@@ -168,7 +168,7 @@ void InPlace::removeGone(FolderRefresh &result)
         if (artist && artist->Children.size() <= 1) {
             // A song of the same artist that came meanwhile makes it anew.
             touched.remove(artist);
-            artists.remove(artist->Key.view());
+            artists.remove(artist->Key);
             tree.remove(artist);
         } else {
             tree.remove(song);
@@ -188,20 +188,20 @@ void InPlace::changePictures(FolderRefresh &result)
     }
 }
 
-LibraryNode *InPlace::artistFor(QStringView key, QStringView artistName)
+LibraryNode *InPlace::artistFor(NodeText key, NodeText artistName)
 {
     const QString artistKeyText = artistKey(artistName.toString());
-    if (LibraryNode *artist = artists.value(QStringView(artistKeyText), nullptr))
+    if (LibraryNode *artist = artists.value(NodeText(QStringView(artistKeyText)), nullptr))
         return artist;
     // A new artist, among the others where its first song puts it.
     const NodeList &roots = tree.roots();
     const auto before = std::partition_point(roots.begin(), roots.end(), [&](const LibraryNode *root) {
-        return !root->Children.empty() && scannedBefore(root->Children.front()->Key.view(), key);
+        return !root->Children.empty() && scannedBefore(root->Children.front()->Key, key);
     });
     TextArena &texts = tree.texts();
-    const QStringView keptKey = texts.keep(artistKeyText);
+    const NodeText keptKey = texts.keep(QStringView(artistKeyText));
     LibraryNode *artist = tree.insertKept(nullptr, int(before - roots.begin()), keptKey,
-                                          artistName.isEmpty() ? texts.keep(noArtist) : artistName,
+                                          artistName.isEmpty() ? texts.keep(QStringView(noArtist)) : artistName,
                                           NodeImage::Artist);
     artists.insert(keptKey, artist);
     return artist;
@@ -210,12 +210,12 @@ LibraryNode *InPlace::artistFor(QStringView key, QStringView artistName)
 void InPlace::insertAdded(FolderRefresh &result)
 {
     for (const FolderListing::Song &file : added) {
-        const QStringView key = tree.texts().keep(file.key(kFolderPartLength));
-        const QStringView name = keyFileName(key);
+        const NodeText key = tree.texts().keep(file.key(kFolderPartLength));
+        const NodeText name = keyFileName(key);
         LibraryNode *artist = artistFor(key, artistPart(name));
         const NodeList &songs = artist->Children;
         const auto at = std::partition_point(songs.begin(), songs.end(), [&](const LibraryNode *song) {
-            return scannedBefore(song->Key.view(), key);
+            return scannedBefore(song->Key, key);
         });
         LibraryNode *song = tree.insertKept(artist, int(at - songs.begin()), key, songTitle(name),
                                             file.HasTimestamps ? NodeImage::SongWithTimestamps : NodeImage::Song);

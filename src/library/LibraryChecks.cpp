@@ -19,18 +19,18 @@ std::atomic<bool> checking{true};
 // its songs and songs with timestamps counted.
 QString snapshotProblem(const TreeNodeRecords &snapshot, int &songs, int &stamped)
 {
-    QStringView artist;
+    NodeText artist;
     bool artistHasSongs = true;
     for (const TreeNodeRecord &record : snapshot) {
         if (!record.IsLeaf) {
             if (!artistHasSongs)
-                return u"the snapshot's artist %1 has no songs"_s.arg(artist);
-            artist = record.Key.view();
+                return u"the snapshot's artist %1 has no songs"_s.arg(artist.toString());
+            artist = record.Key;
             artistHasSongs = false;
             continue;
         }
-        if (artist.isNull() || record.ParentKey.view() != artist)
-            return u"the snapshot's song %1 does not follow its artist"_s.arg(record.Key.view());
+        if (artist.isNull() || record.ParentKey != artist)
+            return u"the snapshot's song %1 does not follow its artist"_s.arg(record.Key.toString());
         artistHasSongs = true;
         ++songs;
         if (record.Image == NodeImage::SongWithTimestamps)
@@ -76,7 +76,7 @@ QString LibraryChecks::problem(const LibraryTree &tree, const TreeNodeRecords &s
         while (at < snapshot.size() && snapshot[at].Node != n && searched)
             ++at;
         if (at >= snapshot.size() || snapshot[at].Node != n)
-            return u"the tree's node %1 (%2) is not the snapshot's next"_s.arg(i).arg(n->Key.view());
+            return u"the tree's node %1 (%2) is not the snapshot's next"_s.arg(i).arg(n->Key.toString());
         ++at;
     }
     if (!searched && at != snapshot.size())

@@ -9,8 +9,6 @@
 #include <QThread>
 
 #include <algorithm>
-#include <cstring>
-#include <string_view>
 
 using namespace Qt::StringLiterals;
 
@@ -47,8 +45,8 @@ std::vector<FolderListing::Song> knownSongs(const TreeNodeRecords &known, QStrin
 {
     std::vector<FolderListing::Song> songs;
     for (const TreeNodeRecord &record : known) {
-        if (record.IsLeaf && record.Key.view().startsWith(keyPrefix)) {
-            const QStringView key = names.keep(record.Key.view());
+        if (record.IsLeaf && record.Key.startsWith(keyPrefix)) {
+            const NodeText key = names.keep(record.Key);
             songs.push_back({key.mid(keyPrefix.size()), record.Image == NodeImage::SongWithTimestamps});
         }
     }
@@ -58,59 +56,42 @@ std::vector<FolderListing::Song> knownSongs(const TreeNodeRecords &known, QStrin
     return songs;
 }
 
-std::u16string_view units(QStringView text)
+bool isAscii(QLatin1StringView text)
 {
-    return std::u16string_view(text.utf16(), size_t(text.size()));
+    return std::all_of(text.begin(), text.end(), [](char c) { return uchar(c) < 0x80; });
 }
 
-bool same(QStringView a, QStringView b)
+char upperAscii(char c)
 {
-    // An empty view may hold no pointer at all, which memcmp may not be given.
-    return a.size() == b.size()
-        && (a.isEmpty() || std::memcmp(a.utf16(), b.utf16(), size_t(a.size()) * sizeof(char16_t)) == 0);
-}
-
-bool isAscii(QStringView text)
-{
-    for (const char16_t c : units(text)) {
-        if (c >= 0x80)
-            return false;
-    }
-    return true;
-}
-
-char16_t upperAscii(char16_t c)
-{
-    return c >= u'a' && c <= u'z' ? char16_t(c - 32) : c;
+    return c >= 'a' && c <= 'z' ? char(c - 32) : c;
 }
 
 // Whether a and b are the same in upper case, as QString::toUpper makes
 // them. Most names are ASCII, where that needs no conversion at all.
-bool sameInUpperCase(QStringView a, QStringView b)
+bool sameInUpperCase(NodeText a, NodeText b)
 {
-    if (isAscii(a) && isAscii(b)) {
-        if (a.size() != b.size())
-            return false;
-        for (qsizetype i = 0; i < a.size(); ++i) {
-            if (upperAscii(a.utf16()[i]) != upperAscii(b.utf16()[i]))
-                return false;
-        }
-        return true;
+    if (a.isLatin1() && b.isLatin1()) {
+        const QLatin1StringView x = a.latin1View();
+        const QLatin1StringView y = b.latin1View();
+        if (isAscii(x) && isAscii(y))
+            return x.size() == y.size() && std::equal(x.begin(), x.end(), y.begin(), [](char p, char q) {
+                       return upperAscii(p) == upperAscii(q);
+                   });
     }
     return a.toString().toUpper() == b.toString().toUpper();
 }
 
 // artistKey(artist), kept in texts.
-QStringView keepArtistKey(TextArena &texts, QStringView artist)
+NodeText keepArtistKey(TextArena &texts, NodeText artist)
 {
-    if (artist.isEmpty() || !isAscii(artist))
+    if (artist.isEmpty() || !artist.isLatin1())
         return texts.keep(artistKey(artist.toString()));
-    char16_t *room = texts.reserve(artist.size());
-    for (qsizetype i = 0; i < artist.size(); ++i) {
-        const char16_t c = artist.utf16()[i];
-        room[i] = c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c;
-    }
-    return texts.commit(room, artist.size());
+    const QLatin1StringView name = artist.latin1View();
+    if (!isAscii(name))
+        return texts.keep(artistKey(artist.toString()));
+    char *room = texts.reserveLatin1(name.size());
+    std::transform(name.begin(), name.end(), room, [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; });
+    return texts.commit(room, name.size());
 }
 
 } // namespace
@@ -127,12 +108,12 @@ ScanCounts scanCacheFolder(const QString &cachePath, LibraryTree &tree, const Tr
     // need no lookup at all. Every text stays in the tree's keeping: a
     // song's key is its file name as listed, its text and its artist's text
     // are parts of that name.
-    QHash<QStringView, LibraryNode *> artists;
+    QHash<NodeText, LibraryNode *> artists;
     for (LibraryNode *root : tree.roots())
-        artists.insert(root->Key.view(), root);
+        artists.insert(root->Key, root);
     FolderLister lister;
     LibraryNode *artistNode = nullptr;
-    QStringView previousArtist; // as written in the last file
+    NodeText previousArtist; // as written in the last file
     std::vector<FolderListing::Song> kept;
     for (const QString &folder : letterFolders(cachePath)) {
         const QString keyPrefix = folder + u'/';
@@ -150,18 +131,18 @@ ScanCounts scanCacheFolder(const QString &cachePath, LibraryTree &tree, const Tr
             // Files of one artist come in runs: the artist is compared in
             // upper case and looked up once per run, and its list of songs
             // gets the room the run needs.
-            const QStringView artist = artistPart(songs[first].Name);
+            const NodeText artist = artistPart(songs[first].Name);
             size_t end = first + 1;
-            while (end < songs.size() && same(artistPart(songs[end].Name), artist))
+            while (end < songs.size() && artistPart(songs[end].Name) == artist)
                 ++end;
-            if (!artistNode || !same(artist, previousArtist)) {
+            if (!artistNode || artist != previousArtist) {
                 const bool sameArtist = artistNode && sameInUpperCase(artist, previousArtist);
                 previousArtist = artist;
                 if (!sameArtist) {
-                    const QStringView key = keepArtistKey(tree.texts(), artist);
+                    const NodeText key = keepArtistKey(tree.texts(), artist);
                     LibraryNode *&found = artists[key];
                     if (!found) {
-                        const QStringView text = artist.isEmpty() ? tree.texts().keep(noArtistText()) : artist;
+                        const NodeText text = artist.isEmpty() ? tree.texts().keep(noArtistText()) : artist;
                         found = tree.appendKept(nullptr, key, text, NodeImage::Artist);
                     }
                     artistNode = found;

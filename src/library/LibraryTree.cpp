@@ -47,23 +47,28 @@ LibraryNode *LibraryTree::node(int index) const
     return order[size_t(index - 1)];
 }
 
-const QHash<QStringView, LibraryNode *> &LibraryTree::keyIndex() const
+const QHash<NodeText, LibraryNode *> &LibraryTree::keyIndex() const
 {
     if (!keysValid) {
         byKey.clear();
         byKey.reserve(qsizetype(nodesInTree));
         store->forEach([this](LibraryNode *n) {
             if (n->inTree())
-                byKey.insert(n->Key.view(), n);
+                byKey.insert(n->Key, n);
         });
         keysValid = true;
     }
     return byKey;
 }
 
-LibraryNode *LibraryTree::find(QStringView key) const
+LibraryNode *LibraryTree::find(NodeText key) const
 {
     return keyIndex().value(key, nullptr);
+}
+
+LibraryNode *LibraryTree::find(QStringView key) const
+{
+    return find(NodeText(key));
 }
 
 LibraryNode *LibraryTree::find(const QString &key) const
@@ -74,21 +79,21 @@ LibraryNode *LibraryTree::find(const QString &key) const
 LibraryNode *LibraryTree::appendNew(LibraryNode *parent, const QString &key, const QString &text,
                                     quint8 image, int childCapacity)
 {
-    const QStringView keptKey = store->texts.keep(key);
-    const QStringView keptText = store->texts.keep(text);
+    const NodeText keptKey = store->texts.keep(QStringView(key));
+    const NodeText keptText = store->texts.keep(QStringView(text));
     LibraryNode *n = appendKept(parent, keptKey, keptText, image);
     if (childCapacity > 0)
         store->reserve(n->Children, size_t(childCapacity));
     return n;
 }
 
-LibraryNode *LibraryTree::appendKept(LibraryNode *parent, QStringView key, QStringView text, quint8 image)
+LibraryNode *LibraryTree::appendKept(LibraryNode *parent, NodeText key, NodeText text, quint8 image)
 {
     const auto &siblings = parent ? parent->Children : rootNodes;
     return add(parent, int(siblings.size()), key, text, image);
 }
 
-LibraryNode *LibraryTree::insertKept(LibraryNode *parent, int row, QStringView key, QStringView text, quint8 image)
+LibraryNode *LibraryTree::insertKept(LibraryNode *parent, int row, NodeText key, NodeText text, quint8 image)
 {
     const auto &siblings = parent ? parent->Children : rootNodes;
     return add(parent, std::clamp(row, 0, int(siblings.size())), key, text, image);
@@ -101,7 +106,7 @@ int LibraryTree::positionFor(const LibraryNode *parent, int row) const
     return (row == 0 ? parent : lastInSubtree(parent->Children[size_t(row) - 1]))->Index + 1;
 }
 
-LibraryNode *LibraryTree::add(LibraryNode *parent, int row, QStringView key, QStringView text, quint8 image)
+LibraryNode *LibraryTree::add(LibraryNode *parent, int row, NodeText key, NodeText text, quint8 image)
 {
     auto &siblings = parent ? parent->Children : rootNodes;
     if (!inBulkChange())
@@ -147,7 +152,7 @@ LibraryNode *LibraryTree::add(LibraryNode *parent, int row, QStringView key, QSt
     }
     // A look-up table made already takes the node in; none is made for it.
     if (keysValid && !byKey.isEmpty())
-        byKey.insert(n->Key.view(), n);
+        byKey.insert(n->Key, n);
     else
         keysValid = false;
 
@@ -218,8 +223,8 @@ void LibraryTree::remove(LibraryNode *n)
     nodesInTree -= taken;
     if (keysValid) {
         for (LibraryNode *child : n->Children)
-            byKey.remove(child->Key.view());
-        byKey.remove(n->Key.view());
+            byKey.remove(child->Key);
+        byKey.remove(n->Key);
     }
     for (LibraryNode *child : n->Children)
         takeOut(child);
@@ -368,7 +373,7 @@ QString LibraryTree::checkInvariants() const
             problem = u"%1 stands at position %2 but is numbered %3"_s.arg(name).arg(position).arg(n->Index);
         else if (node(position) != n)
             problem = u"node(%1) is not %2"_s.arg(position).arg(name);
-        else if (find(n->Key.view()) != n)
+        else if (find(n->Key) != n)
             problem = name + u" is not found by its key"_s;
         else if (parent ? n->hasChildren() : !n->hasChildren())
             problem = name + (parent ? u" is a song with songs"_s : u" is an artist without songs"_s);

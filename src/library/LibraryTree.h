@@ -41,6 +41,7 @@ public:
     LibraryNode *node(int index) const;
     LibraryNode *find(const QString &key) const;
     LibraryNode *find(QStringView key) const;
+    LibraryNode *find(NodeText key) const;
     const NodeList &roots() const { return rootNodes; }
 
     // Adds a node under parent (a root when null), after its siblings. The
@@ -50,11 +51,11 @@ public:
                            int childCapacity = 0);
     // The same for texts already in the tree's keeping (texts()), or
     // literals: nothing is copied.
-    LibraryNode *appendKept(LibraryNode *parent, QStringView key, QStringView text, quint8 image);
+    LibraryNode *appendKept(LibraryNode *parent, NodeText key, NodeText text, quint8 image);
     // The same, at row among its siblings (at most their number) instead of
     // after them, and at that place in the collection: the nodes after it
     // move one position on, which costs a pass over them.
-    LibraryNode *insertKept(LibraryNode *parent, int row, QStringView key, QStringView text, quint8 image);
+    LibraryNode *insertKept(LibraryNode *parent, int row, NodeText key, NodeText text, quint8 image);
     // Where a builder puts the texts of the nodes it is about to add.
     TextArena &texts() { return store->texts; }
     // Room for capacity children of node, for a builder that knows how many
@@ -136,7 +137,7 @@ Q_SIGNALS:
     void cleared();
 
 private:
-    LibraryNode *add(LibraryNode *parent, int row, QStringView key, QStringView text, quint8 image);
+    LibraryNode *add(LibraryNode *parent, int row, NodeText key, NodeText text, quint8 image);
     // The position a node added at row among parent's children (or the
     // roots) takes in the collection.
     int positionFor(const LibraryNode *parent, int row) const;
@@ -151,7 +152,7 @@ private:
     bool deferringNumbers() const { return bulkDepth > 0 || changesDepth > 0; }
     // The table of positions, when the collection is not the store.
     void ensureOrder() const;
-    const QHash<QStringView, LibraryNode *> &keyIndex() const;
+    const QHash<NodeText, LibraryNode *> &keyIndex() const;
 
     std::shared_ptr<NodeStore> store;
     NodeList rootNodes; // its room is the store's
@@ -165,7 +166,7 @@ private:
     // Nodes were put among others or taken out while numbering waited: the
     // positions are wrong until number().
     bool numbersStale = false;
-    mutable QHash<QStringView, LibraryNode *> byKey;
+    mutable QHash<NodeText, LibraryNode *> byKey;
     mutable bool keysValid = true;
     int bulkDepth = 0;
     int changesDepth = 0;

@@ -1,8 +1,66 @@
 #include "library/NodeText.h"
 
+#include <QHashFunctions>
 #include <QStringList>
 
+#include <algorithm>
 #include <mutex>
+#include <type_traits>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+bool fitsLatin1(QStringView text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() <= 0xFF; });
+}
+
+void writeLatin1(QStringView text, char *out)
+{
+    const char16_t *in = text.utf16();
+    const qsizetype size = text.size();
+    qsizetype i = 0;
+#ifdef __SSE2__
+    // Sixteen at a time: every unit is below 0x100, so packing loses nothing.
+    for (; i + 16 <= size; i += 16) {
+        const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + i));
+        const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + i + 8));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm_packus_epi16(low, high));
+    }
+#endif
+    for (; i < size; ++i)
+        out[i] = char(in[i]);
+}
+
+size_t qHash(const NodeText &text, size_t seed) noexcept
+{
+    // The bytes of the Latin-1 form, whichever way the text is kept: a key
+    // looked up as a QString finds the node that keeps it in 8 bits.
+    return text.visit([seed](auto view) -> size_t {
+        if constexpr (std::is_same_v<decltype(view), QLatin1StringView>) {
+            return qHashBits(view.data(), size_t(view.size()), seed);
+        } else {
+            if (!fitsLatin1(view))
+                return qHash(view, seed);
+            QVarLengthArray<char, 128> bytes(view.size());
+            writeLatin1(view, bytes.data());
+            return qHashBits(bytes.constData(), size_t(bytes.size()), seed);
+        }
+    });
+}
+
+NodeTextUtf16::NodeTextUtf16(NodeText of)
+{
+    of.visit([this](auto view) {
+        if constexpr (std::is_same_v<decltype(view), QStringView>) {
+            text = view;
+        } else {
+            widened.resize(view.size());
+            std::transform(view.begin(), view.end(), widened.begin(), [](char c) { return char16_t(uchar(c)); });
+            text = QStringView(widened.constData(), widened.size());
+        }
+    });
+}
 
 namespace {
 

@@ -50,7 +50,7 @@ class FoldedMatcher
 public:
     explicit FoldedMatcher(const QString &text) : needle(foldForMatching(text)) {}
 
-    bool matches(QStringView text)
+    bool matches(NodeText text)
     {
         if (needle.isEmpty())
             return true;
@@ -61,7 +61,7 @@ public:
         const size_t room = size_t(text.size() * kMostFoldedUnits);
         if (room > buffer.size())
             buffer.resize(room);
-        const qsizetype folded = foldForMatching(text, buffer.data());
+        const qsizetype folded = text.visit([this](auto view) { return foldForMatching(view, buffer.data()); });
         return folded >= needle.size()
             && containsUnits(buffer.data(), size_t(folded), reinterpret_cast<const char16_t *>(needle.constData()),
                              size_t(needle.size()));
@@ -84,13 +84,13 @@ FilterCounts filterTree(LibraryTree &tree, const QString &text)
     bool songMatched = false;
     tree.prune(
         [&](LibraryNode *artist) {
-            artistMatches = matcher.matches(artist->Text.view());
+            artistMatches = matcher.matches(artist->Text);
             songMatched = false;
             tree.setBold(artist, artistMatches);
         },
         [&](LibraryNode *song) {
             // Every song of a matching artist stays; the matching ones are bold.
-            const bool matches = matcher.matches(song->Text.view());
+            const bool matches = matcher.matches(song->Text);
             tree.setBold(song, matches);
             songMatched = songMatched || matches;
             const bool stays = matches || artistMatches;

@@ -2,17 +2,70 @@
 
 #include <QFileInfo>
 
+#include <type_traits>
+
 using namespace Qt::StringLiterals;
 
-QStringView trimmedSpaces(QStringView text)
+namespace {
+
+// The same rules for a name in either kind of view: a part of a name is a
+// view of the same kind.
+
+template<typename View> View trimmedSpacesOf(View text)
 {
     qsizetype start = 0;
     qsizetype end = text.size();
-    while (start < end && text[start] == u' ')
+    while (start < end && text[start].unicode() == u' ')
         ++start;
-    while (end > start && text[end - 1] == u' ')
+    while (end > start && text[end - 1].unicode() == u' ')
         --end;
     return text.mid(start, end - start);
+}
+
+// A plain loop: names are short, and the scan asks this of every song.
+template<typename View> View artistPartOf(View fileName)
+{
+    for (qsizetype dash = 0; dash < fileName.size(); ++dash) {
+        if (fileName[dash].unicode() == u'-')
+            return trimmedSpacesOf(fileName.left(dash));
+    }
+    return View();
+}
+
+template<typename View> View songPartOf(View nameWithoutExtension)
+{
+    qsizetype dash = nameWithoutExtension.size() - 1;
+    while (dash >= 0 && nameWithoutExtension[dash].unicode() != u'-')
+        --dash;
+    const View song = trimmedSpacesOf(dash < 0 ? nameWithoutExtension : nameWithoutExtension.mid(dash + 1));
+    // "Artist - .txt": a row must say something, and a heading "Artist -"
+    // reads as cut off.
+    if (!song.isEmpty())
+        return song;
+    if constexpr (std::is_same_v<View, QStringView>)
+        return QStringView(u"(no title)");
+    else
+        return QLatin1StringView("(no title)");
+}
+
+template<typename View> View keyFileNameOf(View key)
+{
+    qsizetype slash = 0;
+    while (slash < key.size() && key[slash].unicode() != u'/')
+        ++slash;
+    return slash < key.size() ? key.mid(slash + 1) : key;
+}
+
+template<typename View> View nameStemOf(View fileName)
+{
+    return fileName.endsWith(QLatin1StringView(".txt"), Qt::CaseInsensitive) ? fileName.chopped(4) : fileName;
+}
+
+} // namespace
+
+QStringView trimmedSpaces(QStringView text)
+{
+    return trimmedSpacesOf(text);
 }
 
 QString trimSpaces(QStringView text)
@@ -20,15 +73,14 @@ QString trimSpaces(QStringView text)
     return trimmedSpaces(text).toString();
 }
 
-// A plain loop: names are short, and the scan asks this of every song.
 QStringView artistPart(QStringView fileName)
 {
-    const char16_t *chars = fileName.utf16();
-    for (qsizetype dash = 0; dash < fileName.size(); ++dash) {
-        if (chars[dash] == u'-')
-            return trimmedSpaces(fileName.left(dash));
-    }
-    return QStringView();
+    return artistPartOf(fileName);
+}
+
+NodeText artistPart(NodeText fileName)
+{
+    return fileName.visit([](auto name) { return NodeText(artistPartOf(name)); });
 }
 
 QString ExtractArtist(QStringView fileName)
@@ -38,14 +90,7 @@ QString ExtractArtist(QStringView fileName)
 
 QStringView songPart(QStringView nameWithoutExtension)
 {
-    const char16_t *chars = nameWithoutExtension.utf16();
-    qsizetype dash = nameWithoutExtension.size() - 1;
-    while (dash >= 0 && chars[dash] != u'-')
-        --dash;
-    const QStringView song = trimmedSpaces(dash < 0 ? nameWithoutExtension : nameWithoutExtension.mid(dash + 1));
-    // "Artist - .txt": a row must say something, and a heading "Artist -"
-    // reads as cut off.
-    return song.isEmpty() ? QStringView(u"(no title)") : song;
+    return songPartOf(nameWithoutExtension);
 }
 
 QString ExtractSong(QStringView nameWithoutExtension)
@@ -55,17 +100,27 @@ QString ExtractSong(QStringView nameWithoutExtension)
 
 QStringView keyFileName(QStringView key)
 {
-    return key.mid(key.indexOf(u'/') + 1);
+    return keyFileNameOf(key);
+}
+
+NodeText keyFileName(NodeText key)
+{
+    return key.visit([](auto view) { return NodeText(keyFileNameOf(view)); });
 }
 
 QStringView nameStem(QStringView fileName)
 {
-    return fileName.endsWith(u".txt", Qt::CaseInsensitive) ? fileName.chopped(4) : fileName;
+    return nameStemOf(fileName);
 }
 
 QStringView songTitle(QStringView fileName)
 {
-    return songPart(nameStem(fileName));
+    return songPartOf(nameStemOf(fileName));
+}
+
+NodeText songTitle(NodeText fileName)
+{
+    return fileName.visit([](auto name) { return NodeText(songPartOf(nameStemOf(name))); });
 }
 
 QString noArtistText()

@@ -3,6 +3,8 @@
 // How the downloader's file names "Artist - Song.txt" split into artist and
 // song, and where a song's timestamp file lies.
 
+#include "library/NodeText.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -11,6 +13,7 @@
 QString ExtractArtist(QStringView fileName);
 // The same, as a part of fileName.
 QStringView artistPart(QStringView fileName);
+NodeText artistPart(NodeText fileName);
 // Text after the last '-' of a name given without its extension, without
 // leading or trailing spaces; the whole name when it has no '-'; "(no title)"
 // when that leaves nothing.
@@ -20,10 +23,12 @@ QStringView songPart(QStringView nameWithoutExtension);
 
 // A song's key ("D/F"): its file name, after the letter folder.
 QStringView keyFileName(QStringView key);
+NodeText keyFileName(NodeText key);
 // A file name without its ".txt" (in any letter case).
 QStringView nameStem(QStringView fileName);
 // The song's title as the tree shows it: songPart of the name's stem.
 QStringView songTitle(QStringView fileName);
+NodeText songTitle(NodeText fileName);
 
 // The name a song without an artist is filed under in the tree, and the key
 // of that node. No artist from a file name can have this key: it holds a '/'.

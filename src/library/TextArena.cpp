@@ -3,7 +3,7 @@
 #include "library/LargeBlocks.h"
 
 #include <algorithm>
-#include <cstdint>
+#include <type_traits>
 #include <utility>
 
 namespace {
@@ -31,42 +31,78 @@ TextArena &TextArena::operator=(TextArena &&other) noexcept
 void TextArena::release()
 {
     for (const Block &b : blocks)
-        LargeBlocks::release(b.chars, b.capacity * sizeof(char16_t));
+        LargeBlocks::release(b.bytes, b.capacity);
     blocks.clear();
+}
+
+char *TextArena::reserveBytes(std::size_t wanted, std::size_t align)
+{
+    const auto startIn = [align](const Block &b) { return (b.used + align - 1) / align * align; };
+    if (blocks.empty() || blocks.back().capacity < startIn(blocks.back()) + wanted) {
+        const std::size_t previous = blocks.empty() ? 0 : blocks.back().capacity;
+        std::size_t bytes = use == Use::Scratch ? LargeBlocks::nextScratchSize(previous, FirstBlockBytes)
+                                                : LargeBlocks::nextSize(previous, FirstBlockBytes);
+        // A text longer than a whole block gets a block to itself.
+        while (bytes < wanted)
+            bytes += use == Use::Scratch ? LargeBlocks::ScratchMost : LargeBlocks::HugePage;
+        Block b;
+        b.bytes = static_cast<char *>(LargeBlocks::allocate(bytes));
+        b.capacity = bytes;
+        blocks.push_back(b);
+    }
+    return blocks.back().bytes + startIn(blocks.back());
 }
 
 char16_t *TextArena::reserve(qsizetype n)
 {
     const std::size_t wanted = std::size_t(std::max<qsizetype>(n, 0));
-    if (blocks.empty() || blocks.back().capacity - blocks.back().used < wanted) {
-        const std::size_t previous = blocks.empty() ? 0 : blocks.back().capacity * sizeof(char16_t);
-        std::size_t bytes = use == Use::Scratch ? LargeBlocks::nextScratchSize(previous, FirstBlockBytes)
-                                                : LargeBlocks::nextSize(previous, FirstBlockBytes);
-        // A text longer than a whole block gets a block to itself.
-        while (bytes < wanted * sizeof(char16_t))
-            bytes += use == Use::Scratch ? LargeBlocks::ScratchMost : LargeBlocks::HugePage;
-        Block b;
-        b.chars = static_cast<char16_t *>(LargeBlocks::allocate(bytes));
-        b.capacity = bytes / sizeof(char16_t);
-        blocks.push_back(b);
-    }
-    return blocks.back().chars + blocks.back().used;
+    return reinterpret_cast<char16_t *>(reserveBytes(wanted * sizeof(char16_t), alignof(char16_t)));
+}
+
+char *TextArena::reserveLatin1(qsizetype n)
+{
+    return reserveBytes(std::size_t(std::max<qsizetype>(n, 0)), 1);
 }
 
 QStringView TextArena::commit(const char16_t *start, qsizetype used)
 {
     Block &b = blocks.back();
-    b.used = std::size_t(start - b.chars) + std::size_t(used);
+    b.used = std::size_t(reinterpret_cast<const char *>(start + used) - b.bytes);
     return QStringView(start, used);
 }
 
-QStringView TextArena::keep(QStringView text)
+QLatin1StringView TextArena::commit(const char *start, qsizetype used)
+{
+    Block &b = blocks.back();
+    b.used = std::size_t(start + used - b.bytes);
+    return QLatin1StringView(start, used);
+}
+
+NodeText TextArena::keep(QStringView text)
 {
     if (text.isEmpty())
         return QStringView(u"", 0);
+    if (fitsLatin1(text)) {
+        char *room = reserveLatin1(text.size());
+        writeLatin1(text, room);
+        return commit(room, text.size());
+    }
     char16_t *room = reserve(text.size());
     std::copy_n(text.utf16(), text.size(), room);
     return commit(room, text.size());
+}
+
+NodeText TextArena::keep(NodeText text)
+{
+    return text.visit([this](auto view) -> NodeText {
+        if constexpr (std::is_same_v<decltype(view), QLatin1StringView>) {
+            char *room = reserveLatin1(view.size());
+            std::copy_n(view.data(), view.size(), room);
+            return commit(room, view.size());
+        } else {
+            return keep(view);
+        }
+    });
 }
 
 void TextArena::reset()
@@ -78,8 +114,8 @@ void TextArena::reset()
     Block kept = *largest;
     kept.used = 0;
     for (const Block &b : blocks) {
-        if (b.chars != kept.chars)
-            LargeBlocks::release(b.chars, b.capacity * sizeof(char16_t));
+        if (b.bytes != kept.bytes)
+            LargeBlocks::release(b.bytes, b.capacity);
     }
     blocks.assign(1, kept);
 }
@@ -88,17 +124,13 @@ void TextArena::releaseUnused()
 {
     if (!blocks.empty()) {
         const Block &b = blocks.back();
-        LargeBlocks::releaseUnused(b.chars, b.used * sizeof(char16_t), b.capacity * sizeof(char16_t));
+        LargeBlocks::releaseUnused(b.bytes, b.used, b.capacity);
     }
 }
 
 void *TextArena::allocate(std::size_t bytes)
 {
-    // In characters, with room to move the start to a multiple of 8 bytes.
-    const qsizetype chars = qsizetype((bytes + 1) / 2);
-    char16_t *room = reserve(chars + 3);
-    while (reinterpret_cast<std::uintptr_t>(room) % 8 != 0)
-        ++room;
-    commit(room, chars);
+    char *room = reserveBytes(bytes, 8);
+    blocks.back().used = std::size_t(room + bytes - blocks.back().bytes);
     return room;
 }

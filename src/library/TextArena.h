@@ -4,6 +4,8 @@
 // text kept here stays valid, nothing is ever moved, and a name costs no
 // allocation of its own. The library tree keeps its names here.
 
+#include "library/NodeText.h"
+
 #include <QStringView>
 
 #include <cstddef>
@@ -24,13 +26,18 @@ public:
     TextArena(TextArena &&other) noexcept;
     TextArena &operator=(TextArena &&other) noexcept;
 
-    // Room for up to n characters in one piece. Nothing is kept until
-    // commit(); the next reserve() may hand out the same room again.
+    // Room for up to n characters in one piece, in UTF-16 or in Latin-1.
+    // Nothing is kept until commit(); the next reserve may hand out the same
+    // room again.
     char16_t *reserve(qsizetype n);
+    char *reserveLatin1(qsizetype n);
     // Keeps the first used characters written at start, the room the last
-    // reserve() gave.
+    // reserve gave.
     QStringView commit(const char16_t *start, qsizetype used);
-    QStringView keep(QStringView text);
+    QLatin1StringView commit(const char *start, qsizetype used);
+    // A copy of text, in 8 bits when all its characters fit.
+    NodeText keep(QStringView text);
+    NodeText keep(NodeText text);
     // Room for bytes of other data, aligned to 8, from the same blocks: one
     // arena has one partly used block at its end, two would have two.
     void *allocate(std::size_t bytes);
@@ -44,11 +51,13 @@ public:
 private:
     struct Block
     {
-        char16_t *chars = nullptr;
-        std::size_t capacity = 0; // characters
+        char *bytes = nullptr;
+        std::size_t capacity = 0; // bytes
         std::size_t used = 0;
     };
     void release();
+    // Room for n bytes at a multiple of align.
+    char *reserveBytes(std::size_t n, std::size_t align);
 
     Use use;
     std::vector<Block> blocks;

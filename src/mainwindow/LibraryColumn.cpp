@@ -85,7 +85,7 @@ LibraryNode *LibraryColumn::artistNode(QStringView key) const
 {
     // A walk over the artists costs less than the key table of every node.
     for (LibraryNode *root : tree->roots()) {
-        if (root->Key.view() == key)
+        if (root->Key == key)
             return root;
     }
     return nullptr;

@@ -181,7 +181,7 @@ MusicLibrary &Main::musicLibrary()
             songs.reserve(qsizetype(appState.TreeSnapshot.size()));
             for (const TreeNodeRecord &record : appState.TreeSnapshot) {
                 if (record.IsLeaf)
-                    songs.add(record.Key.view());
+                    songs.add(record.Key.toString());
             }
         });
         music->setFolder(musicFolder);

@@ -258,6 +258,60 @@ qsizetype foldForMatching(QStringView text, char16_t *out)
     return n;
 }
 
+namespace {
+
+// What each Latin-1 character folds to, taken from the folding above once.
+struct Latin1Folding
+{
+    std::array<std::array<char16_t, kMostFoldedUnits>, 256> units{};
+    std::array<quint8, 256> count{};
+    Latin1Folding()
+    {
+        for (unsigned c = 0; c < 256; ++c)
+            count[c] = quint8(foldUnit(char16_t(c), units[c].data()));
+    }
+};
+
+} // namespace
+
+qsizetype foldForMatching(QLatin1StringView text, char16_t *out)
+{
+    static const Latin1Folding table;
+    const auto *in = reinterpret_cast<const uchar *>(text.data());
+    const qsizetype size = text.size();
+    qsizetype i = 0;
+#ifdef __SSE2__
+    // Sixteen characters at a time while they are ASCII, as most names are.
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i beforeA = _mm_set1_epi8('A' - 1);
+    const __m128i afterZ = _mm_set1_epi8('Z' + 1);
+    const __m128i caseBit = _mm_set1_epi8(0x20);
+    for (; i + 16 <= size; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + i));
+        if (_mm_movemask_epi8(v) != 0)
+            break;
+        // Signed comparisons are right: every byte is below 0x80 here.
+        const __m128i upper = _mm_and_si128(_mm_cmpgt_epi8(v, beforeA), _mm_cmplt_epi8(v, afterZ));
+        const __m128i lower = _mm_add_epi8(v, _mm_and_si128(upper, caseBit));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm_unpacklo_epi8(lower, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i + 8), _mm_unpackhi_epi8(lower, zero));
+    }
+#endif
+    qsizetype n = i;
+    for (; i < size; ++i) {
+        const uchar c = in[i];
+        if (c >= u'A' && c <= u'Z') {
+            out[n++] = char16_t(c + 32);
+        } else if (c < 0x80) {
+            out[n++] = c;
+        } else {
+            for (quint8 k = 0; k < table.count[c]; ++k)
+                out[n++] = table.units[c][k];
+        }
+    }
+    return n;
+}
+
 FoldedWords foldedWords(QStringView text)
 {
     FoldedWords out;

@@ -9,6 +9,7 @@
 // file can hold is found by typing plain letters: "soren" finds "Søren".
 // Two texts that fold alike are the same text to a search.
 
+#include <QLatin1StringView>
 #include <QString>
 #include <QStringView>
 
@@ -23,6 +24,8 @@ QString foldForMatching(QStringView text);
 // The same into out, which has room for kMostFoldedUnits * text.size()
 // units; returns how many it wrote.
 qsizetype foldForMatching(QStringView text, char16_t *out);
+// The same for text in Latin-1.
+qsizetype foldForMatching(QLatin1StringView text, char16_t *out);
 
 // Words as a search sees them: runs of letters, digits, private-use
 // characters and combining marks; anything else separates them. Their

@@ -219,21 +219,24 @@ private Q_SLOTS:
         QFETCH(TextArena::Use, use);
         TextArena arena(use);
         QStringList written;
-        std::vector<QStringView> kept;
+        std::vector<NodeText> kept;
         auto keep = [&](const QString &text) {
             written << text;
             kept.push_back(arena.keep(text));
         };
         for (int i = 0; i < 40000; ++i) {
-            keep(u"Artist %1 - Song %2.txt"_s.arg(i % 977).arg(i));
+            // 8-bit names of odd lengths between UTF-16 ones.
+            keep((i % 3 ? u"Artist %1 - Song %2.txt"_s : u"\u0141o\u015b %1 - \u5929 %2.txt"_s).arg(i % 977).arg(i));
             if (i == 20000) {
                 keep(QString(700000, QChar(u'a' + i % 26)));
                 arena.releaseUnused();
             }
         }
         QCOMPARE(kept.size(), size_t(written.size()));
-        for (qsizetype i = 0; i < written.size(); ++i)
+        for (qsizetype i = 0; i < written.size(); ++i) {
             QCOMPARE(kept[size_t(i)].toString(), written[i]);
+            QCOMPARE(kept[size_t(i)].isLatin1(), fitsLatin1(written[i]));
+        }
     }
 
     void scanBuildsArtistsAndSongs()
@@ -511,9 +514,11 @@ private Q_SLOTS:
         QFETCH(quint32, seed);
         QRandomGenerator random(seed);
         // Artists that share a folder, differ only in case or accents, have
-        // songs in two folders, or none at all; one folder in lower case.
+        // songs in two folders, or none at all; one folder in lower case;
+        // names kept in 8 bits and names kept in UTF-16.
         const QStringList artists{u"Aurora Vale"_s, u"aurora vale"_s, u"Ábel"_s, u"Abba Tribute"_s,
-                                  u"Bee"_s, u"Bee Gees"_s, u"cello"_s, u"Zed & Co"_s, u"Ümlaut"_s, QString()};
+                                  u"Bee"_s, u"Bee Gees"_s, u"cello"_s, u"Zed & Co"_s, u"Ümlaut"_s, QString(),
+                                  u"\u0141o\u015b"_s, u"\u0142O\u015a"_s};
         auto folderOf = [](const QString &artist) {
             if (artist.isEmpty())
                 return u"Z"_s;
@@ -522,6 +527,8 @@ private Q_SLOTS:
                 return u"A"_s;
             if (first == u'Ü')
                 return u"U"_s;
+            if (first == u'\u0141')
+                return u"L"_s;
             return first == u'C' ? u"c"_s : QString(first);
         };
         QTemporaryDir dir;
@@ -539,7 +546,7 @@ private Q_SLOTS:
             lib.song(key.left(1), key.mid(2), "la\r\n", random.bounded(4) == 0);
             onDisk.insert(key);
         }
-        for (const QString &folder : {u"A"_s, u"B"_s, u"c"_s, u"U"_s, u"Z"_s})
+        for (const QString &folder : {u"A"_s, u"B"_s, u"c"_s, u"L"_s, u"U"_s, u"Z"_s})
             lib.folder(folder);
 
         LibraryTree tree;

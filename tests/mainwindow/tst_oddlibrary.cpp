@@ -1,6 +1,7 @@
 // Libraries as they come: odd names, empty and huge files, leftovers, loops.
 
 #include "library/LibraryScan.h"
+#include "library/SongNames.h"
 #include "widgets/LibraryTreeModel.h"
 #include "lists/ListsModel.h"
 #include "widgets/LibraryTreeView.h"
@@ -117,6 +118,50 @@ private Q_SLOTS:
         QCOMPARE(w.lists.entries(ListsModel::Which::Redownload), QStringList{entry});
         w.press(frmMain::Delete);
         QCOMPARE(w.lists.entries(ListsModel::Which::Deleted), QStringList{entry});
+    }
+
+    // Names the tree keeps in UTF-16 beside those it keeps in 8 bits: found
+    // by the scan, by a search, shown in the row and the heading, deleted.
+    void namesOfEveryScript_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("typed");
+        QTest::newRow("Latin-1") << u"S"_s << u"S\u00f8ren - \u00c6r\u00f8.txt"_s << u"aero"_s;
+        QTest::newRow("Polish") << u"L"_s << u"\u0141o\u015b - \u0141\u0105ka.txt"_s << u"laka"_s;
+        QTest::newRow("euro sign") << u"G"_s << u"Grosz - Cena 5 \u20ac.txt"_s << u"5 \u20ac"_s;
+        QTest::newRow("CJK") << u"Z"_s << u"\u5468\u6770\u502b - \u6674\u5929.txt"_s << u"\u6674"_s;
+    }
+
+    void namesOfEveryScript()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, file);
+        QFETCH(QString, typed);
+        const QString artist = ExtractArtist(file);
+        const QString title = songTitle(file).toString();
+        const QString key = folder + u'/' + file;
+        Window w;
+        // Neighbours of the other kind in the same folder, before and after.
+        w.lib.song(folder, file, "x\r\n").song(folder, u"_ - Plain.txt"_s).song(folder, u"\u03a9 - Greek.txt"_s);
+        w.open();
+        LibraryNode *song = w.node(key);
+        QVERIFY(song);
+        QCOMPARE(song->Text, title);
+        QCOMPARE(song->Parent->Text, artist);
+
+        w.typeSearch(typed);
+        QCOMPARE(int(w.form->libraryTree().roots().size()), 1);
+        QCOMPARE(w.form->libraryTree().roots().front()->Children.front(), song);
+        w.click(key);
+        QCOMPARE(w.form->libraryModel().data(w.index(key), Qt::DisplayRole).toString(), title);
+        QCOMPARE(w.label(u"LblSong"_s), u" "_s + artist + u" - "_s + title);
+        QCOMPARE(w.lyrics()->toPlainText(), u"x\n"_s);
+
+        w.press(frmMain::Delete);
+        QVERIFY(!QFileInfo::exists(w.lib.cachePath() + key));
+        QVERIFY(!w.node(key));
+        QCOMPARE(w.lists.entries(ListsModel::Which::Deleted), QStringList{artist + u" - "_s + title});
     }
 
     void aFileTooLargeToShowIsNeverWrittenOver()
