@@ -13,7 +13,7 @@ constexpr std::size_t FirstBlockBytes = 16 * 1024;
 
 static_assert(std::is_trivially_destructible_v<LibraryNode>, "nodes are freed with their blocks, unvisited");
 // A hundred thousand songs: every byte here is 100 kB.
-static_assert(sizeof(LibraryNode) <= 64, "a node fits a cache line");
+static_assert(sizeof(LibraryNode) <= 56, "a node stays small");
 
 NodeStore::~NodeStore()
 {
@@ -23,14 +23,15 @@ NodeStore::~NodeStore()
 
 void NodeStore::reserve(NodeList &list, std::size_t capacity)
 {
-    if (capacity <= list.capacity)
+    if (capacity <= list.capacity())
         return;
     // The old room is left where it is: lists grow rarely once a scan has
-    // given them their size.
-    auto **room = static_cast<LibraryNode **>(texts.allocate(capacity * sizeof(LibraryNode *)));
-    std::copy_n(list.items, list.count, room);
-    list.items = room;
-    list.capacity = quint32(capacity);
+    // given them their size. Its size stands in front of it.
+    auto *room = static_cast<quint64 *>(texts.allocate(sizeof(quint64) + capacity * sizeof(LibraryNode *)));
+    room[0] = capacity;
+    auto **items = reinterpret_cast<LibraryNode **>(room + 1);
+    std::copy_n(list.items, list.count, items);
+    list.items = items;
 }
 
 void NodeStore::releaseUnused()

@@ -17,8 +17,9 @@ struct LibraryNode;
 
 // A node's children, or the tree's roots: a list of nodes whose room the
 // node store gives (growing it takes the store: NodeStore::append). Read it
-// like a std::vector.
-class NodeList
+// like a std::vector. Twelve bytes: the room's size is kept with the room,
+// which a song, having no children, never has.
+class __attribute__((packed, aligned(4))) NodeList
 {
 public:
     using value_type = LibraryNode *;
@@ -61,9 +62,11 @@ public:
 
 private:
     friend class NodeStore;
+    // Room for this many items: written by the store in front of them.
+    std::size_t capacity() const { return items ? std::size_t(reinterpret_cast<const quint64 *>(items)[-1]) : 0; }
+
     LibraryNode **items = nullptr;
     quint32 count = 0;
-    quint32 capacity = 0;
 };
 
 struct LibraryNode
@@ -77,8 +80,8 @@ struct LibraryNode
     int Row = 0;   // position among its siblings (root nodes or the parent's children)
     NodeTag Tag;
     quint8 Image = 0;
-    bool Bold = false;
-    bool Checked = false;
+    bool Bold : 1 = false;
+    bool Checked : 1 = false;
 
     // Artists have songs; a song has none. Every walk tells the kinds apart this way.
     bool hasChildren() const { return !Children.empty(); }
@@ -113,7 +116,7 @@ public:
     // (or to the tree holding it).
     void append(NodeList &list, LibraryNode *node)
     {
-        if (list.count == list.capacity)
+        if (list.count == list.capacity())
             reserve(list, list.count == 0 ? 1 : std::size_t(list.count) * 2);
         list.items[list.count++] = node;
     }

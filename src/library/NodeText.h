@@ -137,5 +137,5 @@ public:
     friend bool operator==(const NodeTag &a, const QString &b) { return a.toString() == b; }
 
 private:
-    quint32 id = 0;
+    quint16 id = 0;
 };

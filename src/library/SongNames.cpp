@@ -56,9 +56,14 @@ template<typename View> View keyFileNameOf(View key)
     return slash < key.size() ? key.mid(slash + 1) : key;
 }
 
+// ".txt" in any letter case: no other character folds to one of these.
 template<typename View> View nameStemOf(View fileName)
 {
-    return fileName.endsWith(QLatin1StringView(".txt"), Qt::CaseInsensitive) ? fileName.chopped(4) : fileName;
+    const qsizetype n = fileName.size();
+    if (n < 4 || fileName[n - 4].unicode() != u'.')
+        return fileName;
+    const auto lower = [&fileName](qsizetype i) { return char16_t(fileName[i].unicode() | 0x20); };
+    return lower(n - 3) == u't' && lower(n - 2) == u'x' && lower(n - 1) == u't' ? fileName.chopped(4) : fileName;
 }
 
 } // namespace
