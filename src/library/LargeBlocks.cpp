@@ -33,10 +33,11 @@ void *allocate(std::size_t bytes)
     const std::uintptr_t end = start + mapped;
     if (end > aligned + bytes)
         munmap(reinterpret_cast<void *>(aligned + bytes), end - (aligned + bytes));
-    auto *block = reinterpret_cast<void *>(aligned);
-    // Only advice: where huge pages are off or none is free, small pages serve.
-    madvise(block, bytes, MADV_HUGEPAGE);
-    return block;
+    // Small pages, not huge ones (MADV_HUGEPAGE): on a virtual machine a
+    // huge page's first touch now and then costs tens of milliseconds (the
+    // host finds and clears 2 MB at once), which made one start-up in two
+    // three times slower; small pages are touched as the names fill them.
+    return reinterpret_cast<void *>(aligned);
 }
 
 void releaseUnused(void *block, std::size_t used, std::size_t bytes)
