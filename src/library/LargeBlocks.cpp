@@ -20,8 +20,8 @@ void *allocate(std::size_t bytes)
             throw std::bad_alloc();
         return block;
     }
-    // Map one huge page more than asked and cut the ends off, so that the
-    // block starts on a huge page boundary.
+    // Map 2 MB more than asked and cut the ends off, so that the
+    // block starts on a 2 MB boundary.
     const std::size_t mapped = bytes + HugePage;
     void *area = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (area == MAP_FAILED)

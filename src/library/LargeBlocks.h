@@ -29,8 +29,8 @@ void release(void *block, std::size_t bytes);
 void releaseUnused(void *block, std::size_t used, std::size_t bytes);
 
 // The size of the block to take after one of previous bytes (0 for the
-// first): a small one for a small library, then huge pages. Blocks in
-// between would cost as many page faults as they have pages.
+// first): a small one for a small library, then 2 MB blocks, few mappings
+// for a large one.
 constexpr std::size_t nextSize(std::size_t previous, std::size_t first)
 {
     return previous == 0 ? first : HugePage;
