@@ -4,6 +4,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <mutex>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -286,17 +287,11 @@ void FolderLister::addEntry(int dir, const dirent64 *entry)
     }
 }
 
-const FolderListing &FolderLister::list(const QString &folder, TextArena &names, QStringView keyPrefix,
-                                        bool withFileStamps)
+void FolderLister::start(bool withFileStamps)
 {
     withStamps = withFileStamps;
     listing.Songs.clear();
     listing.Readable = false;
-    const int dir = open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir < 0)
-        return listing;
-    listing.Readable = true;
-
     // A song's timestamp file is its name with the last three characters
     // turned into "kas": both are compared without those three.
     stampNames.reset();
@@ -311,6 +306,24 @@ const FolderListing &FolderLister::list(const QString &folder, TextArena &names,
     songNames.reserve(8192);
     decoded.reserve(8192 * 40);
     folded.reserve(8192 * 40);
+}
+
+void FolderLister::addEntries(int dir, const char *bytes, ssize_t filled)
+{
+    for (ssize_t at = 0; at < filled;) {
+        const auto *entry = reinterpret_cast<const dirent64 *>(bytes + at);
+        at += entry->d_reclen;
+        addEntry(dir, entry);
+    }
+}
+
+const FolderListing &FolderLister::list(const QString &folder, TextArena &names, QStringView keyPrefix,
+                                        bool withFileStamps)
+{
+    start(withFileStamps);
+    const int dir = open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0)
+        return listing;
     // What readdir does, into one buffer kept from folder to folder: a new
     // buffer for each folder would cost its page faults again.
     dirEntries.resize(64 * 1024);
@@ -322,19 +335,33 @@ const FolderListing &FolderLister::list(const QString &folder, TextArena &names,
             // Not the end of the folder: what was not listed is not gone.
             // The folder cannot be read, and says so.
             close(dir);
-            listing.Readable = false;
             return listing;
         }
         if (filled == 0)
             break;
-        for (ssize_t at = 0; at < filled;) {
-            const auto *entry = reinterpret_cast<const dirent64 *>(dirEntries.data() + at);
-            at += entry->d_reclen;
-            addEntry(dir, entry);
-        }
+        addEntries(dir, dirEntries.data(), filled);
     }
     close(dir);
+    return finish(names, keyPrefix);
+}
 
+const FolderListing &FolderLister::list(FolderEntries &entries, TextArena &names, QStringView keyPrefix)
+{
+    start(false);
+    if (entries.dir < 0)
+        return listing;
+    if (entries.complete)
+        addEntries(entries.dir, entries.bytes.data(), ssize_t(entries.bytes.size()));
+    close(entries.dir);
+    entries.dir = -1;
+    if (!entries.complete)
+        return listing;
+    return finish(names, keyPrefix);
+}
+
+const FolderListing &FolderLister::finish(TextArena &names, QStringView keyPrefix)
+{
+    listing.Readable = true;
     sortSongs();
     findTimestamps();
     keepSongs(names, keyPrefix);
@@ -367,6 +394,96 @@ void FolderLister::findTimestamps()
             song.hasTimestamps = stamp.hash == hash && units(stamp.name.chopped(3)) == units(base);
         }
     }
+}
+
+bool readFolderEntries(const QByteArray &folder, FolderEntries &into)
+{
+    into.bytes.clear();
+    into.complete = false;
+    into.dir = open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (into.dir < 0)
+        return false;
+    constexpr size_t chunk = 64 * 1024;
+    for (;;) {
+        const size_t at = into.bytes.size();
+        into.bytes.resize(at + chunk);
+        const ssize_t filled = getdents64(into.dir, into.bytes.data() + at, chunk);
+        if (filled < 0 && errno == EINTR) {
+            into.bytes.resize(at);
+            continue;
+        }
+        into.bytes.resize(at + size_t(std::max<ssize_t>(filled, 0)));
+        if (filled < 0)
+            return false;
+        if (filled == 0)
+            break;
+    }
+    into.complete = true;
+    return true;
+}
+
+FolderReadAhead::FolderReadAhead(const QStringList &folders)
+{
+    paths.reserve(size_t(folders.size()));
+    for (const QString &folder : folders)
+        paths.push_back(QFile::encodeName(folder));
+    reader = std::thread([this] { readAll(); });
+}
+
+FolderReadAhead::~FolderReadAhead()
+{
+    {
+        const std::lock_guard lock(mutex);
+        stopping = true;
+    }
+    changed.notify_all();
+    reader.join();
+    for (FolderEntries &entries : ready) {
+        if (entries.dir >= 0)
+            close(entries.dir);
+    }
+}
+
+void FolderReadAhead::readAll()
+{
+    for (const QByteArray &path : paths) {
+        FolderEntries entries;
+        {
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [this] { return stopping || ready.size() < Ahead; });
+            if (stopping)
+                return;
+            if (!spare.empty()) {
+                entries.bytes = std::move(spare.back());
+                spare.pop_back();
+            }
+        }
+        readFolderEntries(path, entries);
+        {
+            const std::lock_guard lock(mutex);
+            ready.push_back(std::move(entries));
+        }
+        changed.notify_all();
+    }
+}
+
+FolderEntries FolderReadAhead::take()
+{
+    std::unique_lock lock(mutex);
+    changed.wait(lock, [this] { return !ready.empty(); });
+    FolderEntries entries = std::move(ready.front());
+    ready.pop_front();
+    lock.unlock();
+    changed.notify_all();
+    return entries;
+}
+
+void FolderReadAhead::giveBack(FolderEntries &&entries)
+{
+    if (entries.dir >= 0)
+        close(entries.dir);
+    const std::lock_guard lock(mutex);
+    spare.push_back(std::move(entries.bytes));
 }
 
 FolderListing listLetterFolder(const QString &folder, bool withStamps)

@@ -9,8 +9,15 @@
 #include <QString>
 #include <QStringList>
 
+#include <QByteArray>
+
+#include <condition_variable>
+#include <deque>
 #include <memory>
+#include <mutex>
+#include <thread>
 #include <vector>
+#include <sys/types.h>
 
 struct FolderListing
 {
@@ -40,6 +47,50 @@ struct FolderListing
     std::unique_ptr<TextArena> ownNames;
 };
 
+// A folder's entries as the system lists them (getdents64), read ahead of
+// the lister by FolderReadAhead.
+struct FolderEntries
+{
+    int dir = -1;          // the open folder, until the lister is done with it; -1: not opened
+    bool complete = false; // false: the listing failed part-way
+    std::vector<char> bytes;
+};
+
+// Opens the folder and reads all its entries; false when either fails.
+bool readFolderEntries(const QByteArray &folder, FolderEntries &into);
+
+// Reads the entries of folders on a thread of its own, a folder or two
+// ahead of the one that takes them, so that the system's part of a listing
+// (the directory read) and the program's (decoding, sorting, keeping the
+// names) run side by side. Reads them in the order given; take() returns
+// them in that order.
+class FolderReadAhead
+{
+public:
+    explicit FolderReadAhead(const QStringList &folders);
+    ~FolderReadAhead();
+    FolderReadAhead(const FolderReadAhead &) = delete;
+    FolderReadAhead &operator=(const FolderReadAhead &) = delete;
+
+    // The next folder's entries, waiting for them if they are not read yet.
+    // Call it once per folder given.
+    FolderEntries take();
+    // Entries listed: the folder is closed, the buffer read into again.
+    void giveBack(FolderEntries &&entries);
+
+private:
+    static constexpr size_t Ahead = 2;
+    void readAll();
+
+    std::vector<QByteArray> paths;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<FolderEntries> ready;
+    std::vector<std::vector<char>> spare;
+    bool stopping = false;
+    std::thread reader;
+};
+
 // Lists letter folders one after the other, keeping its working buffers
 // from one folder to the next: a scan of 26 folders makes them once.
 class FolderLister
@@ -52,6 +103,8 @@ public:
     // folder, not a path per file).
     const FolderListing &list(const QString &folder, TextArena &names, QStringView keyPrefix,
                               bool withStamps = false);
+    // The same from entries read ahead (without stamps); closes the folder.
+    const FolderListing &list(FolderEntries &entries, TextArena &names, QStringView keyPrefix);
 
 private:
     struct Name
@@ -75,6 +128,9 @@ private:
         quint32 name; // in names
         bool prefixValid;
     };
+    void start(bool withFileStamps);
+    void addEntries(int dir, const char *bytes, ssize_t filled);
+    const FolderListing &finish(TextArena &names, QStringView keyPrefix);
     void addEntry(int dir, const struct dirent64 *entry);
     void addSong(qsizetype at, qsizetype length, qsizetype foldedAt, const struct stat *st);
     void sortSongs();

@@ -20,8 +20,8 @@ void *allocate(std::size_t bytes)
             throw std::bad_alloc();
         return block;
     }
-    // Map one huge page more than asked and cut the ends off, so that the
-    // block starts on a huge page boundary.
+    // Map 2 MB more than asked and cut the ends off, so that the
+    // block starts on a 2 MB boundary.
     const std::size_t mapped = bytes + HugePage;
     void *area = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (area == MAP_FAILED)
@@ -33,10 +33,11 @@ void *allocate(std::size_t bytes)
     const std::uintptr_t end = start + mapped;
     if (end > aligned + bytes)
         munmap(reinterpret_cast<void *>(aligned + bytes), end - (aligned + bytes));
-    auto *block = reinterpret_cast<void *>(aligned);
-    // Only advice: where huge pages are off or none is free, small pages serve.
-    madvise(block, bytes, MADV_HUGEPAGE);
-    return block;
+    // Small pages, not huge ones (MADV_HUGEPAGE): on a virtual machine a
+    // huge page's first touch now and then costs tens of milliseconds (the
+    // host finds and clears 2 MB at once), which made one start-up in two
+    // three times slower; small pages are touched as the names fill them.
+    return reinterpret_cast<void *>(aligned);
 }
 
 void releaseUnused(void *block, std::size_t used, std::size_t bytes)

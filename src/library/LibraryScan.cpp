@@ -115,9 +115,16 @@ ScanCounts scanCacheFolder(const QString &cachePath, LibraryTree &tree, const Tr
     LibraryNode *artistNode = nullptr;
     NodeText previousArtist; // as written in the last file
     std::vector<FolderListing::Song> kept;
-    for (const QString &folder : letterFolders(cachePath)) {
+    const QStringList folders = letterFolders(cachePath);
+    QStringList paths;
+    for (const QString &folder : folders)
+        paths.append(cachePath + folder);
+    FolderReadAhead readAhead(paths);
+    for (const QString &folder : folders) {
         const QString keyPrefix = folder + u'/';
-        const FolderListing &listing = lister.list(cachePath + folder, tree.texts(), keyPrefix);
+        FolderEntries entries = readAhead.take();
+        const FolderListing &listing = lister.list(entries, tree.texts(), keyPrefix);
+        readAhead.giveBack(std::move(entries));
         const std::vector<FolderListing::Song> *listed = &listing.Songs;
         if (!listing.Readable) {
             counts.Unreadable.append(folder);

@@ -14,7 +14,7 @@
 class TextArena
 {
 public:
-    // Lasting: the tree's names, in huge pages once there are many.
+    // Lasting: the tree's names, in 2 MB blocks once there are many.
     // Scratch: names kept for a while (one folder's listing), in blocks that
     // cost only the pages they use.
     enum class Use { Lasting, Scratch };

@@ -290,6 +290,15 @@ void LyricsIndexWorker::continueSync(quint64 pass)
             ++next;
             ++indexed;
         }
+        // Told to stop: what this batch read is dropped, not committed (a
+        // commit merges the index's segments, tens of milliseconds, and more
+        // on a busy machine, where a worker at idle priority waits long for
+        // each of them). The next pass reads those files again.
+        if (cancelled) {
+            index.rollback();
+            finishSync(false);
+            return;
+        }
         if (!index.commit()) {
             failed();
             return;
