@@ -18,6 +18,21 @@
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+// The player, loaded on the first Play; where it cannot be, the user is told why.
+std::unique_ptr<SongPlayer> playerOrWhyNot(Platform &platform)
+{
+    QString error;
+    std::unique_ptr<SongPlayer> player = loadSongPlayer(&error);
+    if (!player)
+        platform.showMessage(u"Music cannot be played: Qt Multimedia could not be loaded.\n\n%1"_s.arg(error),
+                             u"Stanzabox"_s, MessageIcon::Stop);
+    return player;
+}
+
+} // namespace
+
 Main::Main(Platform &desktop, QObject *parent) : QObject(parent), platform(desktop) {}
 
 Main::~Main() = default;
@@ -54,14 +69,7 @@ void Main::run(const StartOptions &options)
     });
     musicFolder = options.musicFolder.isEmpty() ? musicFolderSetting(platform) : options.musicFolder;
     mainForm->setKaraokeMusic({[this](const QString &lyricsPath) { return musicFileFor(lyricsPath); },
-                               [this] {
-                                   QString error;
-                                   std::unique_ptr<SongPlayer> player = loadSongPlayer(&error);
-                                   if (!player)
-                                       platform.showMessage(u"Music cannot be played: Qt Multimedia could not be loaded.\n\n%1"_s.arg(error),
-                                                            u"Stanzabox"_s, MessageIcon::Stop);
-                                   return player;
-                               }});
+                               [this] { return playerOrWhyNot(platform); }});
     connect(mainForm.get(), &frmMain::redownloadEntryMatched, this, [this](int position) {
         if (listsForm)
             listsForm->selectRedownloadEntry(position);
