@@ -1,5 +1,7 @@
 #include "library/FolderListing.h"
 
+#include "text/AsciiBlocks.h"
+
 #include <QFile>
 #include <QtEndian>
 
@@ -43,21 +45,13 @@ bool widenAscii(const char *name, size_t length, char16_t *out, char *lower)
     const auto *in = reinterpret_cast<const unsigned char *>(name);
     size_t i = 0;
 #ifdef __SSE2__
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i beforeA = _mm_set1_epi8('A' - 1);
-    const __m128i afterZ = _mm_set1_epi8('Z' + 1);
-    const __m128i caseBit = _mm_set1_epi8(0x20);
     for (; i + 16 <= length; i += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + i));
-        if (_mm_movemask_epi8(v) != 0)
+        if (!allAscii16(v))
             return false;
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm_unpacklo_epi8(v, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i + 8), _mm_unpackhi_epi8(v, zero));
-        // Signed comparisons are right: every byte is below 0x80 here.
-        if (lower) {
-            const __m128i upper = _mm_and_si128(_mm_cmpgt_epi8(v, beforeA), _mm_cmplt_epi8(v, afterZ));
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(lower + i), _mm_add_epi8(v, _mm_and_si128(upper, caseBit)));
-        }
+        storeWidened16(out + i, v);
+        if (lower)
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(lower + i), lowerAscii16(v));
     }
 #endif
     for (; i < length; ++i) {

@@ -86,9 +86,10 @@ void Main::run(const StartOptions &options)
         ReadCachePathSetting(appState, platform);
     mainForm->applySettings(settings);
 
-    // Watched before the scan is taken: a song written meanwhile is not
-    // missed, and the watches are made while the letter folders are still
-    // being read.
+    // Watched before the scan is taken: only a song written between a
+    // folder's listing and its watch can go unseen until the next change
+    // there (watching after the scan left the whole scan open), and the
+    // watches are made while the letter folders are still being read.
     mainForm->followDisk();
     mainForm->ScanLibrary(ahead.get());
     if (manifestDue)

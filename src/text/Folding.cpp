@@ -5,6 +5,7 @@
 #include <array>
 #include <atomic>
 #include <string_view>
+#include "text/AsciiBlocks.h"
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
@@ -282,19 +283,11 @@ qsizetype foldForMatching(QLatin1StringView text, char16_t *out)
     qsizetype i = 0;
 #ifdef __SSE2__
     // Sixteen characters at a time while they are ASCII, as most names are.
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i beforeA = _mm_set1_epi8('A' - 1);
-    const __m128i afterZ = _mm_set1_epi8('Z' + 1);
-    const __m128i caseBit = _mm_set1_epi8(0x20);
     for (; i + 16 <= size; i += 16) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(in + i));
-        if (_mm_movemask_epi8(v) != 0)
+        if (!allAscii16(v))
             break;
-        // Signed comparisons are right: every byte is below 0x80 here.
-        const __m128i upper = _mm_and_si128(_mm_cmpgt_epi8(v, beforeA), _mm_cmplt_epi8(v, afterZ));
-        const __m128i lower = _mm_add_epi8(v, _mm_and_si128(upper, caseBit));
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm_unpacklo_epi8(lower, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i + 8), _mm_unpackhi_epi8(lower, zero));
+        storeWidened16(out + i, lowerAscii16(v));
     }
 #endif
     qsizetype n = i;
