@@ -62,6 +62,8 @@ public:
     };
     // Waits for the scan to end. Once only.
     Result take();
+    // Waits for the scan to end, leaving it to be taken.
+    void wait() const { result.wait(); }
 
 private:
     QString path;
